@@ -1,0 +1,11 @@
+# Turns the string tables into a C++ source file so the core carries its texts.
+file(READ ${EN} en_text)
+file(READ ${JA} ja_text)
+foreach(t en_text ja_text)
+  string(FIND "${${t}}" ")KVSTR\"" bad)
+  if(NOT bad EQUAL -1)
+    message(FATAL_ERROR "string table contains the raw-string delimiter")
+  endif()
+endforeach()
+file(WRITE ${OUTPUT}.tmp "// Generated from resources/strings; do not edit.\nnamespace kelvadeck {\nextern const char* const kEnglishStrings;\nextern const char* const kJapaneseStrings;\nconst char* const kEnglishStrings = R\"KVSTR(${en_text})KVSTR\";\nconst char* const kJapaneseStrings = R\"KVSTR(${ja_text})KVSTR\";\n}\n")
+file(COPY_FILE ${OUTPUT}.tmp ${OUTPUT} ONLY_IF_DIFFERENT)

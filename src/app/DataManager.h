@@ -1,0 +1,121 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Logger.h"
+#include "keys/KeyCode.h"
+#include "keys/Utility.h"
+#include "model/Constants.h"
+#include "model/DialMacroInfo.h"
+#include "model/FlashControl.h"
+#include "model/FunctionCatalogues.h"
+#include "model/ProfileSettingInfo.h"
+#include "model/ScriptElem.h"
+#include "model/ScriptTotalInfo.h"
+#include "model/StandardSettingInfo.h"
+#include "model/StringTable.h"
+
+namespace kelvadeck {
+
+class UserDefaults;
+
+// Owns every long-lived object of the configurator and the in-memory copy of the
+// device's flash: 32 sector buffers (each with a read flag) that the device jobs
+// fill and write from, and one contiguous 2 MiB image used by backup and restore.
+// Decodes the settings and script directory sectors into the settings model and
+// encodes the model back. Toolkit-free; runs on the one thread that owns the model.
+class DataManager {
+public:
+    struct Options {
+        std::string language;       // "" or "en": English; "ja...": Japanese
+        std::string resourceDir;    // folder holding presetdata/ (may be empty)
+        UserDefaults* defaults = nullptr;  // may be null: US keyboard
+        Logger logger;
+    };
+
+    DataManager();
+    explicit DataManager(Options options);
+    ~DataManager();
+    DataManager(const DataManager&) = delete;
+    DataManager& operator=(const DataManager&) = delete;
+
+    void InitMember();
+    void DestroyMember();
+    // Empties the settings model; with clearImage also wipes every sector buffer
+    // to 0xFF, clears the read flags and wipes the whole image.
+    void ResetMember(bool clearImage);
+    void ClearIOmemory();
+    // Whole image -> sector buffers (all flagged read) -> decoded model.
+    bool RenewMemBuf();
+    void SetDataUpdate(bool value) { g_bDataUpdate = value; }
+    void CreateTable();
+
+    // Sectors 0 and 1 -> settings model. Never fails on bad bytes: out-of-range
+    // values get defaults. False only when the manager is not set up.
+    bool DataInitializeFromMemory();
+    // Settings model -> sectors 0 and 1. False (nothing written) without a decoded model.
+    bool DataOutputToMemory();
+    void AnalyzeDialFuncSettingFromFlashdata(MacroDataDialFunc& action, uint8_t& item1, uint8_t& item2, uint8_t& item3) const;
+    void AnalyzeSwitchFuncSettingFromFlashdata(MacroDataDialFunc& action) const;
+    // Copies and decodes the scripts stored in a data sector (2..31).
+    bool SetScriptDataFromFlashSector(int sector);
+    // Stores an encoded script in slot scriptNo (1..200) and repacks its data
+    // sector. False (nothing changed) when the number is out of range or the
+    // script is larger than FM_SCRIPT_DATA_MAX_SIZE. An empty script empties the slot.
+    bool RenewMacroScriptInfo(int scriptNo, const MacroCreator& macro);
+
+    // Whole-file I/O for backup files. False when the file cannot be written,
+    // or cannot be read completely into exactly size bytes.
+    [[nodiscard]] bool SaveFile(const std::string& path, const uint8_t* data, size_t size) const;
+    [[nodiscard]] bool ReadFile(const std::string& path, uint8_t* data, size_t size) const;
+
+    // Flags
+    bool bDataUpdate() const { return g_bDataUpdate; }
+    bool bDataInitialize() const { return g_bDataInitialize; }
+    bool IsInitialized() const { return g_bInitFlag; }
+
+    // Flash image access
+    uint8_t* SectorBuffer(int sector) { return g_arFlashImage[static_cast<size_t>(sector)].data(); }
+    const uint8_t* SectorBuffer(int sector) const { return g_arFlashImage[static_cast<size_t>(sector)].data(); }
+    bool SectorReadFlag(int sector) const { return g_bFlashImageReadFlag[static_cast<size_t>(sector)] != 0; }
+    void SetSectorReadFlag(int sector, bool read) { g_bFlashImageReadFlag[static_cast<size_t>(sector)] = read ? 1 : 0; }
+    uint8_t* WholeImage() { return g_cFlashImage.data(); }
+    const uint8_t* WholeImage() const { return g_cFlashImage.data(); }
+
+    // Owned objects
+    Utility& pUtl() { return *g_pUtl; }
+    KeyCode& pKeyCode() { return *g_pKeyCode; }
+    const KeyCode& pKeyCode() const { return *g_pKeyCode; }
+    const StringTable& Strings() const { return m_strings; }
+    const Logger& Log() const { return m_options.logger; }
+    const FunctionCatalogues& Catalogues() const { return m_catalogues; }
+
+    // The settings model (public as the screens edit it in place).
+    StandardSettingInfo g_pSSI;
+    std::vector<ProfileSettingInfo> g_arPSI;
+    std::vector<DialMacroInfo> g_arDMI;
+    ScriptTotalInfo g_pSCTI;
+    std::vector<ScriptElem> g_arSCE;
+
+private:
+    void RebuildScriptSector(int sector);
+
+    Options m_options;
+    StringTable m_strings;
+    FunctionCatalogues m_catalogues;
+    bool g_bInitFlag = false;
+    bool g_bDataUpdate = false;
+    bool g_bDataInitialize = false;
+    std::unique_ptr<Utility> g_pUtl;
+    std::unique_ptr<KeyCode> g_pKeyCode;
+    std::array<uint8_t, FlashControl::FM_SECTOR_NUM> g_bFlashImageReadFlag{};
+    std::array<std::vector<uint8_t>, FlashControl::FM_SECTOR_NUM> g_arFlashImage;
+    std::vector<uint8_t> g_cFlashImage;
+};
+
+}  // namespace kelvadeck

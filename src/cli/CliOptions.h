@@ -1,0 +1,34 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <string>
+
+namespace kelvadeck {
+
+// Options every command shares, and the exit status the command leaves.
+struct CliOptions {
+    std::string emulatorFile;  // --emulator=FILE.mbf; empty: start from an erased flash, save nothing
+    CLI::Option* emulatorOption = nullptr;
+    bool trace = false;
+    bool yes = false;
+    bool json = false;
+    bool verbose = false;
+    int exitCode = 0;
+
+    bool UseEmulator() const { return emulatorOption != nullptr && emulatorOption->count() > 0; }
+
+    void AddTo(CLI::App& app) {
+        // Global options may also follow the command name.
+        app.fallthrough(true);
+        emulatorOption = app.add_option("--emulator", emulatorFile,
+                                        "Use the built-in emulated Kelvadeck; with =FILE.mbf its flash is loaded from FILE "
+                                        "(erased when missing) and saved back when the command ends")
+                             ->expected(0, 1);
+        app.add_flag("--trace", trace, "Print every exchanged report to stderr");
+        app.add_flag("--yes,-y", yes, "Answer confirmations with yes");
+        app.add_flag("--json", json, "Print data as JSON");
+        app.add_flag("--verbose,-v", verbose, "Print log lines to stderr too");
+    }
+};
+
+}  // namespace kelvadeck

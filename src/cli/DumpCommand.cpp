@@ -1,0 +1,56 @@
+#include "cli/DumpCommand.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include "app/DataManager.h"
+#include "cli/CliOptions.h"
+#include "cli/ModelPrinter.h"
+
+namespace kelvadeck {
+
+std::string DumpCommand::LoadImage(DataManager& dm, const std::string& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec) return "cannot read " + path + ": " + ec.message();
+    if (size != FlashControl::FM_TOTAL_SIZE) {
+        return path + " is not a Kelvadeck backup: it has " + std::to_string(size) + " bytes, a backup has exactly " +
+               std::to_string(FlashControl::FM_TOTAL_SIZE);
+    }
+    dm.ResetMember(true);
+    if (!dm.ReadFile(path, dm.WholeImage(), FlashControl::FM_TOTAL_SIZE)) return "cannot read " + path;
+    if (!dm.RenewMemBuf()) return "cannot decode " + path;
+    for (int sector = 2; sector < static_cast<int>(FlashControl::FM_SECTOR_NUM); ++sector) dm.SetScriptDataFromFlashSector(sector);
+    return {};
+}
+
+void DumpCommand::Print(const DataManager& dm, bool json) {
+    if (json) {
+        std::cout << ModelPrinter::ToJson(dm).dump(2) << "\n";
+    } else {
+        std::cout << ModelPrinter::ToText(dm);
+    }
+}
+
+void DumpCommand::Register(CLI::App& app, CliOptions& options) {
+    auto* cmd = app.add_subcommand("dump", "Print the whole settings model");
+    auto image = std::make_shared<std::string>();
+    cmd->add_option("--image", *image, "Decode a backup file (.mbf) instead of reading the device");
+    cmd->callback([&options, image] {
+        DataManager dm;
+        if (image->empty()) {
+            std::cerr << "kelvadeck-cli: dump without --image needs a device\n";
+            options.exitCode = 2;
+            return;
+        }
+        const std::string error = LoadImage(dm, *image);
+        if (!error.empty()) {
+            std::cerr << "kelvadeck-cli: " << error << "\n";
+            options.exitCode = 1;
+            return;
+        }
+        Print(dm, options.json);
+    });
+}
+
+}  // namespace kelvadeck

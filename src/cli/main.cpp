@@ -1,0 +1,17 @@
+// kelvadeck-cli: the configurator from a terminal.
+#include <CLI/CLI.hpp>
+
+#include "cli/CliOptions.h"
+#include "cli/DumpCommand.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"Kelvadeck configurator command line"};
+    app.require_subcommand(1);
+    kelvadeck::CliOptions options;
+    options.AddTo(app);
+
+    kelvadeck::DumpCommand::Register(app, options);
+
+    CLI11_PARSE(app, argc, argv);
+    return options.exitCode;
+}

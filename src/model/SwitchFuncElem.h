@@ -1,0 +1,14 @@
+#pragma once
+
+#include "model/MacroDataDialFunc.h"
+
+namespace kelvadeck {
+
+// One button assignment of one mode.
+struct SwitchFuncElem {
+    MacroDataDialFunc clsMacroSW;
+
+    void Reset() { *this = SwitchFuncElem{}; }
+};
+
+}  // namespace kelvadeck
