@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace kelvadeck {
@@ -10,7 +11,7 @@ namespace kelvadeck {
 // destructor. Implementations: hidapi (src/hid) and the emulator.
 class HidDevice {
 public:
-    static constexpr size_t REPORT_SIZE = 64;
+    static constexpr std::size_t REPORT_SIZE = 64;
     using Report = std::array<uint8_t, REPORT_SIZE>;
 
     enum class ReadStatus { Report, Timeout, Gone };

@@ -22,6 +22,7 @@ struct DialFuncElem {
     uint8_t bLEDBrightness = 0;
 
     void Reset() { *this = DialFuncElem{}; }
+    bool operator==(const DialFuncElem&) const = default;
 };
 
 }  // namespace kelvadeck

@@ -12,6 +12,7 @@ struct DialMacroInfo {
     std::vector<uint8_t> arDialMacroNoList;  // 32 script numbers once decoded; 0 = none
 
     void Reset() { *this = DialMacroInfo{}; }
+    bool operator==(const DialMacroInfo&) const = default;
 };
 
 }  // namespace kelvadeck

@@ -14,6 +14,7 @@ struct FuncSettingElem {
     FuncSettingElem() = default;
     FuncSettingElem(uint8_t id, uint8_t typeNo, std::string name) : bID(id), bTypeNo(typeNo), strName(std::move(name)) {}
     void Reset() { *this = FuncSettingElem{}; }
+    bool operator==(const FuncSettingElem&) const = default;
 };
 
 }  // namespace kelvadeck

@@ -27,6 +27,7 @@ struct MacroDataDialFunc {
 
     void Reset() { *this = MacroDataDialFunc{}; }
     uint8_t Byte(int i) const { return static_cast<uint8_t>(cFuncData[static_cast<size_t>(i)]); }
+    bool operator==(const MacroDataDialFunc&) const = default;
 };
 
 }  // namespace kelvadeck

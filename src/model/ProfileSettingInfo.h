@@ -30,6 +30,7 @@ struct ProfileSettingInfo {
     std::vector<SelectItemElemForSwich> arSelectItemElemSW;
 
     void Reset() { *this = ProfileSettingInfo{}; }
+    bool operator==(const ProfileSettingInfo&) const = default;
 };
 
 }  // namespace kelvadeck

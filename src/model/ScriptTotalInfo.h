@@ -11,6 +11,7 @@ struct ScriptTotalInfo {
     uint64_t dwTotalSize = 0;
 
     void Reset() { *this = ScriptTotalInfo{}; }
+    bool operator==(const ScriptTotalInfo&) const = default;
 };
 
 }  // namespace kelvadeck

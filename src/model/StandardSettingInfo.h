@@ -22,6 +22,7 @@ struct StandardSettingInfo {
         if (dropFirmware) strFirmwareVer.reset();
         bMode = bLEDSleepFlag = bLEDLampTypeMode = bLEDLampTypeFunc = bLEDOffTimer = bEncoderType = 0;
     }
+    bool operator==(const StandardSettingInfo&) const = default;
 };
 
 }  // namespace kelvadeck

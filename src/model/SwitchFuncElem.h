@@ -9,6 +9,7 @@ struct SwitchFuncElem {
     MacroDataDialFunc clsMacroSW;
 
     void Reset() { *this = SwitchFuncElem{}; }
+    bool operator==(const SwitchFuncElem&) const = default;
 };
 
 }  // namespace kelvadeck
