@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "device/ComQue.h"
+#include "device/HidBackend.h"
+#include "device/USBHidManager.h"
 #include "model/ByteIO.h"
 
 namespace kelvadeck {
@@ -58,6 +61,8 @@ void DataManager::InitMember() {
         g_bFlashImageReadFlag[n] = 0;
     }
     g_cFlashImage.assign(F::FM_TOTAL_SIZE, kErased);
+    g_pComQue = std::make_unique<ComQue>(*this);
+    g_pUSBHID = std::make_unique<USBHidManager>(*this, *g_pComQue, m_options.hidBackend, m_options.logger);
     CreateTable();
     g_bDataInitialize = false;
     g_bInitFlag = true;
@@ -65,6 +70,8 @@ void DataManager::InitMember() {
 
 void DataManager::DestroyMember() {
     if (!g_bInitFlag) return;
+    g_pUSBHID.reset();
+    g_pComQue.reset();
     for (size_t n = 0; n < F::FM_SECTOR_NUM; ++n) {
         std::vector<uint8_t>().swap(g_arFlashImage[n]);
         g_bFlashImageReadFlag[n] = 0;
@@ -99,6 +106,7 @@ void DataManager::ResetMember(bool clearImage) {
     g_arSCE.clear();
     g_pSCTI.Reset();
     g_pSSI.Reset(clearImage);
+    if (g_pComQue) g_pComQue->Reset();
     g_bDataInitialize = false;
 }
 
@@ -541,6 +549,68 @@ void DataManager::RebuildScriptSector(int sector) {
         std::memcpy(buf + offset, e.pbRawData->data(), size);
         offset += size;
     }
+}
+
+// ---------------------------------------------------------------------------
+// Switch presets
+
+bool DataManager::SetNewSwitchFuncSetting(int mode, int button, const SelectItemElemForSwich& select) {
+    if (mode < 0 || mode >= static_cast<int>(g_arPSI.size()) || button < 0 || button >= C::BUTTON_NUM) return false;
+    ProfileSettingInfo& p = g_arPSI[static_cast<size_t>(mode)];
+    const size_t b = static_cast<size_t>(button);
+    if (p.arSWScriptNo.size() <= b || p.arSWSpScriptNo.size() <= b || p.arSelectItemElemSW.size() <= b) return false;
+    uint8_t scriptNo = 0;
+    uint8_t special = 0;
+    switch (select.bItemID1) {
+        case C::APP_DATA_FUNC_CATEGORY_ID_GENERAL:
+            if (select.bItemID3 < m_catalogues.arSF_FuncList_General.size()) {
+                special = m_catalogues.arSF_FuncList_General[select.bItemID3].bTypeNo;
+            }
+            break;
+        case C::APP_DATA_FUNC_CATEGORY_ID_MACRO:
+            // Only the user's own scripts can be chosen for a button.
+            if (select.bItemID3 < C::SCRIPT_USER_USE_NUM) scriptNo = static_cast<uint8_t>(select.bItemID3 + 1);
+            break;
+        case C::APP_DATA_FUNC_CATEGORY_ID_PRESET:
+            scriptNo = static_cast<uint8_t>(PresetScriptNo(mode, button));
+            break;
+        default:
+            break;
+    }
+    p.arSWScriptNo[b] = scriptNo;
+    p.arSWSpScriptNo[b] = special;
+    p.arSelectItemElemSW[b] = select;
+    return true;
+}
+
+bool DataManager::HasSwitchPresetScriptInfo(int mode, int button, int& sector) const {
+    const int index = PresetScriptNo(mode, button) - 1;
+    if (mode < 0 || mode >= C::MODE_NUM || button < 0 || button >= C::BUTTON_NUM) return false;
+    sector = F::ScriptSector(index);
+    return SectorReadFlag(sector);
+}
+
+int DataManager::RenewSwitchScriptInfoFromPreset(int mode, int button, const SelectItemElemForSwich& select) {
+    if (mode < 0 || mode >= static_cast<int>(g_arPSI.size()) || button < 0 || button >= C::BUTTON_NUM) return PRESET_NO_MODE;
+    if (select.bItemID1 != C::APP_DATA_FUNC_CATEGORY_ID_PRESET) return 0;
+    const auto path = g_pUtl->GetPresetFileName(2, select.bItemID1, select.bItemID2, select.bItemID3);
+    if (!path) return PRESET_FILE_MISSING;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(*path, ec);
+    if (ec) return PRESET_FILE_MISSING;
+    if (size == 0) return PRESET_FILE_UNREADABLE;
+    // A data sector holds seven full-size scripts; a larger preset would overflow it.
+    if (size > static_cast<uintmax_t>(F::FM_SCRIPT_DATA_MAX_SIZE)) return PRESET_FILE_TOO_LARGE;
+    MacroCreator script;
+    script.pbRawData = std::vector<uint8_t>(static_cast<size_t>(size));
+    if (!ReadFile(*path, script.pbRawData->data(), script.pbRawData->size())) {
+        m_options.logger.Write("Presetファイルの取得に失敗");
+        return PRESET_FILE_UNREADABLE;
+    }
+    script.dwTotalSize = size;
+    const int scriptNo = PresetScriptNo(mode, button);
+    if (!RenewMacroScriptInfo(scriptNo, script)) return PRESET_SECTOR_NOT_READ;
+    return scriptNo;
 }
 
 // ---------------------------------------------------------------------------

@@ -22,6 +22,9 @@
 
 namespace kelvadeck {
 
+class ComQue;
+class HidBackend;
+class USBHidManager;
 class UserDefaults;
 
 // Owns every long-lived object of the configurator and the in-memory copy of the
@@ -36,6 +39,8 @@ public:
         std::string resourceDir;    // folder holding presetdata/ (may be empty)
         UserDefaults* defaults = nullptr;  // may be null: US keyboard
         Logger logger;
+        // Where the device is looked for; null: nowhere (no device is ever found).
+        std::shared_ptr<HidBackend> hidBackend;
     };
 
     DataManager();
@@ -69,6 +74,26 @@ public:
     // script is larger than FM_SCRIPT_DATA_MAX_SIZE. An empty script empties the slot.
     bool RenewMacroScriptInfo(int scriptNo, const MacroCreator& macro);
 
+    // Switch presets. Every (mode, button) owns a preset slot, script number
+    // 151 + mode * 11 + button, that holds the script made from its preset.
+    static int PresetScriptNo(int mode, int button) {
+        return Constants::SCRIPT_USER_USE_NUM + 1 + mode * Constants::BUTTON_NUM + button;
+    }
+    // Records a button's new selection and sets its script number and special
+    // function from it. False when the mode or button does not exist.
+    bool SetNewSwitchFuncSetting(int mode, int button, const SelectItemElemForSwich& select);
+    // Whether the data sector of the button's preset slot has been read; its number goes to sector.
+    bool HasSwitchPresetScriptInfo(int mode, int button, int& sector) const;
+    // Stores the preset file of a preset selection in the button's preset slot.
+    // Returns the slot's script number; 0 when the selection is no preset; a
+    // PRESET_* error (negative) when nothing was stored.
+    static constexpr int PRESET_NO_MODE = -1;          // mode or button does not exist
+    static constexpr int PRESET_FILE_MISSING = -2;     // no such preset file
+    static constexpr int PRESET_FILE_UNREADABLE = -3;  // the file could not be read whole
+    static constexpr int PRESET_FILE_TOO_LARGE = -4;   // larger than a script slot holds
+    static constexpr int PRESET_SECTOR_NOT_READ = -5;  // the slot's sector is not loaded
+    int RenewSwitchScriptInfoFromPreset(int mode, int button, const SelectItemElemForSwich& select);
+
     // Whole-file I/O for backup files. False when the file cannot be written,
     // or cannot be read completely into exactly size bytes.
     [[nodiscard]] bool SaveFile(const std::string& path, const uint8_t* data, size_t size) const;
@@ -94,6 +119,8 @@ public:
     const StringTable& Strings() const { return m_strings; }
     const Logger& Log() const { return m_options.logger; }
     const FunctionCatalogues& Catalogues() const { return m_catalogues; }
+    ComQue& pComQue() { return *g_pComQue; }
+    USBHidManager& pUSBHID() { return *g_pUSBHID; }
 
     // The settings model (public as the screens edit it in place).
     StandardSettingInfo g_pSSI;
@@ -116,6 +143,8 @@ private:
     std::array<uint8_t, FlashControl::FM_SECTOR_NUM> g_bFlashImageReadFlag{};
     std::array<std::vector<uint8_t>, FlashControl::FM_SECTOR_NUM> g_arFlashImage;
     std::vector<uint8_t> g_cFlashImage;
+    std::unique_ptr<ComQue> g_pComQue;
+    std::unique_ptr<USBHidManager> g_pUSBHID;
 };
 
 }  // namespace kelvadeck
