@@ -625,9 +625,11 @@ bool DataManager::SaveFile(const std::string& path, const uint8_t* data, size_t 
 }
 
 bool DataManager::ReadFile(const std::string& path, uint8_t* data, size_t size) const {
+    // Reads the first `size` bytes; a shorter file fails, a longer one is
+    // accepted (a restore uses the first 2 MiB of whatever it is given).
     std::error_code ec;
     const auto fileSize = std::filesystem::file_size(path, ec);
-    if (ec || fileSize != size) return false;
+    if (ec || fileSize < size) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     in.read(reinterpret_cast<char*>(data), static_cast<std::streamsize>(size));

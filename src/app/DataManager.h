@@ -95,7 +95,7 @@ public:
     int RenewSwitchScriptInfoFromPreset(int mode, int button, const SelectItemElemForSwich& select);
 
     // Whole-file I/O for backup files. False when the file cannot be written,
-    // or cannot be read completely into exactly size bytes.
+    // or holds fewer than size bytes (only the first size bytes are read).
     [[nodiscard]] bool SaveFile(const std::string& path, const uint8_t* data, size_t size) const;
     [[nodiscard]] bool ReadFile(const std::string& path, uint8_t* data, size_t size) const;
 

@@ -26,7 +26,8 @@ std::string DumpCommand::LoadImage(DataManager& dm, const std::string& path) {
 
 void DumpCommand::Print(const DataManager& dm, bool json) {
     if (json) {
-        std::cout << ModelPrinter::ToJson(dm).dump(2) << "\n";
+        // Texts from the device need not be valid UTF-8: replace rather than fail.
+        std::cout << ModelPrinter::ToJson(dm).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
     } else {
         std::cout << ModelPrinter::ToText(dm);
     }

@@ -2,7 +2,9 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/CliOptions.h"
+#include "cli/DeviceCommands.h"
 #include "cli/DumpCommand.h"
+#include "cli/MacroCommands.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"Kelvadeck configurator command line"};
@@ -11,6 +13,8 @@ int main(int argc, char** argv) {
     options.AddTo(app);
 
     kelvadeck::DumpCommand::Register(app, options);
+    kelvadeck::MacroCommands::Register(app, options);
+    kelvadeck::DeviceCommands::Register(app, options);
 
     CLI11_PARSE(app, argc, argv);
     return options.exitCode;

@@ -366,8 +366,11 @@ TEST(DataManagerFiles, WholeFileReadAndWrite) {
     std::vector<uint8_t> back(5);
     ASSERT_TRUE(dm.ReadFile(path, back.data(), back.size()));
     EXPECT_EQ(back, data);
-    std::vector<uint8_t> wrongSize(6);
-    EXPECT_FALSE(dm.ReadFile(path, wrongSize.data(), wrongSize.size()));
+    std::vector<uint8_t> tooMany(6);
+    EXPECT_FALSE(dm.ReadFile(path, tooMany.data(), tooMany.size()));
+    std::vector<uint8_t> firstFour(4);
+    ASSERT_TRUE(dm.ReadFile(path, firstFour.data(), firstFour.size()));
+    EXPECT_EQ(firstFour, (std::vector<uint8_t>{1, 2, 3, 4}));
     EXPECT_FALSE(dm.ReadFile(path + ".missing", back.data(), back.size()));
     EXPECT_FALSE(dm.SaveFile(path + "/not-a-folder/x", data.data(), data.size()));
 }

@@ -14,7 +14,9 @@ namespace {
 // A preset folder of our own so the tests do not depend on the shipped presets.
 class PresetFolder {
 public:
-    PresetFolder() : m_dir(testing::TempDir() + "/kelvadeck_presets_" + std::to_string(++s_counter)) {
+    // Named after the test: CTest runs tests in parallel processes.
+    PresetFolder()
+        : m_dir(testing::TempDir() + "/kelvadeck_presets_" + testing::UnitTest::GetInstance()->current_test_info()->name()) {
         std::filesystem::remove_all(m_dir);
     }
     ~PresetFolder() { std::filesystem::remove_all(m_dir); }
@@ -28,7 +30,6 @@ public:
     }
 
 private:
-    static inline int s_counter = 0;
     std::string m_dir;
 };
 

@@ -1,0 +1,174 @@
+#include "device/BackupRestoreJob.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <utility>
+
+#include "app/DataManager.h"
+#include "device/ComQue.h"
+#include "device/USBHidManager.h"
+#include "model/FlashControl.h"
+
+namespace kelvadeck {
+
+namespace {
+
+using FC = FlashControl;
+
+// Write chunks never cross a 256-byte page: four full chunks and one short one per page.
+constexpr int32_t kPageSize = 256;
+
+}  // namespace
+
+BackupRestoreJob::BackupRestoreJob(DataManager& dm, Logger logger) : m_dm(dm), m_logger(std::move(logger)) {}
+
+int32_t BackupRestoreJob::BackupProgressMax() {
+    return static_cast<int32_t>(FC::FM_TOTAL_SIZE / FC::FM_USB_READ_DATA_SIZE +
+                                (FC::FM_TOTAL_SIZE % FC::FM_USB_READ_DATA_SIZE != 0 ? 1 : 0));
+}
+
+int32_t BackupRestoreJob::RestoreProgressMax() {
+    return static_cast<int32_t>(FC::FM_SECTOR_NUM) +
+           static_cast<int32_t>(FC::FM_TOTAL_SIZE / kPageSize) * (kPageSize / static_cast<int32_t>(FC::FM_USB_WRITE_DATA_SIZE) + 1);
+}
+
+int32_t BackupRestoreJob::FormatProgressMax() { return static_cast<int32_t>(FC::FM_SECTOR_NUM); }
+
+bool BackupRestoreJob::CanStart() {
+    m_lastError.clear();
+    USBHidManager& hid = m_dm.pUSBHID();
+    if (!hid.bConnected()) {
+        m_lastError = "no Kelvadeck is connected";
+        return false;
+    }
+    if (hid.IsJobRunning() || m_bCurrentMode != SETSTS_NONE) {
+        m_lastError = "another job is still running";
+        return false;
+    }
+    return true;
+}
+
+bool BackupRestoreJob::Begin(int32_t progressMax, uint8_t mode) {
+    m_nProgressCount = 0;
+    m_nProgressMax = progressMax;
+    m_nBarValue = 0;
+    m_bProgressVisible = true;
+    USBHidManager& hid = m_dm.pUSBHID();
+    hid.SetRefSettingVC(this);
+    m_bCurrentMode = mode;
+    if (!hid.StartCom()) {
+        // Either nothing could be sent (the job ended at once, aborted) or
+        // the device vanished before the first report.
+        hid.SetRefSettingVC(nullptr);
+        if (!hid.IsJobRunning() && hid.CurrentResult().bAborted) return true;  // FinishJob reports it
+        m_dm.pComQue().Reset();
+        m_bCurrentMode = SETSTS_NONE;
+        m_bProgressVisible = false;
+        m_lastError = "the job could not be started: no Kelvadeck is connected";
+        return false;
+    }
+    return true;
+}
+
+bool BackupRestoreJob::StartBackup(const std::string& path) {
+    if (!CanStart()) return false;
+    m_logger.Write(path);
+    m_backupPath = path;
+    m_dm.pComQue().SetAllReadSectorComQue();
+    return Begin(BackupProgressMax(), SETSTS_BACKUP_FILE);
+}
+
+bool BackupRestoreJob::StartRestore(const std::string& path) {
+    if (!CanStart()) return false;
+    m_logger.Write(path);
+    m_restorePath = path;
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        m_logger.Write("Restoreファイルの確認に失敗");
+        m_lastError = "cannot restore: " + path + " does not exist";
+        return false;
+    }
+    m_dm.ClearIOmemory();
+    if (!m_dm.ReadFile(path, m_dm.WholeImage(), FC::FM_TOTAL_SIZE)) {
+        m_logger.Write("Restoreファイルの確認に失敗");
+        m_dm.ClearIOmemory();
+        m_lastError = "cannot restore: " + path + " is not a backup file (it must hold " +
+                      std::to_string(FC::FM_TOTAL_SIZE) + " bytes)";
+        return false;
+    }
+    ComQue& que = m_dm.pComQue();
+    que.SetFormatComQue();
+    que.SetAllWriteSectorComQue();
+    return Begin(RestoreProgressMax(), SETSTS_RESTORE_FILE);
+}
+
+bool BackupRestoreJob::StartFormat() {
+    if (!CanStart()) return false;
+    m_dm.pComQue().SetFormatComQue();
+    return Begin(FormatProgressMax(), SETSTS_FORMAT);
+}
+
+void BackupRestoreJob::UpdateProgressBar() {
+    if (m_nBarValue + 1 < m_nProgressMax) {
+        ++m_nBarValue;
+    } else {
+        m_nBarValue = m_nProgressMax;
+    }
+    if (m_nProgressCount >= m_nProgressMax) m_logger.Write("alredy finish progressbar!");
+    ++m_nProgressCount;
+    char line[96];
+    std::snprintf(line, sizeof line, "現在の値 : %f / %d", static_cast<double>(m_nBarValue), m_nProgressMax);
+    m_logger.Write(line);
+    if (m_progressFn) m_progressFn(m_nProgressCount, m_nProgressMax);
+    if (m_nBarValue == m_nProgressMax) {
+        m_nProgressCount = 0;
+        m_nProgressMax = 0;
+        m_nBarValue = 0;
+        m_bProgressVisible = false;
+    }
+}
+
+BackupRestoreJob::Finish BackupRestoreJob::FinishJob() {
+    Finish f;
+    f.result = m_dm.pUSBHID().LastResult();
+    const uint8_t mode = m_bCurrentMode;
+    m_bCurrentMode = SETSTS_NONE;
+    m_bProgressVisible = false;
+    m_nProgressCount = m_nProgressMax = m_nBarValue = 0;
+    const bool ok = f.result.Succeeded();
+    f.outcome = ok ? Outcome::Ok : Outcome::JobFailed;
+    switch (mode) {
+        case SETSTS_WRITE_DATA:
+            m_logger.Write("SETSTS_WRITE_DATA Finish!");
+            if (!ok) f.message = "writing the settings failed: " + f.result.Describe();
+            break;
+        case SETSTS_RESTORE_FILE:
+            m_logger.Write("SETSTS_RESTORE_FILE Finish!");
+            // The model shows the image that was meant to be written.
+            m_dm.RenewMemBuf();
+            if (!ok) f.message = "restore failed, the device may hold a partial image: " + f.result.Describe();
+            break;
+        case SETSTS_BACKUP_FILE:
+            m_logger.Write("SETSTS_BACKUP_FILE Finish!");
+            if (!ok) {
+                // A file with unread parts would restore as a damaged device.
+                f.message = "backup failed, no file was written: " + f.result.Describe();
+            } else if (!m_dm.SaveFile(m_backupPath, m_dm.WholeImage(), FC::FM_TOTAL_SIZE)) {
+                f.outcome = Outcome::FileFailed;
+                f.message = "cannot write the backup file " + m_backupPath;
+            }
+            break;
+        case SETSTS_FORMAT:
+            m_logger.Write("SETSTS_FORMAT Finish!");
+            m_dm.ResetMember(true);
+            m_dm.RenewMemBuf();
+            if (!ok) f.message = "factory reset failed, the device may be partly erased: " + f.result.Describe();
+            break;
+        default:
+            f.outcome = Outcome::NothingToFinish;
+            break;
+    }
+    return f;
+}
+
+}  // namespace kelvadeck

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+
+#include "device/ComElem.h"
+
+namespace kelvadeck {
+
+class DataManager;
+
+// The device command queue: every job (boot read, settings write, script
+// rewrite, preview, backup, restore, erase) is a first-in first-out list of
+// steps. The report protocol (USBHidManager) takes one step at a time, asks
+// where its next chunk lies, sends it and accounts the device's answer here.
+// Data sources and targets are the data manager's sector buffers and its
+// whole-image buffer; no step ever reads or writes outside them.
+class ComQue {
+public:
+    explicit ComQue(DataManager& dm);
+    ComQue(const ComQue&) = delete;
+    ComQue& operator=(const ComQue&) = delete;
+
+    // Drops the current step and every pending one.
+    void Reset();
+    // Appends a step. False (nothing appended) for a step whose range does not
+    // fit its buffer or the flash: such a step could never run safely.
+    bool AddQue(ComElem elem);
+    // Makes the oldest pending step current. False when nothing is pending.
+    bool NextQue();
+    bool HasQue() const { return !m_arQue.empty(); }
+    // A current step exists and has not finished.
+    bool IsCurrentQue() const;
+    void ErrorCurrentQue();
+
+    // Where the next chunk of the current step lies: at most 62 bytes for a read.
+    bool GetNextReadInfo(uint64_t& addr, uint8_t& size) const;
+    // The next write chunk: at most 58 bytes and never across a 256-byte page.
+    // data must hold at least FM_USB_WRITE_DATA_SIZE bytes.
+    bool GetNextWriteInfo(uint64_t& addr, uint8_t& size, uint8_t* data) const;
+    // Accounts an answer of n bytes against the current step.
+    bool SetReceiveSize(int32_t n);
+    // Copies received read data into the current step's buffer at its
+    // progress; never more than the step still needs nor past the buffer.
+    // Returns the bytes copied.
+    size_t StoreReadData(const uint8_t* src, size_t count);
+
+    const ComElem* pCurrentCI() const { return m_pCurrentCI ? &*m_pCurrentCI : nullptr; }
+    const std::deque<ComElem>& arQue() const { return m_arQue; }
+    size_t PendingCount() const { return m_arQue.size(); }
+
+    // Job builders. Each appends the steps of one job; true when it appended
+    // everything it should (the builders returning nothing in the device's
+    // original design report true).
+    bool CreateBootComQue();
+    bool CreateFastWriteComQue();
+    bool CreateScriptInfoComQue();
+    bool CreateWriteScriptComQue(int scriptNo);
+    bool CreateWriteSectorComQue(int sector);
+    bool SetDeleteComQue(int sector);
+    bool SetFormatComQue();
+    bool SetReadSectorComQue(int sector);
+    // Reads the stored scripts of data sector s (2..31) into its buffer. The
+    // sector's read flag is cleared now and set only once every read of the
+    // job has completed; with no stored script there it is set at once and
+    // the result is false.
+    bool SetReadScriptDataComQue(int sector);
+    bool SetAllReadSectorComQue();
+    bool SetAllWriteSectorComQue();
+    bool CreateBaseSettingInfoComQue();
+    bool CreateProfileSettingInfoComQue();
+    bool CreateFunctionSettingInfoComQue();
+    bool CreateDialMacroInfoComQue();
+    bool CreateSwitchFunctionSettingInfoComQue(int mode, int switchNo);
+    bool SetLedPreview(uint8_t red, uint8_t green, uint8_t blue, uint8_t brightness);
+
+    // The eight blocks of the settings sector that the boot read and the fast
+    // write transfer, in order: {address, size}.
+    struct Block {
+        uint32_t addr;
+        int32_t size;
+    };
+    static const Block* SettingsBlocks(size_t& count);
+
+private:
+    struct ReadGroup {
+        int sector = 0;
+        int open = 0;
+        bool failed = false;
+    };
+
+    bool AddSectorRead(uint64_t addr, int32_t size, uint32_t group = 0);
+    bool AddSectorWrite(uint64_t addr, int32_t size);
+    bool AddPayload(uint8_t command, std::vector<uint8_t> payload);
+    void FinishCurrent(int32_t status);
+    uint8_t* StepBuffer(const ComElem& e, size_t& available) const;
+
+    DataManager& m_dm;
+    std::optional<ComElem> m_pCurrentCI;
+    std::deque<ComElem> m_arQue;
+    std::map<uint32_t, ReadGroup> m_readGroups;
+    uint32_t m_nextGroup = 1;
+};
+
+}  // namespace kelvadeck

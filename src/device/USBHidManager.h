@@ -1,0 +1,145 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/Logger.h"
+#include "device/ComResult.h"
+#include "device/HidBackend.h"
+#include "device/HidDevice.h"
+
+namespace kelvadeck {
+
+class ComQue;
+class DataManager;
+class ProgressReceiver;
+
+// The HID transport and the report protocol: finds the Kelvadeck among the
+// host's HID interfaces, follows its arrival and removal, and works through
+// the command queue one report pair at a time.
+//
+// It never blocks: whoever owns the device's input (the CLI's synchronous
+// pump, the GUI's reader) waits at most CurrentDeadlineMs() for an input
+// report and then calls PacketReceived, AnswerTimedOut or DeviceGone. A
+// request without a usable answer is sent again at most RetryPolicy::maxResends
+// times, then its step fails; several failed steps in a row, or a device that
+// goes away, abort the job. Every job ends exactly once: bHidStatus goes to 2,
+// the data manager's bDataUpdate is raised and LastResult() tells how it went.
+class USBHidManager {
+public:
+    static constexpr uint16_t VENDOR_ID = 0x22EA;
+    static constexpr uint16_t PRODUCT_ID = 0x004B;
+    static constexpr uint16_t USAGE_PAGE_VENDOR = 0xFF00;
+
+    static constexpr uint8_t HID_STATUS_IDLE = 0;
+    static constexpr uint8_t HID_STATUS_RUNNING = 1;
+    static constexpr uint8_t HID_STATUS_ENDED = 2;
+
+    // Round trips take about 2 ms and a 64 KiB erase up to about 2 s.
+    struct RetryPolicy {
+        int answerTimeoutMs = 500;
+        int eraseTimeoutMs = 5000;
+        int maxResends = 2;           // per request, for timeouts and "busy" answers alike
+        int maxFailedStepsInRow = 3;  // then the job is aborted
+        int maxIgnoredAnswers = 8;    // answers to other requests tolerated per request
+    };
+
+    USBHidManager(DataManager& dm, ComQue& que, std::shared_ptr<HidBackend> backend, Logger logger = {});
+    ~USBHidManager();
+    USBHidManager(const USBHidManager&) = delete;
+    USBHidManager& operator=(const USBHidManager&) = delete;
+
+    void SetRetryPolicy(const RetryPolicy& policy) { m_policy = policy; }
+    const RetryPolicy& Policy() const { return m_policy; }
+
+    // Looks for the device (first interface on the vendor usage page, in
+    // enumeration order), opens it and starts the boot job; Searching otherwise.
+    void DeviceDetected();
+    void DeviceRemoved();
+    void RegistDetect();
+    // True while no device is selected: the caller should poll DeviceDetected.
+    bool CheckUSBDetectPorling() const { return m_device == nullptr; }
+    // An integer property of the selected interface ("VendorID", "ProductID",
+    // "DeviceUsagePage", "DeviceUsage", "PrimaryUsagePage", "PrimaryUsage");
+    // 0 without a selection or for an unknown key.
+    int32_t GetIntProperty(const std::string& key) const;
+    // Arrival and removal by enumeration, for callers without hot-plug events.
+    void PollDevices();
+
+    void SetRefSettingVC(ProgressReceiver* receiver) { m_pProgress = receiver; }
+    void SetUSBDetectUpdate(bool value) { m_bUSBStatusUpdate = value; }
+
+    // Report protocol
+    bool StartCom();
+    bool CreateOutBuf();
+    // One input report (normally 64 bytes; shorter ones read as zero-padded).
+    void PacketReceived(const uint8_t* report, size_t size);
+    void PacketReceived(const HidDevice::Report& report) { PacketReceived(report.data(), report.size()); }
+    // The pump's read waited CurrentDeadlineMs() without an input report.
+    void AnswerTimedOut();
+    // The pump's read failed: the device is gone.
+    void DeviceGone();
+    // How long to wait for the next input report of the running job.
+    int CurrentDeadlineMs() const;
+
+    bool bConnected() const { return m_bConnected; }
+    bool bUSBStatusUpdate() const { return m_bUSBStatusUpdate; }
+    uint8_t bHidStatus() const { return m_bHidStatus; }
+    bool IsJobRunning() const { return m_bHidStatus == HID_STATUS_RUNNING; }
+
+    // The job now running (or the last one) and the last job that ended.
+    const ComResult& CurrentResult() const { return m_result; }
+    const ComResult& LastResult() const { return m_lastResult; }
+
+    HidDevice* Device() { return m_device.get(); }
+    const std::optional<HidBackend::HidInterfaceInfo>& SelectedInterface() const { return m_selected; }
+    // Why the device could not be opened by the last search (empty otherwise).
+    const std::string& LastOpenError() const { return m_lastOpenError; }
+    const HidDevice::Report& OutBuf() const { return m_outBuf; }
+
+private:
+    bool Send();
+    bool DrainInput();
+    void RepeatRequest();
+    void Advance();
+    void SendNext();
+    bool NoteStepOutcome(bool done);
+    void AbortJob(ComResult::AbortReason reason);
+    void EndJob();
+    void HandleGone();
+    void Log(const std::string& line) const { m_logger.Write(line); }
+    int Outstanding() const { return m_nSends > m_nAnswers ? m_nSends - m_nAnswers : 0; }
+
+    DataManager& m_dm;
+    ComQue& m_que;
+    std::shared_ptr<HidBackend> m_backend;
+    Logger m_logger;
+    RetryPolicy m_policy;
+
+    bool m_bConnected = false;
+    bool m_bUSBStatusUpdate = false;
+    uint8_t m_bHidStatus = HID_STATUS_IDLE;
+    std::optional<HidBackend::HidInterfaceInfo> m_selected;
+    std::unique_ptr<HidDevice> m_device;
+    std::string m_lastOpenError;
+    ProgressReceiver* m_pProgress = nullptr;
+
+    HidDevice::Report m_outBuf{};
+    // The request in flight: how often it was sent, how many answers it got
+    // (busy ones included) and how many answers to other requests came in.
+    int m_nSends = 0;
+    int m_nAnswers = 0;
+    int m_nIgnored = 0;
+    // After a request that was sent more than once, wait for its extra
+    // answers before the next request, so none is taken for the next chunk.
+    bool m_bSettling = false;
+    int m_nFailedInRow = 0;
+
+    ComResult m_result;
+    ComResult m_lastResult;
+};
+
+}  // namespace kelvadeck

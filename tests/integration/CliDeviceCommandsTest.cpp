@@ -1,0 +1,336 @@
+// The device commands of kelvadeck-cli, run in-process against --emulator
+// image files, and once as the built program.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/DataManager.h"
+#include "cli/CliOptions.h"
+#include "cli/DeviceCommands.h"
+#include "cli/DumpCommand.h"
+#include "cli/MacroCommands.h"
+#include "macro/MacroScriptFile.h"
+#include "model/FlashControl.h"
+#include "support/ReferenceImage.h"
+
+namespace kelvadeck {
+namespace {
+
+namespace fs = std::filesystem;
+using FC = FlashControl;
+
+struct CliRun {
+    int code = 0;
+    std::string out;
+    std::string err;
+};
+
+// Parses and runs one command line as kelvadeck-cli's main does.
+CliRun RunCli(const std::vector<std::string>& args, const std::string& input = "") {
+    CLI::App app{"kelvadeck-cli"};
+    app.require_subcommand(1);
+    CliOptions options;
+    options.AddTo(app);
+    DumpCommand::Register(app, options);
+    MacroCommands::Register(app, options);
+    DeviceCommands::Register(app, options);
+
+    std::vector<std::string> words = {"kelvadeck-cli"};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<const char*> argv;
+    for (const std::string& w : words) argv.push_back(w.c_str());
+
+    std::ostringstream out, err;
+    std::istringstream in(input);
+    auto* oldOut = std::cout.rdbuf(out.rdbuf());
+    auto* oldErr = std::cerr.rdbuf(err.rdbuf());
+    auto* oldIn = std::cin.rdbuf(in.rdbuf());
+    CliRun run;
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+        run.code = options.exitCode;
+    } catch (const CLI::ParseError& e) {
+        run.code = app.exit(e, out, err);
+    }
+    std::cout.rdbuf(oldOut);
+    std::cerr.rdbuf(oldErr);
+    std::cin.rdbuf(oldIn);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+class CliDevice : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("kelvadeck-cli-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    std::string Path(const std::string& name) const { return (dir / name).string(); }
+    static std::vector<uint8_t> Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    }
+    static void Write(const std::string& path, const std::vector<uint8_t>& bytes) {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    // A fully used device image in a file.
+    std::string ReferenceImageFile(const std::string& name) {
+        DataManager dm;
+        testsupport::BuildReferenceImage(dm);
+        const std::string path = Path(name);
+        Write(path, std::vector<uint8_t>(dm.WholeImage(), dm.WholeImage() + FC::FM_TOTAL_SIZE));
+        return path;
+    }
+    static bool AllErased(const std::vector<uint8_t>& bytes) {
+        return bytes.size() == FC::FM_TOTAL_SIZE && std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0xFF; });
+    }
+    fs::path dir;
+};
+
+TEST_F(CliDevice, InfoShowsConnectionAndFirmware) {
+    const CliRun r = RunCli({"info", "--emulator"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("Kelvadeck: connected (emulated)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Firmware: 1.02\n"), std::string::npos);
+    EXPECT_NE(r.out.find("22EA:004B, usage page 0xFF00"), std::string::npos);
+    EXPECT_TRUE(r.err.empty()) << r.err;
+
+    const CliRun j = RunCli({"info", "--json", "--emulator"});
+    ASSERT_EQ(j.code, 0);
+    const auto doc = nlohmann::json::parse(j.out);
+    EXPECT_EQ(doc["firmware"], "1.02");
+    EXPECT_EQ(doc["connected"], true);
+    EXPECT_EQ(doc["usagePage"], 0xFF00);
+}
+
+TEST_F(CliDevice, TracePrintsEveryReportAndTheExchangeCount) {
+    const CliRun r = RunCli({"led", "100", "0", "50", "1", "--emulator", "--trace"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "LED preview: red 100, green 0, blue 50, brightness 1 for 20 s\n");
+    std::string ff;
+    for (int i = 8; i < 64; ++i) ff += " FF";
+    EXPECT_NE(r.err.find("> 64 03 20 4E 01 64 00 32" + ff + "\n"), std::string::npos);
+    EXPECT_NE(r.err.find("> 56 FF FF FF"), std::string::npos);
+    EXPECT_NE(r.err.find("< 64 00"), std::string::npos);
+    EXPECT_NE(r.err.find("exchanges: 919\n"), std::string::npos);  // the boot job's 918 and the preview
+    const size_t sent = static_cast<size_t>(std::count(r.err.begin(), r.err.end(), '>'));
+    EXPECT_EQ(sent, 919u);
+}
+
+TEST_F(CliDevice, LedRejectsValuesOutOfRange) {
+    EXPECT_NE(RunCli({"led", "101", "0", "0", "--emulator"}).code, 0);
+    EXPECT_NE(RunCli({"led", "0", "0", "0", "3", "--emulator"}).code, 0);
+}
+
+TEST_F(CliDevice, BackupWritesTheFlashAndRestoreWritesItBack) {
+    const std::string source = ReferenceImageFile("source.mbf");
+    const std::vector<uint8_t> image = Read(source);
+    const std::string backup = Path("backup.mbf");
+    const CliRun b = RunCli({"backup", backup, "--emulator=" + source});
+    ASSERT_EQ(b.code, 0) << b.err;
+    EXPECT_EQ(b.out, "Backed up 2097152 bytes to " + backup + "\n");
+    EXPECT_EQ(Read(backup), image);
+    EXPECT_EQ(Read(source), image);  // saved back unchanged
+
+    const std::string target = Path("target.mbf");  // missing: an erased device
+    const CliRun no = RunCli({"restore", backup, "--emulator=" + target}, "n\n");
+    EXPECT_EQ(no.code, 3);
+    EXPECT_NE(no.err.find("cancelled"), std::string::npos);
+    EXPECT_TRUE(AllErased(Read(target)));
+
+    const CliRun yes = RunCli({"restore", backup, "--emulator=" + target}, "y\n");
+    ASSERT_EQ(yes.code, 0) << yes.err;
+    EXPECT_EQ(yes.out, "Restored " + backup + " to the device\n");
+    EXPECT_EQ(Read(target), image);
+}
+
+TEST_F(CliDevice, ResetErasesAfterConfirmation) {
+    const std::string img = ReferenceImageFile("device.mbf");
+    const std::vector<uint8_t> before = Read(img);
+    const CliRun no = RunCli({"reset", "--emulator=" + img}, "");
+    EXPECT_EQ(no.code, 3);
+    EXPECT_EQ(Read(img), before);
+    const CliRun yes = RunCli({"reset", "--yes", "--emulator=" + img});
+    ASSERT_EQ(yes.code, 0) << yes.err;
+    EXPECT_EQ(yes.out, "The device was reset to its factory state\n");
+    EXPECT_TRUE(AllErased(Read(img)));
+}
+
+TEST_F(CliDevice, BadFilesAreRefusedWithOneLine) {
+    const std::string shortFile = Path("short.mbf");
+    Write(shortFile, std::vector<uint8_t>(1000, 0));
+    const std::string img = Path("device.mbf");
+    const CliRun r = RunCli({"restore", shortFile, "--yes", "--emulator=" + img});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_FALSE(fs::exists(img));  // the device was never opened
+
+    const CliRun badImage = RunCli({"info", "--emulator=" + shortFile});
+    EXPECT_EQ(badImage.code, 1);
+    EXPECT_NE(badImage.err.find("cannot use " + shortFile), std::string::npos);
+    EXPECT_EQ(Read(shortFile).size(), 1000u);  // not overwritten
+
+    const CliRun unwritable = RunCli({"backup", Path("no/such/dir/b.mbf"), "--emulator"});
+    EXPECT_EQ(unwritable.code, 1);
+    EXPECT_NE(unwritable.err.find("cannot write the backup file"), std::string::npos);
+}
+
+TEST_F(CliDevice, NoDeviceIsOneLineAndExitTwo) {
+    // No Kelvadeck on the machine that runs the tests (or no USB support built in).
+    const CliRun r = RunCli({"info"});
+    if (r.code == 0) GTEST_SKIP() << "a Kelvadeck is connected to this machine";
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_TRUE(r.out.empty());
+}
+
+// The first line where two outputs differ (a full diff of a dump is huge).
+std::string FirstDifference(const std::string& a, const std::string& b) {
+    std::istringstream x(a), y(b);
+    std::string l, r;
+    for (int n = 1;; ++n) {
+        const bool more = static_cast<bool>(std::getline(x, l));
+        const bool moreToo = static_cast<bool>(std::getline(y, r));
+        if (!more && !moreToo) return "";
+        if (l != r || more != moreToo) return "line " + std::to_string(n) + ":\n  " + l + "\n  " + r;
+    }
+}
+
+TEST_F(CliDevice, DumpFromTheDeviceMatchesDumpOfTheImage) {
+    std::string img = ReferenceImageFile("device.mbf");
+    // No job reads the fourth encoder script record (0x0A90..0x0ABF): the
+    // device only knows three. Erased, it decodes alike either way.
+    std::vector<uint8_t> bytes = Read(img);
+    std::fill(bytes.begin() + 0x0A90, bytes.begin() + 0x0AC0, 0xFF);
+    Write(img, bytes);
+    for (const bool json : {false, true}) {
+        std::vector<std::string> device = {"dump", "--emulator=" + img};
+        std::vector<std::string> file = {"dump", "--image", img};
+        if (json) {
+            device.push_back("--json");
+            file.push_back("--json");
+        }
+        const CliRun a = RunCli(device);
+        const CliRun b = RunCli(file);
+        ASSERT_EQ(a.code, 0) << a.err;
+        ASSERT_EQ(b.code, 0) << b.err;
+        EXPECT_FALSE(a.out.empty());
+        // The device adds only its firmware version, which an image does not hold.
+        std::string expected = b.out;
+        if (json) {
+            auto doc = nlohmann::ordered_json::parse(b.out);
+            doc["pSSI"]["strFirmwareVer"] = "1.02";
+            expected = doc.dump(2) + "\n";
+        } else {
+            const std::string unknown = "Firmware: (unknown)\n";
+            const size_t at = expected.find(unknown);
+            ASSERT_NE(at, std::string::npos);
+            expected.replace(at, unknown.size(), "Firmware: 1.02\n");
+        }
+        EXPECT_TRUE(a.out == expected) << FirstDifference(a.out, expected);
+    }
+}
+
+TEST_F(CliDevice, MacroImportShowAndExport) {
+    const std::string img = ReferenceImageFile("device.mbf");
+    // A script file: key press A, 300 ms, key release A, loop mode.
+    const std::string text = Path("steps.txt");
+    {
+        std::ofstream t(text);
+        t << "mode loop\nkey-press A\ninterval 300\nkey-release A\n";
+    }
+    const std::string mcdf = Path("in.mcdf");
+    ASSERT_EQ(RunCli({"macro", "encode", text, "-o", mcdf}).code, 0);
+
+    const CliRun imp = RunCli({"macro", "import", mcdf, "7", "--name", "Brush", "--yes", "--emulator=" + img});
+    ASSERT_EQ(imp.code, 0) << imp.err;
+    EXPECT_NE(imp.out.find("Script 7 written"), std::string::npos);
+
+    const CliRun show = RunCli({"macro", "show", "7", "--emulator=" + img});
+    ASSERT_EQ(show.code, 0) << show.err;
+    EXPECT_NE(show.out.find("# script 7 \"Brush\""), std::string::npos) << show.out;
+    const CliRun decode = RunCli({"macro", "decode", mcdf});
+    ASSERT_EQ(decode.code, 0);
+    // The listing after the comment line is macro decode's.
+    EXPECT_EQ(show.out.substr(show.out.find('\n') + 1), decode.out);
+
+    const std::string out = Path("out.mcdf");
+    const CliRun exp = RunCli({"macro", "export", "7", out, "--emulator=" + img});
+    ASSERT_EQ(exp.code, 0) << exp.err;
+    EXPECT_EQ(Read(out), Read(mcdf));
+
+    // The other scripts of the sector survived the rewrite.
+    DataManager ref;
+    testsupport::BuildReferenceImage(ref);
+    const int sector = FC::ScriptSector(6);
+    DataManager now;
+    ASSERT_TRUE(now.ReadFile(img, now.WholeImage(), FC::FM_TOTAL_SIZE));
+    ASSERT_TRUE(now.RenewMemBuf());
+    ASSERT_TRUE(ref.RenewMemBuf());
+    ref.SetScriptDataFromFlashSector(sector);
+    now.SetScriptDataFromFlashSector(sector);
+    for (int i = sector - 2; i < 200; i += 30) {
+        if (i == 6) continue;
+        EXPECT_EQ(now.g_arSCE[static_cast<size_t>(i)].pbRawData, ref.g_arSCE[static_cast<size_t>(i)].pbRawData) << i;
+    }
+}
+
+TEST_F(CliDevice, MacroImportRefusesBadFilesBeforeTouchingTheDevice) {
+    const std::string bad = Path("bad.mcdf");
+    Write(bad, {3, 'Z', 'K', 'X'});
+    const std::string img = Path("device.mbf");
+    const CliRun r = RunCli({"macro", "import", bad, "3", "--yes", "--emulator=" + img});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_FALSE(fs::exists(img));
+    const CliRun slot = RunCli({"macro", "import", bad, "151", "--yes", "--emulator=" + img});
+    EXPECT_NE(slot.code, 0);
+}
+
+TEST_F(CliDevice, ExportOfAnEmptySlotFails) {
+    const CliRun r = RunCli({"macro", "export", "150", Path("x.mcdf"), "--emulator"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("empty"), std::string::npos);
+    EXPECT_FALSE(fs::exists(Path("x.mcdf")));
+}
+
+// The built program, end to end.
+TEST_F(CliDevice, ProgramSmoke) {
+#ifdef KELVADECK_CLI_PATH
+    const fs::path cli = KELVADECK_CLI_PATH;
+#else
+    const fs::path cli;
+#endif
+    if (cli.empty() || !fs::exists(cli)) GTEST_SKIP() << "kelvadeck-cli is not built";
+    const std::string img = Path("smoke.mbf");
+    const std::string backup = Path("smoke-backup.mbf");
+    const std::string cmd = cli.string() + " backup " + backup + " --emulator=" + img + " > " + Path("out.txt") + " 2>&1";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_TRUE(AllErased(Read(backup)));
+    EXPECT_TRUE(AllErased(Read(img)));
+    const std::string fail = cli.string() + " restore " + Path("missing.mbf") + " --yes --emulator=" + img + " 2>/dev/null";
+    const int status = std::system(fail.c_str());
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+}  // namespace
+}  // namespace kelvadeck
