@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include "screens/ScreenContext.h"
+
+namespace kelvadeck {
+
+class TopVC;
+
+// The application's one window: the main screen as its content, the title
+// "name  version", and, on the emulated device, a note that says so.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(ScreenContext& context, QWidget* parent = nullptr);
+
+    TopVC& Top() { return *m_top; }
+    // Sets the title from the string table (once the data manager exists).
+    void windowDidLoad();
+
+private:
+    ScreenContext& m_ctx;
+    TopVC* m_top = nullptr;
+};
+
+}  // namespace kelvadeck

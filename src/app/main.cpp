@@ -1,0 +1,232 @@
+// kelvadeck: the Kelvadeck configurator for the desktop.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/AppDelegate.h"
+#include "app/DataManager.h"
+#include "app/FileUserDefaults.h"
+#include "app/MainWindow.h"
+#include "app/SystemLog.h"
+#include "device/USBHidManager.h"
+#include "emulator/EmulatedKelvadeck.h"
+#include "emulator/EmulatorBackend.h"
+#include "model/StringTable.h"
+#include "screens/QtUserPrompts.h"
+#include "screens/TopVC.h"
+#ifdef KELVADECK_HAVE_HIDAPI
+#include "hid/HidapiBackend.h"
+#endif
+
+namespace {
+
+using namespace kelvadeck;
+
+constexpr int EXIT_USAGE = 2;
+constexpr int EXIT_NO_DISPLAY = 3;
+
+struct Options {
+    bool emulator = false;
+    std::string emulatorFile;
+    bool verbose = false;
+    // Hidden: grab the window (or a screen opened from it) once the device
+    // has been read, save it as a PNG and quit. For documentation.
+    std::string screenshot;
+    std::string screen;  // "", "settings", "led"
+};
+
+void PrintUsage(std::FILE* out) {
+    std::fprintf(out,
+                 "Usage: kelvadeck [--emulator[=FILE.mbf]] [--verbose]\n"
+                 "  --emulator[=FILE]  use the built-in emulated Kelvadeck instead of a real one;\n"
+                 "                     with FILE its flash is loaded from FILE (erased when FILE\n"
+                 "                     does not exist) and saved back there when you quit\n"
+                 "  --verbose          also print the log lines to standard error\n");
+}
+
+// False (message printed) for an option that is not known.
+bool ParseArgs(const QStringList& args, Options& o, int& exitCode) {
+    for (int i = 1; i < args.size(); ++i) {
+        const QString a = args[i];
+        if (a == QLatin1String("--emulator")) {
+            o.emulator = true;
+        } else if (a.startsWith(QLatin1String("--emulator="))) {
+            o.emulator = true;
+            o.emulatorFile = a.mid(11).toStdString();
+        } else if (a == QLatin1String("--verbose") || a == QLatin1String("-v")) {
+            o.verbose = true;
+        } else if (a.startsWith(QLatin1String("--screenshot="))) {
+            o.screenshot = a.mid(13).toStdString();
+        } else if (a.startsWith(QLatin1String("--screen="))) {
+            o.screen = a.mid(9).toStdString();
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            PrintUsage(stdout);
+            exitCode = 0;
+            return false;
+        } else if (a == QLatin1String("--version")) {
+            std::printf("kelvadeck %s\n", KELVADECK_VERSION);
+            exitCode = 0;
+            return false;
+        } else {
+            std::fprintf(stderr, "kelvadeck: unknown option %s\n", a.toLocal8Bit().constData());
+            PrintUsage(stderr);
+            exitCode = EXIT_USAGE;
+            return false;
+        }
+    }
+    return true;
+}
+
+// On Linux a desktop session names its display; without one there is nothing
+// to show the window on.
+bool HasDisplay() {
+#if defined(__linux__)
+    const auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v != nullptr && *v != '\0';
+    };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+#else
+    return true;
+#endif
+}
+
+// The folder that holds help/ and presetdata/: next to an installed program
+// (share/kelvadeck), else the build tree's.
+std::string FindResourceDir() {
+    QStringList candidates;
+    if (const char* env = std::getenv("KELVADECK_RESOURCE_DIR"); env != nullptr && *env != '\0') {
+        candidates << QString::fromLocal8Bit(env);
+    }
+    candidates << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/kelvadeck"));
+#ifdef KELVADECK_BUILD_RESOURCE_DIR
+    candidates << QStringLiteral(KELVADECK_BUILD_RESOURCE_DIR);
+#endif
+    for (const QString& c : candidates) {
+        const QDir dir(c);
+        if (dir.exists(QStringLiteral("help")) || dir.exists(QStringLiteral("presetdata"))) {
+            return QDir::cleanPath(dir.absolutePath()).toStdString();
+        }
+    }
+    return {};
+}
+
+// Grabs the window, or the screen named, once the device has been read.
+void ArmScreenshot(AppDelegate& delegate, const Options& o) {
+    auto* poll = new QTimer(&delegate);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    auto opened = std::make_shared<bool>(false);
+    QObject::connect(poll, &QTimer::timeout, &delegate, [&delegate, poll, clock, opened, o] {
+        DataManager* dm = delegate.pDM();
+        const bool ready = dm && dm->bDataInitialize() && !dm->pUSBHID().IsJobRunning() && !dm->bDataUpdate();
+        if (!ready && clock->elapsed() < 10000) return;
+        TopVC& top = delegate.Window().Top();
+        if (!*opened && !o.screen.empty()) {
+            *opened = true;
+            if (o.screen == "settings") top.OpenSettingScreen();
+            if (o.screen == "led") top.OpenLedColorScreen(1);
+            clock->restart();
+            return;
+        }
+        if (clock->elapsed() < 600) return;  // let the screens settle and paint
+        poll->stop();
+        QWidget* target = top.CurrentScreen() ? static_cast<QWidget*>(top.CurrentScreen()) : &delegate.Window();
+        const bool saved = target->grab().save(QString::fromStdString(o.screenshot));
+        if (!saved) std::fprintf(stderr, "kelvadeck: cannot write the screenshot %s\n", o.screenshot.c_str());
+        QCoreApplication::exit(saved ? 0 : 1);
+    });
+    poll->start(100);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    Options options;
+    int exitCode = 0;
+    if (!ParseArgs(args, options, exitCode)) return exitCode;
+    if (!HasDisplay()) {
+        std::fprintf(stderr,
+                     "kelvadeck: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                     "The configurator's window needs a desktop session. Without one, use the command\n"
+                     "line version, for example:\n"
+                     "  kelvadeck-cli info\n"
+                     "  kelvadeck-cli --emulator=FILE.mbf dump\n");
+        return EXIT_NO_DISPLAY;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kelvadeck"));
+    QApplication::setApplicationVersion(QStringLiteral(KELVADECK_VERSION));
+
+    const QLocale locale = QLocale::system();
+    const std::string language = locale.name().toStdString();
+    const StringTable strings(language);
+    SystemLog systemLog(options.verbose);
+    FileUserDefaults defaults;
+    QtUserPrompts prompts(strings);
+
+    // The emulated device lives as long as the program; its flash goes back
+    // to its file when the program ends.
+    std::unique_ptr<EmulatedKelvadeck> emulator;
+    std::shared_ptr<HidBackend> backend;
+    if (options.emulator) {
+        EmulatorKnobs knobs;
+        knobs.readsWaitForAnswer = true;  // the I/O thread blocks in its reads as on hardware
+        emulator = std::make_unique<EmulatedKelvadeck>(knobs);
+        if (!options.emulatorFile.empty()) {
+            std::string error;
+            if (!emulator->LoadImage(options.emulatorFile, error)) {
+                std::fprintf(stderr, "kelvadeck: %s\n", error.c_str());
+                prompts.ShowError(strings.Get("APPLICATION_NAME"), error);
+                return 1;
+            }
+        }
+        backend = std::make_shared<EmulatorBackend>(*emulator);
+    } else {
+#ifdef KELVADECK_HAVE_HIDAPI
+        backend = std::make_shared<HidapiBackend>();
+#endif
+    }
+
+    AppDelegate::Config config;
+    config.backend = backend;
+    config.defaults = &defaults;
+    config.prompts = &prompts;
+    config.logger = systemLog.MakeLogger();
+    config.language = language;
+    config.countryCode = QLocale::territoryToCode(locale.territory()).toStdString();
+    config.resourceDir = FindResourceDir();
+    config.emulated = options.emulator;
+    config.emulatorImage = options.emulatorFile.empty() ? std::string() : QFileInfo(QString::fromStdString(options.emulatorFile))
+                                                                              .absoluteFilePath()
+                                                                              .toStdString();
+    int result = 0;
+    {
+        AppDelegate delegate(config);
+        delegate.Window().show();
+        QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
+        if (!options.screenshot.empty()) ArmScreenshot(delegate, options);
+        QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, [&delegate] { delegate.applicationWillTerminate(); });
+        result = QApplication::exec();
+    }
+
+    if (emulator && !options.emulatorFile.empty()) {
+        std::string error;
+        if (!emulator->SaveImage(options.emulatorFile, error)) {
+            std::fprintf(stderr, "kelvadeck: the emulated device's flash could not be saved: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    return result;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "device/ComResult.h"
+#include "model/StringTable.h"
+
+namespace kelvadeck {
+
+// What the user is told when a device job did not go through or could not
+// start: which job, what went wrong and what to do about it, in the words of
+// the string table.
+class JobMessage {
+public:
+    // jobNameKey names the job ("JOB_NAME_BACKUP" ...). Empty for a job that
+    // succeeded.
+    static std::string Failure(const std::string& jobNameKey, const ComResult& result, const StringTable& strings);
+    // Why there is no device to talk to: none found, or the transport's reason
+    // why it could not be opened (which carries its fix, e.g. the udev rule).
+    static std::string NotConnected(const std::string& lastOpenError, const StringTable& strings);
+};
+
+}  // namespace kelvadeck

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace kelvadeck {
+
+class DataManager;
+class UserDefaults;
+class UserPrompts;
+
+// What every screen reaches through the application delegate: the data
+// manager (null until launching has finished and again at termination), the
+// user prompts and defaults, and facts about the host and the device link.
+struct ScreenContext {
+    DataManager* pDM = nullptr;
+    UserPrompts* prompts = nullptr;
+    UserDefaults* defaults = nullptr;  // may be null: the keyboard choice is not kept
+    std::string countryCode;           // of the host's locale, "JP", "US" ...
+    std::string resourceDir;           // holds help/ and presetdata/
+    bool emulated = false;             // the device is the built-in emulated Kelvadeck
+    std::string emulatorImage;         // its flash image file; empty: not kept
+};
+
+}  // namespace kelvadeck

@@ -1,0 +1,594 @@
+#include "screens/SettingVC.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/DataManager.h"
+#include "app/UserDefaults.h"
+#include "device/BackupRestoreJob.h"
+#include "device/ComQue.h"
+#include "device/USBHidManager.h"
+#include "keys/KeyCode.h"
+#include "model/Constants.h"
+#include "screenlogic/BackupFileStaging.h"
+#include "screenlogic/JobMessage.h"
+#include "screenlogic/ProgressEstimate.h"
+#include "screenlogic/SystemSettingsForm.h"
+#include "screenlogic/TextTemplate.h"
+#include "screens/HelpLauncher.h"
+#include "screens/Stepper.h"
+#include "screens/UserPrompts.h"
+
+namespace kelvadeck {
+
+namespace {
+
+using C = Constants;
+using Job = BackupRestoreJob;
+
+constexpr int kTimerMs = 200;
+// The bar and its numbers are redrawn at most this often while answers pour in.
+constexpr qint64 kProgressRedrawMs = 100;
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+SettingVC::SettingVC(ScreenContext& context, QWidget* parent) : QDialog(parent), m_ctx(context) {
+    setObjectName(QStringLiteral("SettingVC"));
+    setModal(true);
+    m_job = std::make_unique<BackupRestoreJob>(Dm(), Dm().Log());
+    m_job->SetProgressCallback([this](int32_t count, int32_t max) { OnProgress(count, max); });
+    m_Timer = new QTimer(this);
+    m_Timer->setInterval(kTimerMs);
+    connect(m_Timer, &QTimer::timeout, this, &SettingVC::UpdateAppWindow);
+    BuildControls();
+    m_bCurrentMode = Job::SETSTS_NONE;
+    dwTimeCounter = 0;
+    InitControl();
+    StartTimerForUpdateWindow(false);
+    InitSetting();
+    BlockedControl(!Dm().pUSBHID().bConnected() || Dm().pUSBHID().IsJobRunning() || !Dm().bDataInitialize());
+}
+
+SettingVC::~SettingVC() {
+    // A job still running reports its progress to nobody from now on.
+    if (m_ctx.pDM && m_bCurrentMode != Job::SETSTS_NONE) m_ctx.pDM->pUSBHID().SetRefSettingVC(nullptr);
+}
+
+void SettingVC::Log(const std::string& line) const {
+    if (m_ctx.pDM) m_ctx.pDM->Log().Write(line);
+}
+
+void SettingVC::BuildControls() {
+    auto* root = new QVBoxLayout(this);
+    root->setSpacing(12);
+
+    auto* columns = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    columns->addLayout(left, 1);
+    columns->addLayout(right, 1);
+    root->addLayout(columns);
+
+    m_boxAnySetting = new QGroupBox(this);
+    m_boxAnySetting->setObjectName(QStringLiteral("m_boxAnySetting"));
+    auto* any = new QVBoxLayout(m_boxAnySetting);
+    m_chkSleepOff = new QCheckBox(m_boxAnySetting);
+    m_chkSleepOff->setObjectName(QStringLiteral("m_chkSleepOff"));
+    m_chkEncoderContinue = new QCheckBox(m_boxAnySetting);
+    m_chkEncoderContinue->setObjectName(QStringLiteral("m_chkEncoderContinue"));
+    any->addWidget(m_chkSleepOff);
+    any->addWidget(m_chkEncoderContinue);
+    left->addWidget(m_boxAnySetting);
+
+    m_boxProfileLED = new QGroupBox(this);
+    m_boxProfileLED->setObjectName(QStringLiteral("m_boxProfileLED"));
+    auto* led = new QHBoxLayout(m_boxProfileLED);
+    m_chkLEDOffFlag = new QCheckBox(m_boxProfileLED);
+    m_chkLEDOffFlag->setObjectName(QStringLiteral("m_chkLEDOffFlag"));
+    m_txtOffTimeValue = new QLineEdit(m_boxProfileLED);
+    m_txtOffTimeValue->setObjectName(QStringLiteral("m_txtOffTimeValue"));
+    m_txtOffTimeValue->setValidator(new QIntValidator(0, 255, m_txtOffTimeValue));
+    m_txtOffTimeValue->setFixedWidth(48);
+    m_txtOffTimeValue->setAlignment(Qt::AlignRight);
+    m_stpOffTime = new Stepper(m_boxProfileLED);
+    m_stpOffTime->setObjectName(QStringLiteral("m_stpOffTime"));
+    m_stpOffTime->setRange(0, C::LED_LIGHT_OFF_MODE_TIME_MAX);
+    m_lblOffTimeUnit = new QLabel(m_boxProfileLED);
+    m_lblOffTimeUnit->setObjectName(QStringLiteral("m_lblOffTimeUnit"));
+    led->addWidget(m_chkLEDOffFlag);
+    led->addWidget(m_txtOffTimeValue);
+    led->addWidget(m_stpOffTime);
+    led->addWidget(m_lblOffTimeUnit);
+    led->addStretch(1);
+    left->addWidget(m_boxProfileLED);
+    connect(m_chkLEDOffFlag, &QCheckBox::toggled, this, &SettingVC::ClickLEDOffFlag);
+    connect(m_stpOffTime, &Stepper::valueChanged, this, [this](int v) {
+        m_nLEDOffTime = v;
+        m_txtOffTimeValue->setText(QString::number(v));
+    });
+    connect(m_txtOffTimeValue, &QLineEdit::textEdited, this, [this](const QString& text) {
+        m_nLEDOffTime = text.toLong();
+        const QSignalBlocker quiet(m_stpOffTime);
+        m_stpOffTime->setValue(static_cast<int>(m_nLEDOffTime));
+    });
+
+    auto radioGroup = [this](QGroupBox* box, const char* name, QButtonGroup*& group,
+                             std::initializer_list<std::pair<int, const char*>> choices) {
+        box->setObjectName(QString::fromLatin1(name).replace(QStringLiteral("m_rdo"), QStringLiteral("m_box")));
+        group = new QButtonGroup(this);
+        group->setObjectName(QString::fromLatin1(name));
+        auto* layout = new QVBoxLayout(box);
+        for (const auto& [id, key] : choices) {
+            auto* radio = new QRadioButton(box);
+            radio->setObjectName(QStringLiteral("%1_%2").arg(QString::fromLatin1(name)).arg(id));
+            radio->setProperty("textKey", QString::fromLatin1(key));
+            group->addButton(radio, id);
+            layout->addWidget(radio);
+        }
+    };
+    m_boxDialFuncLED = new QGroupBox(this);
+    radioGroup(m_boxDialFuncLED, "m_rdoDialFuncLED", m_rdoDialFuncLED,
+               {{C::LED_LIGHT_TYPE_FUNC_SLOW, "SYSTEM_SETTING_DIAL_FUNC_LED_SLOW"},
+                {C::LED_LIGHT_TYPE_FUNC_FLASH, "SYSTEM_SETTING_DIAL_FUNC_LED_FLASH"},
+                {C::LED_LIGHT_TYPE_FUNC_ON, "SYSTEM_SETTING_DIAL_FUNC_LED_ON"}});
+    right->addWidget(m_boxDialFuncLED);
+    connect(m_rdoDialFuncLED, &QButtonGroup::idClicked, this,
+            [this](int id) { Log("ClickDialFuncSetting TagNo = " + std::to_string(id)); });
+
+    m_boxKeyboard = new QGroupBox(this);
+    radioGroup(m_boxKeyboard, "m_rdoKeyboard", m_rdoKeyboard,
+               {{static_cast<int>(KeyCode::KEYBOARD_TYPE_US), "SYSTEM_SETTING_KEYBOARD_SETTING_US"},
+                {static_cast<int>(KeyCode::KEYBOARD_TYPE_JIS), "SYSTEM_SETTING_KEYBOARD_SETTING_JA"}});
+    right->addWidget(m_boxKeyboard);
+    connect(m_rdoKeyboard, &QButtonGroup::idClicked, this,
+            [this](int id) { Log("ClickKeyboardSetting TagNo = " + std::to_string(id)); });
+    left->addStretch(1);
+    right->addStretch(1);
+
+    auto* applyRow = new QHBoxLayout;
+    applyRow->addStretch(1);
+    m_btnSubmit = new QPushButton(this);
+    m_btnSubmit->setObjectName(QStringLiteral("m_btnSubmit"));
+    applyRow->addWidget(m_btnSubmit);
+    root->addLayout(applyRow);
+    connect(m_btnSubmit, &QPushButton::clicked, this, &SettingVC::ClickSubmit);
+
+    m_boxBuckup = new QGroupBox(this);
+    m_boxBuckup->setObjectName(QStringLiteral("m_boxBuckup"));
+    auto* backup = new QGridLayout(m_boxBuckup);
+    m_lblBackupTitle = new QLabel(m_boxBuckup);
+    m_lblBackupTitle->setObjectName(QStringLiteral("m_lblBackupTitle"));
+    m_btnBackup = new QPushButton(m_boxBuckup);
+    m_btnBackup->setObjectName(QStringLiteral("m_btnBackup"));
+    m_btnRestore = new QPushButton(m_boxBuckup);
+    m_btnRestore->setObjectName(QStringLiteral("m_btnRestore"));
+    m_lblFormatTitle = new QLabel(m_boxBuckup);
+    m_lblFormatTitle->setObjectName(QStringLiteral("m_lblFormatTitle"));
+    m_btnFormat = new QPushButton(m_boxBuckup);
+    m_btnFormat->setObjectName(QStringLiteral("m_btnFormat"));
+    backup->addWidget(m_lblBackupTitle, 0, 0);
+    backup->addWidget(m_btnBackup, 0, 1);
+    backup->addWidget(m_btnRestore, 0, 2);
+    backup->addWidget(m_lblFormatTitle, 1, 0);
+    backup->addWidget(m_btnFormat, 1, 1, 1, 2);
+    backup->setColumnStretch(0, 1);
+
+    m_cvProgress = new QFrame(m_boxBuckup);
+    m_cvProgress->setObjectName(QStringLiteral("m_cvProgress"));
+    auto* progress = new QHBoxLayout(m_cvProgress);
+    progress->setContentsMargins(0, 0, 0, 0);
+    m_piBackupRestore = new QProgressBar(m_cvProgress);
+    m_piBackupRestore->setObjectName(QStringLiteral("m_piBackupRestore"));
+    m_piBackupRestore->setTextVisible(false);
+    m_lblNumerator = new QLabel(m_cvProgress);
+    m_lblNumerator->setObjectName(QStringLiteral("m_lblNumerator"));
+    m_lblNumerator->setMinimumWidth(48);
+    m_lblNumerator->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_lblSlash = new QLabel(QStringLiteral("/"), m_cvProgress);
+    m_lblSlash->setObjectName(QStringLiteral("m_lblSlash"));
+    m_lblDenominator = new QLabel(m_cvProgress);
+    m_lblDenominator->setObjectName(QStringLiteral("m_lblDenominator"));
+    m_lblDenominator->setMinimumWidth(48);
+    m_lblTimeLeft = new QLabel(m_cvProgress);
+    m_lblTimeLeft->setObjectName(QStringLiteral("m_lblTimeLeft"));
+    m_lblTimeLeft->setMinimumWidth(150);
+    m_btnCancelBackup = new QPushButton(m_cvProgress);
+    m_btnCancelBackup->setObjectName(QStringLiteral("m_btnCancelBackup"));
+    progress->addWidget(m_piBackupRestore, 1);
+    progress->addWidget(m_lblNumerator);
+    progress->addWidget(m_lblSlash);
+    progress->addWidget(m_lblDenominator);
+    progress->addWidget(m_lblTimeLeft);
+    progress->addWidget(m_btnCancelBackup);
+    backup->addWidget(m_cvProgress, 2, 0, 1, 3);
+    m_lblJobResult = new QLabel(m_boxBuckup);
+    m_lblJobResult->setObjectName(QStringLiteral("m_lblJobResult"));
+    m_lblJobResult->setWordWrap(true);
+    m_lblJobResult->setStyleSheet(QStringLiteral("color:#1e7a34;"));
+    backup->addWidget(m_lblJobResult, 3, 0, 1, 3);
+    root->addWidget(m_boxBuckup);
+    connect(m_btnBackup, &QPushButton::clicked, this, &SettingVC::ClickBackup);
+    connect(m_btnRestore, &QPushButton::clicked, this, &SettingVC::ClickRestore);
+    connect(m_btnFormat, &QPushButton::clicked, this, &SettingVC::ClickFormat);
+    connect(m_btnCancelBackup, &QPushButton::clicked, this, &SettingVC::ClickCancelBackup);
+
+    auto* bottom = new QHBoxLayout;
+    m_lblUSBStatusTitle = new QLabel(this);
+    m_lblUSBStatusTitle->setObjectName(QStringLiteral("m_lblUSBStatusTitle"));
+    m_lblUSBStatus = new QLabel(this);
+    m_lblUSBStatus->setObjectName(QStringLiteral("m_lblUSBStatus"));
+    m_btnHelp = new QPushButton(this);
+    m_btnHelp->setObjectName(QStringLiteral("m_btnHelp"));
+    m_btnClose = new QPushButton(this);
+    m_btnClose->setObjectName(QStringLiteral("m_btnClose"));
+    bottom->addWidget(m_lblUSBStatusTitle);
+    bottom->addWidget(m_lblUSBStatus);
+    bottom->addStretch(1);
+    bottom->addWidget(m_btnHelp);
+    bottom->addWidget(m_btnClose);
+    root->addLayout(bottom);
+    connect(m_btnHelp, &QPushButton::clicked, this, [this] { HelpLauncher::Open(m_ctx); });
+    connect(m_btnClose, &QPushButton::clicked, this, &SettingVC::ClickClose);
+    setMinimumWidth(720);
+}
+
+void SettingVC::InitControl() {
+    const StringTable& s = Dm().Strings();
+    auto t = [&s](const char* key) { return Q(s.Get(key)); };
+    setWindowTitle(t("SCREEN_SYSTEM_SETTING"));
+    m_boxAnySetting->setTitle(t("SYSTEM_SETTING_SETTING_TITLE"));
+    m_chkSleepOff->setText(t("SYSTEM_SETTING_SLEEP_LED_OFF"));
+    m_chkEncoderContinue->setText(t("SYSTEM_SETTING_ENCODER_TYPEMATIC"));
+    m_boxProfileLED->setTitle(t("SYSTEM_SETTING_MODE_LED_SETTING"));
+    m_chkLEDOffFlag->setText(t("SYSTEM_SETTING_MODE_LED_OFF"));
+    m_lblOffTimeUnit->setText(t("SYSTEM_SETTING_MODE_LED_OFF_UNIT"));
+    m_boxKeyboard->setTitle(t("SYSTEM_SETTING_KEYBOARD_SETTING"));
+    m_boxDialFuncLED->setTitle(t("SYSTEM_SETTING_DIAL_FUNC_LED_SETTING_TITLE"));
+    for (QButtonGroup* g : {m_rdoKeyboard, m_rdoDialFuncLED}) {
+        for (QAbstractButton* b : g->buttons()) b->setText(Q(s.Get(b->property("textKey").toString().toStdString())));
+    }
+    m_boxBuckup->setTitle(t("SYSTEM_SETTING_BACKUP_TITLE"));
+    m_lblBackupTitle->setText(t("SYSTEM_SETTING_BACKUP_FILE_TITLE"));
+    m_lblFormatTitle->setText(t("SYSTEM_SETTING_FACTORY_RESET_TITLE"));
+    m_btnRestore->setText(t("SYSTEM_SETTING_BACKUP_FILE_READ"));
+    m_btnBackup->setText(t("SYSTEM_SETTING_BACKUP_FILE_SAVE"));
+    m_btnFormat->setText(t("SYSTEM_SETTING_FACTORY_RESET"));
+    m_btnCancelBackup->setText(t("BTN_CANCEL_BACKUP"));
+    m_btnSubmit->setText(t("BTN_SUBMIT"));
+    m_btnClose->setText(t("BTN_CLOSE"));
+    m_btnHelp->setText(t("BTN_HELP"));
+    m_lblUSBStatusTitle->setText(t("STATUS_MESSAGE_BOX_TEXT"));
+}
+
+void SettingVC::InitSetting() {
+    DataManager& dm = Dm();
+    std::optional<long> stored;
+    if (m_ctx.defaults) stored = m_ctx.defaults->GetInteger(KeyCode::KEYBOARD_TYPE_USER_SETTING);
+    Log(std::string(KeyCode::KEYBOARD_TYPE_USER_SETTING) + " " + std::to_string(stored.value_or(0)));
+    if (!stored || *stored == 0) Log(m_ctx.countryCode);
+    const SystemSettingsForm form = SystemSettingsForm::FromModel(dm.g_pSSI, stored, m_ctx.countryCode);
+    if (QAbstractButton* b = m_rdoKeyboard->button(static_cast<int>(form.keyboardType))) b->setChecked(true);
+    {
+        const QSignalBlocker quiet(m_chkLEDOffFlag);
+        m_chkLEDOffFlag->setChecked(form.modeLedOff);
+    }
+    m_chkSleepOff->setChecked(form.sleepOff);
+    m_chkEncoderContinue->setChecked(form.encoderContinue);
+    if (QAbstractButton* b = m_rdoDialFuncLED->button(form.dialFuncLed)) b->setChecked(true);
+    m_nLEDOffTime = form.offTime;
+    m_txtOffTimeValue->setText(QString::number(m_nLEDOffTime));
+    {
+        const QSignalBlocker quiet(m_stpOffTime);
+        m_stpOffTime->setValue(static_cast<int>(m_nLEDOffTime));
+    }
+    ClickLEDOffFlag();
+    ShowConnectionState();
+    if (m_bCurrentMode == Job::SETSTS_NONE) m_cvProgress->hide();
+}
+
+void SettingVC::ShowConnectionState() {
+    const bool connected = Dm().pUSBHID().bConnected();
+    const StringTable& s = Dm().Strings();
+    m_lblUSBStatus->setText(Q(s.Get(connected ? (m_ctx.emulated ? "STATUS_MSG_USB_CONNECT_EMULATED" : "STATUS_MSG_USB_CONNECT")
+                                              : "STATUS_MSG_USB_UNCONNECT")));
+    m_lblUSBStatus->setStyleSheet(connected ? QStringLiteral("color:#1e7a34; font-weight:bold;")
+                                            : QStringLiteral("color:#b3261e; font-weight:bold;"));
+}
+
+void SettingVC::BlockedControl(bool block) {
+    for (QWidget* w : std::initializer_list<QWidget*>{m_chkSleepOff, m_chkEncoderContinue, m_btnSubmit, m_chkLEDOffFlag, m_btnRestore,
+                                                       m_btnBackup, m_btnFormat, m_btnClose}) {
+        w->setEnabled(!block);
+    }
+    for (QButtonGroup* g : {m_rdoKeyboard, m_rdoDialFuncLED}) {
+        for (QAbstractButton* b : g->buttons()) b->setEnabled(!block);
+    }
+    // The off time only counts while the mode LED goes off.
+    const bool offTime = !block && m_chkLEDOffFlag->isChecked();
+    m_txtOffTimeValue->setEnabled(offTime);
+    m_stpOffTime->setEnabled(offTime);
+}
+
+void SettingVC::ClickLEDOffFlag() {
+    const bool on = m_chkLEDOffFlag->isChecked() && m_chkLEDOffFlag->isEnabled();
+    m_txtOffTimeValue->setEnabled(on);
+    m_stpOffTime->setEnabled(on);
+}
+
+void SettingVC::StartTimerForUpdateWindow(bool redraw) {
+    m_Timer->start();
+    if (redraw) RenewUI();
+}
+
+void SettingVC::StopTimerForUpdateWindow() { m_Timer->stop(); }
+
+bool SettingVC::IsTimerRunning() const { return m_Timer->isActive(); }
+
+void SettingVC::JobNotStarted(const std::string& reason) {
+    m_bCurrentMode = Job::SETSTS_NONE;
+    EndProgress();
+    BlockedControl(!Dm().pUSBHID().bConnected());
+    if (m_ctx.prompts) m_ctx.prompts->ShowError(Dm().Strings().Get("APPLICATION_NAME"), reason);
+}
+
+void SettingVC::ClickSubmit() {
+    DataManager& dm = Dm();
+    const StringTable& s = dm.Strings();
+    if (m_ctx.prompts == nullptr || !m_ctx.prompts->Confirm(s.Get("APPLICATION_NAME"), s.Get("DEVICE_FUNCTION_WRITE_CONFIRM_MSG"))) {
+        Log("Alert result Cancel");
+        return;
+    }
+    Log("Alert result OK");
+    m_bCurrentMode = Job::SETSTS_WRITE_DATA;
+
+    SystemSettingsForm form;
+    form.keyboardType = m_rdoKeyboard->checkedId() > 0 ? m_rdoKeyboard->checkedId() : KeyCode::KEYBOARD_TYPE_US;
+    form.offTime = m_txtOffTimeValue->text().toLong();
+    form.sleepOff = m_chkSleepOff->isChecked();
+    form.modeLedOff = m_chkLEDOffFlag->isChecked();
+    form.encoderContinue = m_chkEncoderContinue->isChecked();
+    form.dialFuncLed = static_cast<uint8_t>(std::max(0, m_rdoDialFuncLED->checkedId()));
+
+    const bool keyboardKept = m_ctx.defaults && m_ctx.defaults->SetInteger(KeyCode::KEYBOARD_TYPE_USER_SETTING, form.keyboardType);
+    dm.pKeyCode().SetKeyboardType(form.keyboardType);
+    form.ApplyTo(dm.g_pSSI);
+
+    BlockedControl(true);
+    dm.DataOutputToMemory();
+    ComQue& que = dm.pComQue();
+    que.CreateFastWriteComQue();
+    que.CreateBaseSettingInfoComQue();
+    if (!dm.pUSBHID().StartCom()) {
+        que.Reset();
+        JobNotStarted(s.Get("JOB_NOT_STARTED_NO_DEVICE"));
+    }
+    if (!keyboardKept && m_ctx.prompts) m_ctx.prompts->ShowError(s.Get("APPLICATION_NAME"), s.Get("USER_SETTING_SAVE_ERROR"));
+}
+
+void SettingVC::BeginProgress(int32_t max, bool cancellable) {
+    m_piBackupRestore->setMinimum(0);
+    m_piBackupRestore->setMaximum(max);
+    m_piBackupRestore->setValue(0);
+    m_lblNumerator->setText(QStringLiteral("0"));
+    m_lblDenominator->setText(QString::number(max));
+    m_lblTimeLeft->clear();
+    m_lblJobResult->clear();
+    m_btnCancelBackup->setVisible(cancellable);
+    m_btnCancelBackup->setEnabled(cancellable);
+    m_cvProgress->show();
+    m_jobClock.start();
+    m_nLastShownMs = -1;
+}
+
+void SettingVC::EndProgress() {
+    m_cvProgress->hide();
+    m_piBackupRestore->setValue(0);
+    m_lblTimeLeft->clear();
+}
+
+void SettingVC::OnProgress(int32_t count, int32_t max) {
+    const int32_t value = m_job->ProgressValue();
+    const bool last = value >= max;
+    const qint64 now = m_jobClock.elapsed();
+    if (last || m_nLastShownMs < 0 || now - m_nLastShownMs >= kProgressRedrawMs) {
+        m_nLastShownMs = now;
+        m_piBackupRestore->setValue(value);
+        m_lblNumerator->setText(QString::number(count));
+        m_lblTimeLeft->setText(Q(ProgressEstimate::Text(ProgressEstimate::SecondsLeft(count, max, now), Dm().Strings())));
+    }
+    // The bar has done its work with the last answer: it goes away.
+    if (last) EndProgress();
+}
+
+void SettingVC::ClickBackup() {
+    if (m_ctx.prompts == nullptr) return;
+    const std::optional<std::string> path = m_ctx.prompts->ChooseSaveFile(C::BACKUP_FILE_EXTENSION);
+    if (!path) {
+        Log("Select file cancel");
+        return;
+    }
+    Log(*path);
+    g_pstrBackupPath = *path;
+    m_bCancelBackup = false;
+    BlockedControl(true);
+    BeginProgress(Job::BackupProgressMax(), true);
+    // The job writes next to the chosen file; it takes the chosen name only when complete.
+    if (!m_job->StartBackup(BackupFileStaging::StagingPath(g_pstrBackupPath))) {
+        JobNotStarted(Dm().Strings().Get(Dm().pUSBHID().bConnected() ? "JOB_NOT_STARTED_BUSY" : "JOB_NOT_STARTED_NO_DEVICE"));
+        return;
+    }
+    m_bCurrentMode = Job::SETSTS_BACKUP_FILE;
+}
+
+void SettingVC::ClickCancelBackup() {
+    if (m_bCurrentMode != Job::SETSTS_BACKUP_FILE || m_bCancelBackup) return;
+    Log("Setting : backup cancelled");
+    m_bCancelBackup = true;
+    m_btnCancelBackup->setEnabled(false);
+    // The steps left are dropped; the job ends with the answer in flight.
+    Dm().pComQue().Reset();
+}
+
+void SettingVC::ClickRestore() {
+    if (m_ctx.prompts == nullptr) return;
+    const StringTable& s = Dm().Strings();
+    const std::optional<std::string> path = m_ctx.prompts->ChooseOpenFile(C::BACKUP_FILE_EXTENSION);
+    if (!path) {
+        Log("Select file cancel");
+        return;
+    }
+    Log(*path);
+    g_pstrRestorePath = *path;
+    if (!m_ctx.prompts->Confirm(s.Get("APPLICATION_NAME"), TextTemplate::Fill(s.Get("RESTORE_CONFIRM_MSG"), {g_pstrRestorePath}))) {
+        Log("Alert result Cancel");
+        return;
+    }
+    Log("Alert result OK");
+    BlockedControl(true);
+    BeginProgress(Job::RestoreProgressMax(), false);
+    if (!m_job->StartRestore(g_pstrRestorePath)) {
+        std::string reason;
+        if (!Dm().pUSBHID().bConnected()) {
+            reason = s.Get("JOB_NOT_STARTED_NO_DEVICE");
+        } else if (Dm().pUSBHID().IsJobRunning()) {
+            reason = s.Get("JOB_NOT_STARTED_BUSY");
+        } else {
+            reason = TextTemplate::Fill(s.Get("RESTORE_FILE_READ_ERROR"), {g_pstrRestorePath});
+        }
+        JobNotStarted(reason);
+        return;
+    }
+    m_bCurrentMode = Job::SETSTS_RESTORE_FILE;
+}
+
+void SettingVC::ClickFormat() {
+    if (m_ctx.prompts == nullptr) return;
+    const StringTable& s = Dm().Strings();
+    if (!m_ctx.prompts->Confirm(s.Get("APPLICATION_NAME"), s.Get("RESET_WARNING_MSG1"))) {
+        Log("Alert result Cancel");
+        return;
+    }
+    Log("Alert result OK");
+    m_ctx.prompts->Notify(s.Get("APPLICATION_NAME"), s.Get("RESET_WARNING_MSG2") + "\n" + s.Get("RESET_WARNING_MSG3"));
+    BlockedControl(true);
+    BeginProgress(Job::FormatProgressMax(), false);
+    if (!m_job->StartFormat()) {
+        JobNotStarted(s.Get(Dm().pUSBHID().bConnected() ? "JOB_NOT_STARTED_BUSY" : "JOB_NOT_STARTED_NO_DEVICE"));
+        return;
+    }
+    m_bCurrentMode = Job::SETSTS_FORMAT;
+}
+
+std::string SettingVC::FinishLongJob(std::string& success) {
+    const StringTable& s = Dm().Strings();
+    const uint8_t mode = m_bCurrentMode;
+    const Job::Finish finish = m_job->FinishJob();
+    switch (mode) {
+        case Job::SETSTS_BACKUP_FILE:
+            if (m_bCancelBackup) {
+                BackupFileStaging::Discard(g_pstrBackupPath);
+                success = s.Get("BACKUP_CANCELLED_MSG");
+                return {};
+            }
+            if (finish.outcome == Job::Outcome::JobFailed) {
+                BackupFileStaging::Discard(g_pstrBackupPath);
+                return JobMessage::Failure("JOB_NAME_BACKUP", finish.result, s) + "\n" + s.Get("BACKUP_NOT_WRITTEN_MSG");
+            }
+            if (finish.outcome == Job::Outcome::FileFailed) {
+                return TextTemplate::Fill(s.Get("BACKUP_FILE_WRITE_ERROR"),
+                                          {g_pstrBackupPath, BackupFileStaging::WhyNotWritable(g_pstrBackupPath)});
+            }
+            {
+                std::string error;
+                if (!BackupFileStaging::Commit(g_pstrBackupPath, error)) {
+                    return TextTemplate::Fill(s.Get("BACKUP_FILE_WRITE_ERROR"), {g_pstrBackupPath, error});
+                }
+            }
+            success = TextTemplate::Fill(s.Get("BACKUP_DONE_MSG"), {g_pstrBackupPath});
+            return {};
+        case Job::SETSTS_RESTORE_FILE:
+            if (finish.outcome != Job::Outcome::Ok) {
+                return JobMessage::Failure("JOB_NAME_RESTORE", finish.result, s) + "\n" + s.Get("RESTORE_PARTIAL_MSG");
+            }
+            success = s.Get("RESTORE_DONE_MSG");
+            return {};
+        case Job::SETSTS_FORMAT:
+            if (finish.outcome != Job::Outcome::Ok) return JobMessage::Failure("JOB_NAME_FORMAT", finish.result, s);
+            success = s.Get("RESET_DONE_MSG");
+            return {};
+        default:
+            return {};
+    }
+}
+
+void SettingVC::UpdateAppWindow() {
+    if (m_ctx.pDM == nullptr || m_bInUpdate) return;
+    m_bInUpdate = true;
+    DataManager& dm = Dm();
+    USBHidManager& hid = dm.pUSBHID();
+    if (hid.bUSBStatusUpdate()) {
+        Log("Setting : USB status update!");
+        hid.SetUSBDetectUpdate(false);
+        if (!hid.bConnected()) BlockedControl(true);
+        ShowConnectionState();
+    }
+    if (dm.bDataUpdate()) {
+        Log("Setting : Get USB data update flag!");
+        dm.SetDataUpdate(false);
+        if (!dm.bDataInitialize()) dm.DataInitializeFromMemory();
+        std::string error;
+        std::string success;
+        switch (m_bCurrentMode) {
+            case Job::SETSTS_WRITE_DATA:
+                Log("SETSTS_WRITE_DATA Finish!");
+                error = JobMessage::Failure("JOB_NAME_WRITE_SETTINGS", hid.LastResult(), dm.Strings());
+                break;
+            case Job::SETSTS_RESTORE_FILE:
+            case Job::SETSTS_BACKUP_FILE:
+            case Job::SETSTS_FORMAT:
+                error = FinishLongJob(success);
+                break;
+            default:
+                break;
+        }
+        if (m_bCurrentMode != Job::SETSTS_NONE) {
+            EndProgress();
+            RenewUI();
+            m_lblJobResult->setText(Q(success));
+        }
+        m_bCurrentMode = Job::SETSTS_NONE;
+        BlockedControl(!hid.bConnected());
+        if (!error.empty() && m_ctx.prompts) m_ctx.prompts->ShowError(dm.Strings().Get("APPLICATION_NAME"), error);
+    }
+    m_bInUpdate = false;
+}
+
+QString SettingVC::LastResultText() const { return m_lblJobResult->text(); }
+
+void SettingVC::ClickClose() {
+    StopTimerForUpdateWindow();
+    accept();
+}
+
+void SettingVC::reject() {
+    // Escape and the window's close box do nothing while a job runs.
+    if (m_bCurrentMode != Job::SETSTS_NONE) return;
+    StopTimerForUpdateWindow();
+    QDialog::reject();
+}
+
+}  // namespace kelvadeck

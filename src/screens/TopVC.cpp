@@ -1,0 +1,598 @@
+#include "screens/TopVC.h"
+
+#include <QDialog>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QRadialGradient>
+#include <QTimer>
+#include <cmath>
+
+#include "app/DataManager.h"
+#include "device/USBHidManager.h"
+#include "model/Constants.h"
+#include "screenlogic/JobMessage.h"
+#include "screenlogic/LedColorTarget.h"
+#include "screenlogic/TopScreenText.h"
+#include "screens/HelpLauncher.h"
+#include "screens/LEDColorSettingVC.h"
+#include "screens/SettingVC.h"
+
+namespace kelvadeck {
+
+namespace {
+
+using C = Constants;
+
+constexpr int kTimerMs = 200;
+// While the last attempt to open the device failed (no permission), it is
+// tried again once a second rather than five times.
+constexpr int kTicksBetweenFailedOpens = 5;
+// Who opened the LED colour screen.
+constexpr int kFromTopVC = 100;
+
+// The picture's geometry.
+const QRect kBody(30, 110, 1180, 450);
+const QPoint kDialCentre(958, 320);
+constexpr int kRingDiameter = 200;
+constexpr int kRingBorder = 12;
+constexpr int kPushDiameter = 124;
+constexpr int kKeyWidth = 118;
+constexpr int kKeyHeight = 150;
+constexpr int kKeyGap = 12;
+const QPoint kKeysOrigin(60, 164);
+constexpr int kKeyColumns = 5;
+const QSize kFuncBox(170, 58);
+constexpr int kSwatch = 22;
+
+// Dial functions 1 to 4 clockwise around the ring, from the upper left.
+QRect FunctionBoxRect(int f) {
+    const int left = kDialCentre.x() - 230;
+    const int right = kDialCentre.x() + 60;
+    const int top = kDialCentre.y() - 150;
+    const int bottom = kDialCentre.y() + 94;
+    switch (f) {
+        case 0: return QRect(QPoint(left, top), kFuncBox);
+        case 1: return QRect(QPoint(right, top), kFuncBox);
+        case 2: return QRect(QPoint(right, bottom), kFuncBox);
+        default: return QRect(QPoint(left, bottom), kFuncBox);
+    }
+}
+
+QRect KeyRect(int key) {
+    const int col = key % kKeyColumns;
+    const int row = key / kKeyColumns;
+    return QRect(kKeysOrigin.x() + col * (kKeyWidth + kKeyGap), kKeysOrigin.y() + row * (kKeyHeight + kKeyGap), kKeyWidth,
+                 kKeyHeight);
+}
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QColor DisplayColor(const Utility& utl, uint8_t r, uint8_t g, uint8_t b) {
+    double dr = 0, dg = 0, db = 0;
+    utl.FlashRGB_to_uiRGB(r, g, b, dr, dg, db);
+    return QColor::fromRgbF(static_cast<float>(dr), static_cast<float>(dg), static_cast<float>(db), 1.0f);
+}
+
+QString SwatchStyle(const QColor& c, int radius) {
+    return QStringLiteral("background:%1; border:2px solid rgba(255,255,255,140); border-radius:%2px;").arg(c.name()).arg(radius);
+}
+
+QString RingStyle(const QColor& c) {
+    return QStringLiteral("#m_cvLEDColorPreviewArea { background: transparent; border:%1px solid %2; border-radius:%3px; }")
+        .arg(kRingBorder)
+        .arg(c.name())
+        .arg(kRingDiameter / 2);
+}
+
+const char* kScreenStyle = R"(
+kelvadeck--TopVC { background: #e9ecf0; }
+QPushButton[overlay="true"] { background: transparent; border: none; }
+QPushButton[overlay="true"]:hover:enabled { background: rgba(255,255,255,34); border-radius: 8px; }
+QPushButton[overlay="true"]:pressed { background: rgba(255,255,255,64); border-radius: 8px; }
+QFrame[role="modeTab"] { background: white; border: 1px solid #c9ced6; border-radius: 10px; }
+QFrame[role="key"] { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #565c66, stop:1 #3b4048);
+                     border: 1px solid #15171b; border-bottom: 4px solid #15171b; border-radius: 12px; }
+QFrame[role="function"] { background: rgba(255,255,255,18); border: 1px solid rgba(255,255,255,60); border-radius: 10px; }
+QFrame[role="push"] { background: qradialgradient(cx:0.45, cy:0.4, radius:0.7, fx:0.4, fy:0.35,
+                      stop:0 #6a707a, stop:0.7 #3d424a, stop:1 #2a2e34);
+                      border: 2px solid #15171b; border-radius: 62px; }
+QLabel[role="onDevice"] { color: #eef0f3; }
+QLabel[role="keyNumber"] { color: #9aa3ae; font-size: 8pt; font-weight: bold; }
+QLabel[role="keyCap"] { color: #ffffff; }
+QLabel#m_lblUSBStatus { font-weight: bold; }
+QLabel#m_lblJobMessage { color: #b3261e; }
+QLabel#m_lblStatusDetail { color: #5f6670; }
+QPushButton[role="command"] { padding: 6px 14px; }
+)";
+
+}  // namespace
+
+TopVC::TopVC(ScreenContext& context, QWidget* parent) : QWidget(parent), m_ctx(context) {
+    setObjectName(QStringLiteral("TopVC"));
+    setAttribute(Qt::WA_StyledBackground, true);
+    setStyleSheet(QString::fromUtf8(kScreenStyle));
+    setFixedSize(CANVAS_WIDTH, CANVAS_HEIGHT);
+    m_Timer = new QTimer(this);
+    m_Timer->setObjectName(QStringLiteral("m_Timer"));
+    m_Timer->setInterval(kTimerMs);
+    connect(m_Timer, &QTimer::timeout, this, &TopVC::UpdateAppWindow);
+    BuildControls();
+    BlockedControl(true);
+    StartTimerForUpdateWindow(false);
+    InitControl();
+}
+
+TopVC::~TopVC() = default;
+
+void TopVC::Log(const std::string& line) const {
+    if (m_ctx.pDM) m_ctx.pDM->Log().Write(line);
+}
+
+QPushButton* TopVC::OverlayButton(QWidget* parent, const QString& name, long tag, const QRect& geometry) {
+    auto* b = new QPushButton(parent);
+    b->setObjectName(name);
+    b->setProperty("overlay", true);
+    b->setProperty("tag", static_cast<qlonglong>(tag));
+    b->setFlat(true);
+    b->setCursor(Qt::PointingHandCursor);
+    b->setGeometry(geometry);
+    return b;
+}
+
+QLabel* TopVC::Label(QWidget* parent, const QString& name, const QRect& geometry) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setGeometry(geometry);
+    return l;
+}
+
+void TopVC::BuildControls() {
+    // Modes, as tabs above the device.
+    for (int m = 0; m < C::MODE_NUM; ++m) {
+        const int n = m + 1;
+        auto* area = new QFrame(this);
+        area->setObjectName(QStringLiteral("m_cvProfileNameArea%1").arg(n));
+        area->setProperty("role", "modeTab");
+        area->setGeometry(40 + m * 216, 26, 200, 62);
+        m_cvProfileNameArea[m] = area;
+        m_cvProfileColor[m] = new QFrame(area);
+        m_cvProfileColor[m]->setObjectName(QStringLiteral("m_cvProfileColor%1").arg(n));
+        m_cvProfileColor[m]->setGeometry(14, 16, 28, 28);
+        m_lblProfileName[m] = Label(area, QStringLiteral("m_lblProfileName%1").arg(n), QRect(54, 8, 140, 42));
+        QFont f = m_lblProfileName[m]->font();
+        f.setPointSize(13);
+        f.setBold(true);
+        m_lblProfileName[m]->setFont(f);
+        m_cvUnderBar[m] = new QFrame(area);
+        m_cvUnderBar[m]->setObjectName(QStringLiteral("m_cvUnderBar%1").arg(n));
+        m_cvUnderBar[m]->setGeometry(12, 53, 176, 4);
+        m_btnProfileSelect[m] = OverlayButton(area, QStringLiteral("m_btnProfileSelect%1").arg(n), m, area->rect());
+        m_btnProfileColorSelect[m] =
+            OverlayButton(area, QStringLiteral("m_btnProfileColorSelect%1").arg(n), LedColorTarget::ModeTag(m), QRect(8, 10, 40, 40));
+        connect(m_btnProfileSelect[m], &QPushButton::clicked, this, &TopVC::ClickProfileSelect);
+        connect(m_btnProfileColorSelect[m], &QPushButton::clicked, this, &TopVC::ClickColorSelect);
+    }
+
+    // Connection status and firmware, at the upper right.
+    m_lblUSBStatusTitle = Label(this, QStringLiteral("m_lblUSBStatusTitle"), QRect(760, 24, 70, 24));
+    m_lblUSBStatus = Label(this, QStringLiteral("m_lblUSBStatus"), QRect(832, 24, 380, 24));
+    m_lblFirmwareVer = Label(this, QStringLiteral("m_lblFirmwareVer"), QRect(760, 48, 450, 22));
+    m_lblStatusDetail = Label(this, QStringLiteral("m_lblStatusDetail"), QRect(760, 70, 450, 38));
+    m_lblStatusDetail->setWordWrap(true);
+    m_lblStatusDetail->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    // The ten keys.
+    for (int k = 0; k < C::BUTTON_NUM - 1; ++k) {
+        const int n = k + 1;
+        auto* box = new QFrame(this);
+        box->setObjectName(QStringLiteral("m_cvSwichFuncBox%1").arg(n));
+        box->setProperty("role", "key");
+        box->setGeometry(KeyRect(k));
+        m_cvSwichFuncBox[k] = box;
+        QLabel* number = Label(box, QStringLiteral("lblKeyNumber%1").arg(n), QRect(10, 6, 60, 16));
+        number->setProperty("role", "keyNumber");
+        number->setText(QString::number(n));
+        m_lblKeyCombination[k] = Label(box, QStringLiteral("lblKeyCombination%1").arg(n), QRect(6, 26, kKeyWidth - 12, 34));
+        m_lblKeyCombination[k]->setProperty("role", "keyCap");
+        m_lblKeyCombination[k]->setAlignment(Qt::AlignCenter);
+        QFont capFont = m_lblKeyCombination[k]->font();
+        capFont.setBold(true);
+        capFont.setPointSize(14);
+        m_lblKeyCombination[k]->setFont(capFont);
+        m_lblSwitchFuncName[k] = Label(box, QStringLiteral("m_lblSwitchFuncName%1").arg(n), QRect(8, 24, kKeyWidth - 16, kKeyHeight - 34));
+        m_lblSwitchFuncName[k]->setProperty("role", "onDevice");
+        m_lblSwitchFuncName[k]->setWordWrap(true);
+        m_lblSwitchFuncName[k]->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+        m_btnSwitchFuncSelect[k] = OverlayButton(box, QStringLiteral("m_btnSwitchFuncSelect%1").arg(n), k, box->rect());
+        connect(m_btnSwitchFuncSelect[k], &QPushButton::clicked, this, &TopVC::ClickSwitchFuncSelect);
+    }
+
+    // The LED ring around the dial; the knob itself is painted beneath it.
+    m_cvLEDColorPreviewArea = new QFrame(this);
+    m_cvLEDColorPreviewArea->setObjectName(QStringLiteral("m_cvLEDColorPreviewArea"));
+    m_cvLEDColorPreviewArea->setGeometry(kDialCentre.x() - kRingDiameter / 2, kDialCentre.y() - kRingDiameter / 2, kRingDiameter,
+                                         kRingDiameter);
+
+    // The dial's push switch, the eleventh switch, in the middle of the knob.
+    {
+        const int k = C::BUTTON_11_ID;
+        auto* box = new QFrame(this);
+        box->setObjectName(QStringLiteral("m_cvSwichFuncBox11"));
+        box->setProperty("role", "push");
+        box->setGeometry(kDialCentre.x() - kPushDiameter / 2, kDialCentre.y() - kPushDiameter / 2, kPushDiameter, kPushDiameter);
+        m_cvSwichFuncBox[k] = box;
+        m_lblSwitchFuncName[k] = Label(box, QStringLiteral("m_lblSwitchFuncName11"), QRect(14, 22, kPushDiameter - 28, kPushDiameter - 44));
+        m_lblSwitchFuncName[k]->setProperty("role", "onDevice");
+        m_lblSwitchFuncName[k]->setWordWrap(true);
+        m_lblSwitchFuncName[k]->setAlignment(Qt::AlignCenter);
+        m_btnSwitchFuncSelect[k] = OverlayButton(box, QStringLiteral("m_btnSwitchFuncSelect11"), k, box->rect());
+        m_btnSwitchFuncSelect[k]->setStyleSheet(QStringLiteral("border-radius:%1px;").arg(kPushDiameter / 2));
+        connect(m_btnSwitchFuncSelect[k], &QPushButton::clicked, this, &TopVC::ClickSwitchFuncSelect);
+    }
+
+    // The dial's four functions around the ring.
+    for (int f = 0; f < C::FUNCTION_NUM; ++f) {
+        const int n = f + 1;
+        auto* box = new QFrame(this);
+        box->setObjectName(QStringLiteral("m_cvDialFuncBox%1").arg(n));
+        box->setProperty("role", "function");
+        box->setGeometry(FunctionBoxRect(f));
+        m_cvDialFuncBox[f] = box;
+        m_cvDialFuncColor[f] = new QFrame(box);
+        m_cvDialFuncColor[f]->setObjectName(QStringLiteral("m_cvDialFuncColor%1").arg(n));
+        m_cvDialFuncColor[f]->setGeometry(10, (kFuncBox.height() - kSwatch) / 2, kSwatch, kSwatch);
+        m_lblDialFuncName[f] = Label(box, QStringLiteral("m_lblDialFuncName%1").arg(n), QRect(42, 4, kFuncBox.width() - 48, kFuncBox.height() - 8));
+        m_lblDialFuncName[f]->setProperty("role", "onDevice");
+        m_lblDialFuncName[f]->setWordWrap(true);
+        m_btnDialFuncSelect[f] = OverlayButton(box, QStringLiteral("m_btnDialFuncSelect%1").arg(n), f, box->rect());
+        m_btnDialFuncColorSelect[f] = OverlayButton(box, QStringLiteral("m_btnDialFuncColorSelect%1").arg(n), LedColorTarget::FunctionTag(f),
+                                                    QRect(4, (kFuncBox.height() - 34) / 2, 34, 34));
+        connect(m_btnDialFuncSelect[f], &QPushButton::clicked, this, &TopVC::ClickDialFuncSelect);
+        connect(m_btnDialFuncColorSelect[f], &QPushButton::clicked, this, &TopVC::ClickColorSelect);
+    }
+
+    // Commands beneath the device.
+    auto command = [this](const QString& name, const QRect& g) {
+        auto* b = new QPushButton(this);
+        b->setObjectName(name);
+        b->setProperty("role", "command");
+        b->setGeometry(g);
+        return b;
+    };
+    m_btnSetting = command(QStringLiteral("m_btnSetting"), QRect(40, 588, 150, 40));
+    m_btnEditMacro = command(QStringLiteral("m_btnEditMacro"), QRect(204, 588, 160, 40));
+    m_btnEditDialMacro = command(QStringLiteral("m_btnEditDialMacro"), QRect(378, 588, 180, 40));
+    m_btnHelp = command(QStringLiteral("m_btnHelp"), QRect(1090, 588, 110, 40));
+    m_lblJobMessage = Label(this, QStringLiteral("m_lblJobMessage"), QRect(580, 574, 496, 70));
+    m_lblJobMessage->setWordWrap(true);
+    connect(m_btnSetting, &QPushButton::clicked, this, &TopVC::OpenSettingScreen);
+    connect(m_btnHelp, &QPushButton::clicked, this, &TopVC::ClickHelp);
+}
+
+void TopVC::InitControl() {
+    const StringTable fallback;
+    const StringTable& s = m_ctx.pDM ? m_ctx.pDM->Strings() : fallback;
+    m_btnSetting->setText(Q(s.Get("BTN_SETUP")));
+    m_btnEditMacro->setText(Q(s.Get("BTN_MACRO_EDITOR")));
+    m_btnEditDialMacro->setText(Q(s.Get("BTN_DIAL_MACRO_EDITOR")));
+    m_btnHelp->setText(Q(s.Get("BTN_HELP")));
+    m_lblUSBStatusTitle->setText(Q(s.Get("STATUS_MESSAGE_BOX_TEXT")));
+    for (int m = 0; m < C::MODE_NUM; ++m) m_lblProfileName[m]->setText(Q(TopScreenText::ModeName(m, s)));
+    // The editors for single keys, dial functions and macros are not part of
+    // this version; their parts of the picture only show what is assigned.
+    const QString notYet = Q(s.Get("SCREEN_NOT_AVAILABLE"));
+    m_btnEditMacro->setToolTip(notYet);
+    m_btnEditDialMacro->setToolTip(notYet);
+    ShowConnectionState();
+    ShowEmptyModel();
+    lCurrentSelectColorView = 0;
+}
+
+void TopVC::BlockedControl(bool block) {
+    m_bBlocked = block;
+    for (int m = 0; m < C::MODE_NUM; ++m) {
+        m_btnProfileSelect[m]->setEnabled(!block);
+        m_btnProfileColorSelect[m]->setEnabled(!block);
+    }
+    for (int f = 0; f < C::FUNCTION_NUM; ++f) {
+        m_btnDialFuncColorSelect[f]->setEnabled(!block);
+        m_btnDialFuncSelect[f]->setEnabled(false);  // its screen is not part of this version
+    }
+    for (QPushButton* b : m_btnSwitchFuncSelect) b->setEnabled(false);  // likewise
+    m_btnSetting->setEnabled(!block);
+    m_btnEditMacro->setEnabled(false);
+    m_btnEditDialMacro->setEnabled(false);
+}
+
+void TopVC::StartTimerForUpdateWindow(bool redraw) {
+    Log("TopVC :  StartTimerForUpdateWindow");
+    m_Timer->start();
+    if (!redraw || m_ctx.pDM == nullptr) return;
+    // A screen opened from here may have seen the device go or come.
+    ShowConnectionState();
+    if (!m_ctx.pDM->pUSBHID().bConnected()) BlockedControl(true);
+    if (m_ctx.pDM->bDataInitialize()) RenewUI();
+}
+
+void TopVC::StopTimerForUpdateWindow() {
+    Log("TopVC :  StopTimerForUpdateWindow");
+    m_Timer->stop();
+}
+
+bool TopVC::IsTimerRunning() const { return m_Timer->isActive(); }
+
+void TopVC::ShowConnectionState() {
+    const StringTable fallback;
+    DataManager* dm = m_ctx.pDM;
+    const StringTable& s = dm ? dm->Strings() : fallback;
+    const bool connected = dm && dm->pUSBHID().bConnected();
+    if (connected) {
+        m_lblUSBStatus->setText(Q(s.Get(m_ctx.emulated ? "STATUS_MSG_USB_CONNECT_EMULATED" : "STATUS_MSG_USB_CONNECT")));
+        m_lblUSBStatus->setStyleSheet(QStringLiteral("color:#1e7a34;"));
+        // The window's status bar says where an emulated device keeps its flash.
+        m_lblStatusDetail->setText(dm->bDataInitialize() ? QString() : Q(s.Get("STATUS_MSG_READING")));
+    } else {
+        m_lblUSBStatus->setText(Q(s.Get("STATUS_MSG_USB_UNCONNECT")));
+        m_lblUSBStatus->setStyleSheet(QStringLiteral("color:#b3261e;"));
+        m_lblStatusDetail->setText(dm ? Q(JobMessage::NotConnected(dm->pUSBHID().LastOpenError(), s)) : QString());
+    }
+    m_lblStatusDetail->setToolTip(m_lblStatusDetail->text());
+}
+
+void TopVC::UpdateAppWindow() {
+    DataManager* dm = m_ctx.pDM;
+    if (dm == nullptr || m_bInUpdate) return;
+    m_bInUpdate = true;
+    USBHidManager& hid = dm->pUSBHID();
+    if (hid.bUSBStatusUpdate()) {
+        Log("TopVC : USB status update!");
+        hid.SetUSBDetectUpdate(false);
+        if (hid.bConnected()) {
+            m_strJobKey = "JOB_NAME_BOOT";
+            m_lblJobMessage->clear();
+        } else {
+            BlockedControl(true);
+        }
+        ShowConnectionState();
+    }
+    if (!hid.bConnected() && hid.CheckUSBDetectPorling()) {
+        // Look for the device five times a second; after a failed open
+        // (usually a missing permission) once a second.
+        const bool openFailed = !hid.LastOpenError().empty();
+        if (!openFailed || ++m_nPollTick >= kTicksBetweenFailedOpens) {
+            m_nPollTick = 0;
+            hid.DeviceDetected();
+            if (!hid.bConnected()) ShowConnectionState();
+        }
+    }
+    if (dm->bDataUpdate()) {
+        Log("TopVC : Get USB data update flag!");
+        dm->SetDataUpdate(false);
+        if (!dm->bDataInitialize()) dm->DataInitializeFromMemory();
+        const std::string failure =
+            JobMessage::Failure(m_strJobKey.empty() ? "JOB_NAME_BOOT" : m_strJobKey, hid.LastResult(), dm->Strings());
+        m_lblJobMessage->setText(Q(failure));
+        m_strJobKey.clear();
+        // Controls stay blocked while there is no device to write to.
+        if (hid.bConnected()) BlockedControl(false);
+        ShowConnectionState();
+        RenewUI();
+    }
+    m_bInUpdate = false;
+}
+
+uint8_t TopVC::ChangeProfileSelect(long tag) {
+    uint8_t mode = C::MODE_1_ID;
+    if (tag == 2) {
+        mode = C::MODE_3_ID;
+    } else if (tag == 1) {
+        mode = C::MODE_2_ID;
+    }
+    if (m_ctx.pDM) m_ctx.pDM->g_pSSI.bMode = mode;
+    for (int m = 0; m < C::MODE_NUM; ++m) {
+        m_cvUnderBar[m]->setStyleSheet(m == mode ? QStringLiteral("background:#000000; border:none;")
+                                                 : QStringLiteral("background:transparent; border:none;"));
+        m_cvProfileNameArea[m]->setStyleSheet(m == mode ? QStringLiteral("QFrame[role=\"modeTab\"]{border:2px solid #2b2f36;}")
+                                                        : QString());
+    }
+    return mode;
+}
+
+void TopVC::ShowEmptyModel() {
+    const QString dash = QStringLiteral("—");
+    const QColor off(0x55, 0x5a, 0x62);
+    for (int m = 0; m < C::MODE_NUM; ++m) m_cvProfileColor[m]->setStyleSheet(SwatchStyle(QColor(0xd0, 0xd4, 0xda), 14));
+    for (int f = 0; f < C::FUNCTION_NUM; ++f) {
+        m_lblDialFuncName[f]->setText(dash);
+        m_cvDialFuncColor[f]->setStyleSheet(SwatchStyle(off, kSwatch / 2));
+    }
+    for (QLabel* l : m_lblSwitchFuncName) l->setText(dash);
+    for (QLabel* l : m_lblKeyCombination) l->clear();
+    m_cvLEDColorPreviewArea->setStyleSheet(RingStyle(off));
+    m_lblFirmwareVer->clear();
+}
+
+void TopVC::RenewUI() {
+    DataManager* dm = m_ctx.pDM;
+    if (dm == nullptr) return;
+    const StringTable& s = dm->Strings();
+    const uint8_t mode = ChangeProfileSelect(dm->g_pSSI.bMode);
+    m_lblFirmwareVer->setText(Q(TopScreenText::FirmwareLabel(dm->g_pSSI, s)));
+    if (dm->g_arPSI.size() < C::MODE_NUM) {
+        ShowEmptyModel();
+        update();
+        return;
+    }
+    const Utility& utl = dm->pUtl();
+    for (int m = 0; m < C::MODE_NUM; ++m) {
+        const ProfileSettingInfo& p = dm->g_arPSI[static_cast<size_t>(m)];
+        m_lblProfileName[m]->setText(Q(TopScreenText::ModeName(m, s)));
+        const QColor c = DisplayColor(utl, p.bLEDDutyR, p.bLEDDutyG, p.bLEDDutyB);
+        m_cvProfileColor[m]->setStyleSheet(SwatchStyle(c, 14));
+        if (m == mode) m_cvLEDColorPreviewArea->setStyleSheet(RingStyle(c));
+    }
+    const ProfileSettingInfo& p = dm->g_arPSI[mode];
+    for (int f = 0; f < C::FUNCTION_NUM; ++f) {
+        const TopScreenText::DialLabel label = TopScreenText::DialFunctionLabel(p, f, s);
+        QLabel* l = m_lblDialFuncName[f];
+        l->setText(Q(label.text));
+        l->setToolTip(l->text());
+        QFont font = l->font();
+        font.setBold(label.isDefault);
+        font.setPointSize(label.isDefault ? 13 : 11);
+        l->setFont(font);
+        if (static_cast<size_t>(f) < p.arDialFuncElemList.size()) {
+            const DialFuncElem& e = p.arDialFuncElemList[static_cast<size_t>(f)];
+            m_cvDialFuncColor[f]->setStyleSheet(SwatchStyle(DisplayColor(utl, e.bLEDDutyR, e.bLEDDutyG, e.bLEDDutyB), kSwatch / 2));
+        }
+        m_btnDialFuncSelect[f]->setToolTip(l->text());
+    }
+    for (int b = 0; b < C::BUTTON_NUM; ++b) {
+        const std::string text = TopScreenText::SwitchFunctionText(p, b, dm->Catalogues(), dm->g_arSCE, s);
+        m_lblSwitchFuncName[b]->setText(Q(text));
+        m_lblSwitchFuncName[b]->setToolTip(Q(text));
+        m_btnSwitchFuncSelect[b]->setToolTip(Q(text));
+        if (static_cast<size_t>(b) < m_lblKeyCombination.size()) {
+            std::string keys;
+            if (static_cast<size_t>(b) < p.arSwitchFuncElemList.size()) {
+                keys = TopScreenText::KeyCombination(p.arSwitchFuncElemList[static_cast<size_t>(b)].clsMacroSW, s);
+            }
+            QLabel* cap = m_lblKeyCombination[b];
+            cap->setText(Q(keys));
+            // Long combinations get smaller type so that they fit the key.
+            QFont capFont = cap->font();
+            for (int size = 14; size >= 8; --size) {
+                capFont.setPointSize(size);
+                if (QFontMetrics(capFont).horizontalAdvance(cap->text()) <= cap->width() - 4) break;
+            }
+            cap->setFont(capFont);
+            // The assignment text moves beneath the keys when there are any.
+            m_lblSwitchFuncName[b]->setGeometry(keys.empty() ? QRect(8, 24, kKeyWidth - 16, kKeyHeight - 34)
+                                                             : QRect(8, 64, kKeyWidth - 16, kKeyHeight - 74));
+        }
+    }
+    update();
+}
+
+void TopVC::ClickProfileSelect() {
+    auto* b = qobject_cast<QPushButton*>(sender());
+    if (b == nullptr) return;
+    ChangeProfileSelect(b->property("tag").toLongLong());
+    RenewUI();
+}
+
+void TopVC::ClickColorSelect() {
+    auto* b = qobject_cast<QPushButton*>(sender());
+    if (b == nullptr) return;
+    OpenLedColorScreen(b->property("tag").toLongLong());
+}
+
+void TopVC::ClickDialFuncSelect() {
+    auto* b = qobject_cast<QPushButton*>(sender());
+    if (b != nullptr) lCurrentSelectDialFuncID = b->property("tag").toLongLong();
+}
+
+void TopVC::ClickSwitchFuncSelect() {
+    auto* b = qobject_cast<QPushButton*>(sender());
+    if (b != nullptr) lCurrentSelectSwitchFuncID = b->property("tag").toLongLong();
+}
+
+void TopVC::ShowScreen(QDialog* screen) {
+    screen->setAttribute(Qt::WA_DeleteOnClose, true);
+    m_screen = screen;
+    // The opened screen runs its own timer; this one starts again, with a
+    // redraw, when it is gone.
+    connect(screen, &QDialog::finished, this, [this] { StartTimerForUpdateWindow(true); });
+    screen->open();
+    emit screenOpened(screen);
+}
+
+void TopVC::OpenSettingScreen() {
+    if (m_ctx.pDM == nullptr || m_screen) return;
+    Log("prepareForSegue segue=SettingSegue, sender=m_btnSetting");
+    StopTimerForUpdateWindow();
+    ShowScreen(new SettingVC(m_ctx, this));
+}
+
+void TopVC::OpenLedColorScreen(long tag) {
+    if (m_ctx.pDM == nullptr || m_screen) return;
+    lCurrentSelectColorView = tag;
+    Log("ClickColorSelect: " + std::to_string(tag));
+    Log("prepareForSegue segue=LEDColorSettingSegue, sender=" + std::to_string(tag));
+    StopTimerForUpdateWindow();
+    auto* screen = new LEDColorSettingVC(m_ctx, this);
+    screen->SetSelectTagNo(lCurrentSelectColorView, kFromTopVC);
+    ShowScreen(screen);
+}
+
+void TopVC::ClickHelp() { HelpLauncher::Open(m_ctx); }
+
+void TopVC::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, true);
+
+    // Shadow, then the body of the device.
+    QPainterPath shadow;
+    shadow.addRoundedRect(kBody.translated(0, 8), 44, 44);
+    p.fillPath(shadow, QColor(0, 0, 0, 40));
+    QPainterPath body;
+    body.addRoundedRect(kBody, 44, 44);
+    QLinearGradient bodyFill(kBody.topLeft(), kBody.bottomLeft());
+    bodyFill.setColorAt(0, QColor(0x3a, 0x3f, 0x47));
+    bodyFill.setColorAt(1, QColor(0x22, 0x25, 0x2a));
+    p.fillPath(body, bodyFill);
+    p.setPen(QPen(QColor(0x5a, 0x60, 0x6a), 1.5));
+    p.drawPath(body);
+
+    // The well the keys sit in.
+    const QRect firstKey = KeyRect(0);
+    const QRect lastKey = KeyRect(C::BUTTON_NUM - 2);
+    QRect well(firstKey.topLeft() - QPoint(16, 16), lastKey.bottomRight() + QPoint(16, 16));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x1b, 0x1d, 0x21));
+    p.drawRoundedRect(well, 22, 22);
+
+    // Leader lines from the dial functions to the ring.
+    p.setPen(QPen(QColor(255, 255, 255, 70), 1.5, Qt::DotLine));
+    for (int f = 0; f < C::FUNCTION_NUM; ++f) {
+        const QRect r = FunctionBoxRect(f);
+        const QPointF towards = QPointF(kDialCentre) - QPointF(r.center());
+        const double len = std::hypot(towards.x(), towards.y());
+        const QPointF onRing = QPointF(kDialCentre) - towards / len * (kRingDiameter / 2.0);
+        const QPoint corner(f == 0 || f == 3 ? r.right() : r.left(), f < 2 ? r.bottom() : r.top());
+        p.drawLine(QPointF(corner), onRing);
+    }
+
+    // The knob of the dial inside the LED ring, with grip marks.
+    const int knob = kRingDiameter - 2 * kRingBorder - 6;
+    const QRect knobRect(kDialCentre.x() - knob / 2, kDialCentre.y() - knob / 2, knob, knob);
+    QRadialGradient knobFill(QPointF(knobRect.center()) - QPointF(20, 24), knob * 0.75);
+    knobFill.setColorAt(0, QColor(0x70, 0x76, 0x80));
+    knobFill.setColorAt(1, QColor(0x1f, 0x22, 0x27));
+    p.setPen(QPen(QColor(0x12, 0x14, 0x17), 2));
+    p.setBrush(knobFill);
+    p.drawEllipse(knobRect);
+    p.setPen(QPen(QColor(255, 255, 255, 45), 2));
+    for (int i = 0; i < 36; ++i) {
+        const double a = i * 10.0 * 3.14159265358979 / 180.0;
+        const QPointF dir(std::cos(a), std::sin(a));
+        p.drawLine(QPointF(kDialCentre) + dir * (knob / 2.0 - 10), QPointF(kDialCentre) + dir * (knob / 2.0 - 3));
+    }
+
+    // Maker's mark on the body.
+    p.setPen(QColor(0x8c, 0x93, 0x9d));
+    QFont mark = font();
+    mark.setPointSize(10);
+    mark.setBold(true);
+    mark.setLetterSpacing(QFont::AbsoluteSpacing, 4);
+    p.setFont(mark);
+    p.drawText(QRect(kBody.left() + 40, kBody.bottom() - 50, 300, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("KELVADECK"));
+}
+
+}  // namespace kelvadeck

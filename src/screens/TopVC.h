@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "screens/ScreenContext.h"
+
+class QDialog;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace kelvadeck {
+
+// The main screen: a picture of the Kelvadeck for one mode at a time. The
+// three modes sit above the device as tabs with their LED colours; on the
+// device the ten keys and the dial, with the LED ring around the dial, the
+// dial's four functions around the ring and the push switch in its middle,
+// each with what it is assigned to. Clicking a part opens the screen that
+// edits it. The screen also notices the device's arrival and removal and the
+// end of each job while no other screen is open.
+class TopVC : public QWidget {
+    Q_OBJECT
+public:
+    // Canvas of the device picture.
+    static constexpr int CANVAS_WIDTH = 1240;
+    static constexpr int CANVAS_HEIGHT = 650;
+
+    explicit TopVC(ScreenContext& context, QWidget* parent = nullptr);
+    ~TopVC() override;
+
+    void InitControl();
+    void BlockedControl(bool block);
+    void StartTimerForUpdateWindow(bool redraw);
+    void StopTimerForUpdateWindow();
+    bool IsTimerRunning() const;
+    // The timer's work: connection state, device polling, end of jobs.
+    void UpdateAppWindow();
+    // Redraws everything from the model.
+    void RenewUI();
+    // Makes the mode of the tag (0 to 2) the current one and marks its tab.
+    uint8_t ChangeProfileSelect(long tag);
+
+    // The screen opened from here, while it is open.
+    QDialog* CurrentScreen() const { return m_screen.data(); }
+    void OpenSettingScreen();
+    // tag 1 to 3: a mode's colour; 4 to 7: a dial function's colour.
+    void OpenLedColorScreen(long tag);
+
+signals:
+    void screenOpened(QDialog* screen);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void BuildControls();
+    QPushButton* OverlayButton(QWidget* parent, const QString& name, long tag, const QRect& geometry);
+    QLabel* Label(QWidget* parent, const QString& name, const QRect& geometry);
+    void ShowConnectionState();
+    void ShowEmptyModel();
+    void ShowScreen(QDialog* screen);
+    void ClickProfileSelect();
+    void ClickColorSelect();
+    void ClickDialFuncSelect();
+    void ClickSwitchFuncSelect();
+    void ClickHelp();
+    void Log(const std::string& line) const;
+
+    ScreenContext& m_ctx;
+    QTimer* m_Timer = nullptr;
+    QPointer<QDialog> m_screen;
+    bool m_bInUpdate = false;
+    bool m_bBlocked = true;
+    int m_nPollTick = 0;
+    // Name of the job whose end the timer waits for ("JOB_NAME_BOOT").
+    std::string m_strJobKey;
+
+    long lCurrentSelectColorView = 0;
+    long lCurrentSelectDialFuncID = 0;
+    long lCurrentSelectSwitchFuncID = 0;
+
+    std::array<QFrame*, 3> m_cvProfileNameArea{};
+    std::array<QLabel*, 3> m_lblProfileName{};
+    std::array<QFrame*, 3> m_cvProfileColor{};
+    std::array<QFrame*, 3> m_cvUnderBar{};
+    std::array<QPushButton*, 3> m_btnProfileSelect{};
+    std::array<QPushButton*, 3> m_btnProfileColorSelect{};
+    std::array<QFrame*, 4> m_cvDialFuncBox{};
+    std::array<QLabel*, 4> m_lblDialFuncName{};
+    std::array<QFrame*, 4> m_cvDialFuncColor{};
+    std::array<QPushButton*, 4> m_btnDialFuncSelect{};
+    std::array<QPushButton*, 4> m_btnDialFuncColorSelect{};
+    std::array<QFrame*, 11> m_cvSwichFuncBox{};
+    std::array<QLabel*, 11> m_lblSwitchFuncName{};
+    // The keys a key assignment presses, large on the key (keys 1 to 10).
+    std::array<QLabel*, 10> m_lblKeyCombination{};
+    std::array<QPushButton*, 11> m_btnSwitchFuncSelect{};
+    QFrame* m_cvLEDColorPreviewArea = nullptr;
+    QPushButton* m_btnSetting = nullptr;
+    QPushButton* m_btnEditMacro = nullptr;
+    QPushButton* m_btnEditDialMacro = nullptr;
+    QPushButton* m_btnHelp = nullptr;
+    QLabel* m_lblUSBStatusTitle = nullptr;
+    QLabel* m_lblUSBStatus = nullptr;
+    QLabel* m_lblFirmwareVer = nullptr;
+    QLabel* m_lblStatusDetail = nullptr;
+    QLabel* m_lblJobMessage = nullptr;
+};
+
+}  // namespace kelvadeck

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kelvadeck {
+
+// Everything a screen asks of the user outside its own window: alerts, file
+// panels and the help page. The application shows real dialogs; the tests
+// answer from a script.
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+
+    // Two buttons, "OK" and "Cancel": true for OK.
+    virtual bool Confirm(const std::string& message, const std::string& informative) = 0;
+    // One "OK" button; returns when the user has read it.
+    virtual void Notify(const std::string& message, const std::string& informative) = 0;
+    // Something went wrong: what, and what to do about it.
+    virtual void ShowError(const std::string& message, const std::string& informative) = 0;
+    // Save and open panels limited to files with the extension (no dot);
+    // none when the user cancels.
+    virtual std::optional<std::string> ChooseSaveFile(const std::string& extension) = 0;
+    virtual std::optional<std::string> ChooseOpenFile(const std::string& extension) = 0;
+    // Shows a local help page in the web browser. False when that fails.
+    virtual bool OpenHelpPage(const std::string& path) = 0;
+};
+
+}  // namespace kelvadeck

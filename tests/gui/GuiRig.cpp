@@ -1,0 +1,93 @@
+#include "GuiRig.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <algorithm>
+
+#include "device/USBHidManager.h"
+
+namespace kelvadeck::guitest {
+
+namespace {
+
+EmulatorKnobs WithBlockingReads(EmulatorKnobs knobs) {
+    // The I/O thread blocks in its reads, as on hardware.
+    knobs.readsWaitForAnswer = true;
+    return knobs;
+}
+
+}  // namespace
+
+GuiRig::GuiRig() : GuiRig(Setup{}) {}
+
+GuiRig::GuiRig(Setup setup) : device(WithBlockingReads(setup.knobs)) {
+    if (!setup.image.empty()) {
+        if (!device.Flash().Overwrite(0, setup.image)) throw std::runtime_error("bad test image");
+    }
+    if (!setup.plugged) device.Unplug();
+    backend = std::make_shared<EmulatorBackend>(device);
+    AppDelegate::Config config;
+    m_onEmulator = setup.backend == nullptr;
+    config.backend = m_onEmulator ? std::shared_ptr<HidBackend>(backend) : setup.backend;
+    config.defaults = &defaults;
+    config.prompts = &prompts;
+    config.logger = Logger([this](const std::string& line) { log.push_back(line); });
+    config.countryCode = setup.countryCode;
+    config.resourceDir = KELVADECK_BUILD_RESOURCE_DIR;
+    config.emulated = true;
+    config.emulatorImage = "/tmp/test-emulator.mbf";
+    m_app = std::make_unique<AppDelegate>(config);
+    m_app->Window().show();
+}
+
+GuiRig::~GuiRig() {
+    m_app.reset();
+    // Deferred deletions of closed screens.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void GuiRig::Launch() {
+    m_app->applicationDidFinishLaunching();
+    if (m_onEmulator && device.IsPlugged()) {
+        PumpUntil([this] { return Dm().bDataInitialize() && !Dm().bDataUpdate() && !Dm().pUSBHID().IsJobRunning(); });
+    }
+    Settle();
+}
+
+bool GuiRig::PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!pred()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+void GuiRig::Settle(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QThread::msleep(2);
+    }
+}
+
+bool GuiRig::WaitIdle(int timeoutMs) {
+    const bool idle = PumpUntil([this] { return !Dm().pUSBHID().IsJobRunning() && !Dm().bDataUpdate(); }, timeoutMs);
+    Settle();
+    return idle;
+}
+
+std::vector<uint8_t> GuiRig::Flash() const {
+    const auto bytes = device.Flash().Bytes();
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+bool GuiRig::LogHas(const std::string& line) const { return std::find(log.begin(), log.end(), line) != log.end(); }
+
+}  // namespace kelvadeck::guitest

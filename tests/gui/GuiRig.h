@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QApplication>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ScriptedUserPrompts.h"
+#include "app/AppDelegate.h"
+#include "app/DataManager.h"
+#include "app/MainWindow.h"
+#include "app/MemoryUserDefaults.h"
+#include "emulator/EmulatedKelvadeck.h"
+#include "emulator/EmulatorBackend.h"
+#include "screens/TopVC.h"
+
+namespace kelvadeck::guitest {
+
+// The desktop application around an emulated Kelvadeck, as the tests use it:
+// the real delegate, window, screens and HID delivery thread; scripted
+// prompts and in-memory user defaults.
+class GuiRig {
+public:
+    struct Setup {
+        EmulatorKnobs knobs;
+        std::string countryCode = "US";
+        // Flash contents at start; empty: erased.
+        std::vector<uint8_t> image;
+        bool plugged = true;
+        // Where the device is looked for instead of the emulator (null: the emulator).
+        std::shared_ptr<HidBackend> backend;
+    };
+
+    GuiRig();
+    explicit GuiRig(Setup setup);
+    ~GuiRig();
+
+    // Launching has finished; waits for the boot job and the first redraw
+    // when a device is plugged in.
+    void Launch();
+
+    EmulatedKelvadeck device;
+    std::shared_ptr<EmulatorBackend> backend;
+    MemoryUserDefaults defaults;
+    ScriptedUserPrompts prompts;
+    std::vector<std::string> log;
+
+    AppDelegate& App() { return *m_app; }
+    DataManager& Dm() { return *m_app->pDM(); }
+    MainWindow& Window() { return m_app->Window(); }
+    TopVC& Top() { return m_app->Window().Top(); }
+
+    // A widget (or other object) of the window or a screen opened from it.
+    template <typename T>
+    T* Find(const QString& name) {
+        return Window().findChild<T*>(name);
+    }
+    // Processes events until pred holds (true) or the time is up (false).
+    static bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 20000);
+    // Processes events for a while, letting the screens' timers run.
+    static void Settle(int ms = 450);
+    // No job running and its end seen by a screen; then settles.
+    bool WaitIdle(int timeoutMs = 60000);
+    // The whole emulated flash.
+    std::vector<uint8_t> Flash() const;
+    bool LogHas(const std::string& line) const;
+
+private:
+    std::unique_ptr<AppDelegate> m_app;
+    bool m_onEmulator = true;
+};
+
+}  // namespace kelvadeck::guitest

@@ -1,0 +1,132 @@
+// The main screen's picture of a known device image.
+#include <gtest/gtest.h>
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <filesystem>
+
+#include "GuiRig.h"
+#include "KnownImage.h"
+#include "model/Constants.h"
+
+namespace kelvadeck::guitest {
+namespace {
+
+QString Text(GuiRig& rig, const QString& name) {
+    QLabel* l = rig.Find<QLabel>(name);
+    return l ? l->text() : QStringLiteral("<missing %1>").arg(name);
+}
+
+GuiRig::Setup KnownSetup() {
+    GuiRig::Setup setup;
+    setup.image = BuildKnownImage();
+    return setup;
+}
+
+TEST(TopVC, ShowsTheDialFunctionsOfTheCurrentModeWithTheDefaultMarked) {
+    GuiRig rig(KnownSetup());
+    rig.Launch();
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblDialFuncName1")), QStringLiteral("* Brush size"));
+    EXPECT_TRUE(rig.Find<QLabel>(QStringLiteral("m_lblDialFuncName1"))->font().bold());
+    EXPECT_EQ(rig.Find<QLabel>(QStringLiteral("m_lblDialFuncName1"))->font().pointSize(), 13);
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblDialFuncName2")), QStringLiteral("Zoom"));
+    EXPECT_FALSE(rig.Find<QLabel>(QStringLiteral("m_lblDialFuncName2"))->font().bold());
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblDialFuncName3")), QStringLiteral("Rotate view"));
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblDialFuncName4")), QStringLiteral("Opacity"));
+    EXPECT_EQ(rig.Find<QLabel>(QStringLiteral("m_lblDialFuncName4"))->toolTip(), QStringLiteral("Opacity"));
+}
+
+TEST(TopVC, ShowsEveryKeyAssignment) {
+    GuiRig rig(KnownSetup());
+    rig.Launch();
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblSwitchFuncName1")), QStringLiteral("Key : Keystroke [Ctrl]"));
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblSwitchFuncName2")), QStringLiteral("Key : Keystroke [Ctrl+Shift]"));
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblSwitchFuncName3")), QStringLiteral("Key : Keystroke"));
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblSwitchFuncName6")), QStringLiteral("General : Next mode"));
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblSwitchFuncName7")), QStringLiteral("Mouse : Right click"));
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblSwitchFuncName8")), QStringLiteral("Preset : Photoshop : Eyedropper"));
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblSwitchFuncName9")), QStringLiteral("Multimedia : Play / pause"));
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblSwitchFuncName11")), QStringLiteral("General : Next dial function"));
+    EXPECT_EQ(rig.Find<QLabel>(QStringLiteral("m_lblSwitchFuncName9"))->toolTip(), QStringLiteral("Multimedia : Play / pause"));
+    // The keys a key assignment presses, on the key cap.
+    EXPECT_EQ(Text(rig, QStringLiteral("lblKeyCombination1")), QStringLiteral("Ctrl+Z"));
+    EXPECT_EQ(Text(rig, QStringLiteral("lblKeyCombination2")), QStringLiteral("Ctrl+Shift+Z"));
+    EXPECT_EQ(Text(rig, QStringLiteral("lblKeyCombination7")), QString());
+}
+
+TEST(TopVC, PaintsTheLedColoursOfModesFunctionsAndTheRing) {
+    GuiRig rig(KnownSetup());
+    rig.Launch();
+    // Mode 1 (0, 55, 100) shows as it is: two channels are lit.
+    EXPECT_TRUE(rig.Find<QFrame>(QStringLiteral("m_cvProfileColor1"))->styleSheet().contains(QStringLiteral("#008cff")));
+    EXPECT_TRUE(rig.Find<QFrame>(QStringLiteral("m_cvLEDColorPreviewArea"))->styleSheet().contains(QStringLiteral("#008cff")));
+    EXPECT_TRUE(rig.Find<QFrame>(QStringLiteral("m_cvLEDColorPreviewArea"))->styleSheet().contains(QStringLiteral("12px solid")));
+    // Mode 2 (100, 45, 0).
+    EXPECT_TRUE(rig.Find<QFrame>(QStringLiteral("m_cvProfileColor2"))->styleSheet().contains(QStringLiteral("#ff7300")));
+    // Dial function 4 of mode 1 (100, 100, 0).
+    EXPECT_TRUE(rig.Find<QFrame>(QStringLiteral("m_cvDialFuncColor4"))->styleSheet().contains(QStringLiteral("#ffff00")));
+}
+
+TEST(TopVC, SelectingAModeSetsTheCurrentModeAndRedraws) {
+    GuiRig rig(KnownSetup());
+    rig.Launch();
+    EXPECT_TRUE(rig.Find<QFrame>(QStringLiteral("m_cvUnderBar1"))->styleSheet().contains(QStringLiteral("#000000")));
+    rig.Find<QPushButton>(QStringLiteral("m_btnProfileSelect3"))->click();
+    EXPECT_EQ(rig.Dm().g_pSSI.bMode, Constants::MODE_3_ID);
+    EXPECT_TRUE(rig.Find<QFrame>(QStringLiteral("m_cvUnderBar3"))->styleSheet().contains(QStringLiteral("#000000")));
+    EXPECT_TRUE(rig.Find<QFrame>(QStringLiteral("m_cvUnderBar1"))->styleSheet().contains(QStringLiteral("transparent")));
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblDialFuncName1")), QStringLiteral("* Layer"));
+    EXPECT_EQ(Text(rig, QStringLiteral("lblKeyCombination1")), QStringLiteral("Super+A"));
+    EXPECT_TRUE(rig.Find<QFrame>(QStringLiteral("m_cvLEDColorPreviewArea"))->styleSheet().contains(QStringLiteral("#b300ff")));
+
+    rig.Find<QPushButton>(QStringLiteral("m_btnProfileSelect2"))->click();
+    EXPECT_EQ(rig.Dm().g_pSSI.bMode, Constants::MODE_2_ID);
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblDialFuncName2")), QStringLiteral("* Volume"));
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblDialFuncName4")), QStringLiteral("(unnamed)"));
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblSwitchFuncName5")), QStringLiteral("Not assigned"));
+}
+
+TEST(TopVC, ScreensOfLaterVersionsAreShownButDisabled) {
+    GuiRig rig(KnownSetup());
+    rig.Launch();
+    EXPECT_FALSE(rig.Find<QPushButton>(QStringLiteral("m_btnEditMacro"))->isEnabled());
+    EXPECT_FALSE(rig.Find<QPushButton>(QStringLiteral("m_btnEditDialMacro"))->isEnabled());
+    EXPECT_FALSE(rig.Find<QPushButton>(QStringLiteral("m_btnSwitchFuncSelect1"))->isEnabled());
+    EXPECT_FALSE(rig.Find<QPushButton>(QStringLiteral("m_btnDialFuncSelect1"))->isEnabled());
+    EXPECT_EQ(rig.Find<QPushButton>(QStringLiteral("m_btnSetting"))->text(), QStringLiteral("Setup"));
+    EXPECT_EQ(rig.Find<QPushButton>(QStringLiteral("m_btnEditMacro"))->text(), QStringLiteral("Macro Editor"));
+}
+
+TEST(TopVC, HelpOpensTheInstalledEnglishPage) {
+    GuiRig rig;
+    rig.Launch();
+    rig.Find<QPushButton>(QStringLiteral("m_btnHelp"))->click();
+    ASSERT_EQ(rig.prompts.helpPages.size(), 1u);
+    const std::string page = rig.prompts.helpPages[0];
+    EXPECT_TRUE(page.ends_with("help/manual_eng/index.html")) << page;
+    EXPECT_TRUE(std::filesystem::is_regular_file(page));
+    EXPECT_TRUE(rig.prompts.errors.empty());
+}
+
+TEST(TopVC, HelpForAJapaneseHostFallsBackToTheEnglishPage) {
+    GuiRig::Setup setup;
+    setup.countryCode = "JP";
+    GuiRig rig(setup);
+    rig.Launch();
+    rig.Find<QPushButton>(QStringLiteral("m_btnHelp"))->click();
+    ASSERT_EQ(rig.prompts.helpPages.size(), 1u);
+    EXPECT_TRUE(rig.prompts.helpPages[0].ends_with("help/manual_eng/index.html"));
+}
+
+TEST(TopVC, AHelpPageThatCannotBeOpenedIsReported) {
+    GuiRig rig;
+    rig.prompts.helpOpens = false;
+    rig.Launch();
+    rig.Find<QPushButton>(QStringLiteral("m_btnHelp"))->click();
+    ASSERT_EQ(rig.prompts.errors.size(), 1u);
+    EXPECT_NE(rig.prompts.errors[0].find("could not be opened"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kelvadeck::guitest
