@@ -29,6 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t used = 0;
     auto take = [&](uint8_t* dst, size_t want) {
         const size_t n = std::min(want, size - used);
+        if (n == 0) return;  // an empty input may come with a null pointer
         std::memcpy(dst, data + used, n);
         used += n;
     };
