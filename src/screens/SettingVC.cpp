@@ -425,12 +425,14 @@ void SettingVC::ClickBackup() {
     g_pstrBackupPath = *path;
     m_bCancelBackup = false;
     BlockedControl(true);
-    BeginProgress(Job::BackupProgressMax(), true);
     // The job writes next to the chosen file; it takes the chosen name only when complete.
     if (!m_job->StartBackup(BackupFileStaging::StagingPath(g_pstrBackupPath))) {
         JobNotStarted(Dm().Strings().Get(Dm().pUSBHID().bConnected() ? "JOB_NOT_STARTED_BUSY" : "JOB_NOT_STARTED_NO_DEVICE"));
         return;
     }
+    // The job knows its answers once its steps are planned; the first answer
+    // is delivered through the event loop, after this.
+    BeginProgress(m_job->nProgressMax(), true);
     m_bCurrentMode = Job::SETSTS_BACKUP_FILE;
 }
 
@@ -459,7 +461,6 @@ void SettingVC::ClickRestore() {
     }
     Log("Alert result OK");
     BlockedControl(true);
-    BeginProgress(Job::RestoreProgressMax(), false);
     if (!m_job->StartRestore(g_pstrRestorePath)) {
         std::string reason;
         if (!Dm().pUSBHID().bConnected()) {
@@ -472,6 +473,9 @@ void SettingVC::ClickRestore() {
         JobNotStarted(reason);
         return;
     }
+    // Only the write chunks that change the erased flash are sent: the
+    // maximum depends on the file.
+    BeginProgress(m_job->nProgressMax(), false);
     m_bCurrentMode = Job::SETSTS_RESTORE_FILE;
 }
 
@@ -485,11 +489,11 @@ void SettingVC::ClickFormat() {
     Log("Alert result OK");
     m_ctx.prompts->Notify(s.Get("APPLICATION_NAME"), s.Get("RESET_WARNING_MSG2") + "\n" + s.Get("RESET_WARNING_MSG3"));
     BlockedControl(true);
-    BeginProgress(Job::FormatProgressMax(), false);
     if (!m_job->StartFormat()) {
         JobNotStarted(s.Get(Dm().pUSBHID().bConnected() ? "JOB_NOT_STARTED_BUSY" : "JOB_NOT_STARTED_NO_DEVICE"));
         return;
     }
+    BeginProgress(m_job->nProgressMax(), false);
     m_bCurrentMode = Job::SETSTS_FORMAT;
 }
 

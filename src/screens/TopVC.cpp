@@ -18,9 +18,12 @@
 #include "screenlogic/JobMessage.h"
 #include "screenlogic/LedColorTarget.h"
 #include "screenlogic/TopScreenText.h"
+#include "screens/EditDialMacroVC.h"
+#include "screens/EditMacroVC.h"
 #include "screens/HelpLauncher.h"
 #include "screens/LEDColorSettingVC.h"
 #include "screens/SettingVC.h"
+#include "screens/SwichFuncSettingVC.h"
 
 namespace kelvadeck {
 
@@ -271,6 +274,8 @@ void TopVC::BuildControls() {
     m_lblJobMessage = Label(this, QStringLiteral("m_lblJobMessage"), QRect(580, 574, 496, 70));
     m_lblJobMessage->setWordWrap(true);
     connect(m_btnSetting, &QPushButton::clicked, this, &TopVC::OpenSettingScreen);
+    connect(m_btnEditMacro, &QPushButton::clicked, this, &TopVC::OpenMacroEditor);
+    connect(m_btnEditDialMacro, &QPushButton::clicked, this, &TopVC::OpenDialMacroEditor);
     connect(m_btnHelp, &QPushButton::clicked, this, &TopVC::ClickHelp);
 }
 
@@ -283,11 +288,8 @@ void TopVC::InitControl() {
     m_btnHelp->setText(Q(s.Get("BTN_HELP")));
     m_lblUSBStatusTitle->setText(Q(s.Get("STATUS_MESSAGE_BOX_TEXT")));
     for (int m = 0; m < C::MODE_NUM; ++m) m_lblProfileName[m]->setText(Q(TopScreenText::ModeName(m, s)));
-    // The editors for single keys, dial functions and macros are not part of
-    // this version; their parts of the picture only show what is assigned.
-    const QString notYet = Q(s.Get("SCREEN_NOT_AVAILABLE"));
-    m_btnEditMacro->setToolTip(notYet);
-    m_btnEditDialMacro->setToolTip(notYet);
+    // The editors for single keys and dial functions are not part of this
+    // version; their parts of the picture only show what is assigned.
     ShowConnectionState();
     ShowEmptyModel();
     lCurrentSelectColorView = 0;
@@ -303,10 +305,10 @@ void TopVC::BlockedControl(bool block) {
         m_btnDialFuncColorSelect[f]->setEnabled(!block);
         m_btnDialFuncSelect[f]->setEnabled(false);  // its screen is not part of this version
     }
-    for (QPushButton* b : m_btnSwitchFuncSelect) b->setEnabled(false);  // likewise
+    for (QPushButton* b : m_btnSwitchFuncSelect) b->setEnabled(!block);
     m_btnSetting->setEnabled(!block);
-    m_btnEditMacro->setEnabled(false);
-    m_btnEditDialMacro->setEnabled(false);
+    m_btnEditMacro->setEnabled(!block);
+    m_btnEditDialMacro->setEnabled(!block);
 }
 
 void TopVC::StartTimerForUpdateWindow(bool redraw) {
@@ -499,7 +501,17 @@ void TopVC::ClickDialFuncSelect() {
 
 void TopVC::ClickSwitchFuncSelect() {
     auto* b = qobject_cast<QPushButton*>(sender());
-    if (b != nullptr) lCurrentSelectSwitchFuncID = b->property("tag").toLongLong();
+    if (b != nullptr) OpenSwitchFuncScreen(b->property("tag").toLongLong());
+}
+
+void TopVC::OpenSwitchFuncScreen(long button) {
+    if (m_ctx.pDM == nullptr || m_screen || button < 0 || button >= C::BUTTON_NUM) return;
+    lCurrentSelectSwitchFuncID = button;
+    Log("prepareForSegue segue=SwitchFuncSettingSegue, sender=" + std::to_string(button));
+    StopTimerForUpdateWindow();
+    auto* screen = new SwichFuncSettingVC(m_ctx, this);
+    screen->SetSwitchFuncID(static_cast<uint8_t>(button));
+    ShowScreen(screen);
 }
 
 void TopVC::ShowScreen(QDialog* screen) {
@@ -528,6 +540,20 @@ void TopVC::OpenLedColorScreen(long tag) {
     auto* screen = new LEDColorSettingVC(m_ctx, this);
     screen->SetSelectTagNo(lCurrentSelectColorView, kFromTopVC);
     ShowScreen(screen);
+}
+
+void TopVC::OpenMacroEditor() {
+    if (m_ctx.pDM == nullptr || m_screen) return;
+    Log("prepareForSegue segue=EditMacroSegue, sender=m_btnEditMacro");
+    StopTimerForUpdateWindow();
+    ShowScreen(new EditMacroVC(m_ctx, this));
+}
+
+void TopVC::OpenDialMacroEditor() {
+    if (m_ctx.pDM == nullptr || m_screen) return;
+    Log("prepareForSegue segue=EditDialMacroSegue, sender=m_btnEditDialMacro");
+    StopTimerForUpdateWindow();
+    ShowScreen(new EditDialMacroVC(m_ctx, this));
 }
 
 void TopVC::ClickHelp() { HelpLauncher::Open(m_ctx); }

@@ -51,6 +51,10 @@ public:
     void OpenSettingScreen();
     // tag 1 to 3: a mode's colour; 4 to 7: a dial function's colour.
     void OpenLedColorScreen(long tag);
+    // button 0 to 10: the switch function screen for that switch.
+    void OpenSwitchFuncScreen(long button);
+    void OpenMacroEditor();
+    void OpenDialMacroEditor();
 
 signals:
     void screenOpened(QDialog* screen);

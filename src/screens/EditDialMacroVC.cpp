@@ -1,0 +1,254 @@
+#include "screens/EditDialMacroVC.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "app/DataManager.h"
+#include "device/ComQue.h"
+#include "device/USBHidManager.h"
+#include "model/Constants.h"
+#include "screenlogic/DialMacroSetForm.h"
+#include "screenlogic/JobMessage.h"
+#include "screens/HelpLauncher.h"
+#include "screens/UserPrompts.h"
+
+namespace kelvadeck {
+
+namespace {
+
+using C = Constants;
+
+constexpr int kTimerMs = 200;
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+EditDialMacroVC::EditDialMacroVC(ScreenContext& context, QWidget* parent) : QDialog(parent), m_ctx(context) {
+    setObjectName(QStringLiteral("EditDialMacroVC"));
+    setModal(true);
+    m_Timer = new QTimer(this);
+    m_Timer->setInterval(kTimerMs);
+    connect(m_Timer, &QTimer::timeout, this, &EditDialMacroVC::UpdateAppWindow);
+    BuildControls();
+    SetDialMacroInfo();
+    m_Timer->start();
+}
+
+EditDialMacroVC::~EditDialMacroVC() = default;
+
+std::string EditDialMacroVC::T(const char* key) const {
+    return m_ctx.pDM ? m_ctx.pDM->Strings().Get(key) : StringTable().Get(key);
+}
+
+void EditDialMacroVC::Log(const std::string& line) const {
+    if (m_ctx.pDM) m_ctx.pDM->Log().Write(line);
+}
+
+void EditDialMacroVC::BuildControls() {
+    setWindowTitle(Q(T("BTN_DIAL_MACRO_EDITOR")));
+    auto* root = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    m_cmbSelectDialMacroFuncNo = new QComboBox(this);
+    m_cmbSelectDialMacroFuncNo->setObjectName(QStringLiteral("m_cmbSelectDialMacroFuncNo"));
+    if (m_ctx.pDM) {
+        for (const FuncSettingElem& e : m_ctx.pDM->Catalogues().arDF_FuncList_UserDialMacro) {
+            m_cmbSelectDialMacroFuncNo->addItem(Q(e.strName));
+        }
+    }
+    m_chkLoopFlag = new QCheckBox(Q(T("SCRIPT_MODE_LOOP_MODE_TEXT")), this);
+    m_chkLoopFlag->setObjectName(QStringLiteral("m_chkLoopFlag"));
+    top->addWidget(m_cmbSelectDialMacroFuncNo, 1);
+    top->addWidget(m_chkLoopFlag);
+    root->addLayout(top);
+
+    m_tblMacroList = new QTableWidget(C::ENCODER_SCRIPT_SCRIPTSET_MAX_NUM, 2, this);
+    m_tblMacroList->setObjectName(QStringLiteral("m_tblMacroList"));
+    m_tblMacroList->setHorizontalHeaderLabels({Q(T("MACRO_EDITOR_LIST_NO")), Q(T("ENCODER_SCRIPT_LIST_MACRO_NAME"))});
+    m_tblMacroList->verticalHeader()->setVisible(false);
+    m_tblMacroList->horizontalHeader()->setStretchLastSection(true);
+    m_tblMacroList->setColumnWidth(0, 44);
+    m_tblMacroList->setSelectionMode(QAbstractItemView::NoSelection);
+    m_tblMacroList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tblMacroList->setMinimumSize(420, 420);
+    QStringList choices;
+    if (m_ctx.pDM) {
+        for (const auto& c : DialMacroSetForm::Choices(m_ctx.pDM->g_arSCE, m_ctx.pDM->Strings())) choices << Q(c.text);
+    }
+    for (int r = 0; r < C::ENCODER_SCRIPT_SCRIPTSET_MAX_NUM; ++r) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%02d", r + 1);
+        m_tblMacroList->setItem(r, 0, new QTableWidgetItem(QString::fromLatin1(number)));
+        auto* combo = new QComboBox(m_tblMacroList);
+        combo->setObjectName(QStringLiteral("m_cmbMacroNo%1").arg(r + 1));
+        combo->addItems(choices);
+        for (int i = 0; i < combo->count(); ++i) combo->setItemData(i, i);
+        m_tblMacroList->setCellWidget(r, 1, combo);
+        m_cmbRows.push_back(combo);
+    }
+    root->addWidget(m_tblMacroList, 1);
+
+    auto* bottom = new QHBoxLayout;
+    m_lblUSBStatusTitle = new QLabel(Q(T("STATUS_MESSAGE_BOX_TEXT")), this);
+    m_lblUSBStatusTitle->setObjectName(QStringLiteral("m_lblUSBStatusTitle"));
+    m_lblUSBStatus = new QLabel(this);
+    m_lblUSBStatus->setObjectName(QStringLiteral("m_lblUSBStatus"));
+    m_btnHelp = new QPushButton(Q(T("BTN_HELP")), this);
+    m_btnHelp->setObjectName(QStringLiteral("m_btnHelp"));
+    m_btnCancel = new QPushButton(Q(T("BTN_CLOSE")), this);
+    m_btnCancel->setObjectName(QStringLiteral("m_btnCancel"));
+    m_btnSubmit = new QPushButton(Q(T("BTN_SUBMIT")), this);
+    m_btnSubmit->setObjectName(QStringLiteral("m_btnSubmit"));
+    for (QPushButton* b : {m_btnHelp, m_btnCancel, m_btnSubmit}) b->setAutoDefault(false);
+    bottom->addWidget(m_lblUSBStatusTitle);
+    bottom->addWidget(m_lblUSBStatus, 1);
+    bottom->addWidget(m_btnHelp);
+    bottom->addWidget(m_btnCancel);
+    bottom->addWidget(m_btnSubmit);
+    root->addLayout(bottom);
+
+    connect(m_cmbSelectDialMacroFuncNo, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &EditDialMacroVC::comboBoxSelectionIsChanging);
+    connect(m_btnHelp, &QPushButton::clicked, this, &EditDialMacroVC::ClickHelp);
+    connect(m_btnCancel, &QPushButton::clicked, this, &EditDialMacroVC::ClickCancel);
+    connect(m_btnSubmit, &QPushButton::clicked, this, &EditDialMacroVC::ClickSubmit);
+}
+
+void EditDialMacroVC::SetDialMacroInfo() {
+    m_bVCStatus = 0;
+    m_bCurrentDialMacroNo = C::DIAL_MACRO_FUNC_TYPE_NO_1;
+    {
+        const QSignalBlocker quiet(m_cmbSelectDialMacroFuncNo);
+        m_cmbSelectDialMacroFuncNo->setCurrentIndex(m_bCurrentDialMacroNo);
+    }
+    LoadSet();
+    const bool connected = m_ctx.pDM && m_ctx.pDM->pUSBHID().bConnected();
+    m_lblUSBStatus->setText(Q(T(connected ? "STATUS_MSG_USB_CONNECT" : "STATUS_MSG_USB_UNCONNECT")));
+    BlockedControl(!connected || !m_ctx.pDM->bDataInitialize());
+}
+
+void EditDialMacroVC::LoadSet() {
+    DataManager* dm = m_ctx.pDM;
+    const DialMacroInfo empty;
+    const bool exists = dm && m_bCurrentDialMacroNo < dm->g_arDMI.size();
+    const DialMacroInfo& set = exists ? dm->g_arDMI[m_bCurrentDialMacroNo] : empty;
+    m_chkLoopFlag->setChecked(DialMacroSetForm::Loop(set));
+    const std::vector<int> rows = DialMacroSetForm::Rows(set);
+    for (size_t r = 0; r < m_cmbRows.size() && r < rows.size(); ++r) {
+        QComboBox* combo = m_cmbRows[r];
+        // A number beyond the user's scripts keeps a choice of its own.
+        while (combo->count() > C::SCRIPT_USER_USE_NUM + 1) combo->removeItem(combo->count() - 1);
+        int index = combo->findData(rows[r]);
+        if (index < 0 && dm) {
+            combo->addItem(Q(DialMacroSetForm::ExtraChoice(rows[r], dm->g_arSCE, dm->Strings()).text), rows[r]);
+            index = combo->count() - 1;
+        }
+        combo->setCurrentIndex(index < 0 ? 0 : index);
+    }
+}
+
+std::vector<int> EditDialMacroVC::RowSelections() const {
+    std::vector<int> rows;
+    for (const QComboBox* combo : m_cmbRows) rows.push_back(combo->currentData().toInt());
+    return rows;
+}
+
+void EditDialMacroVC::comboBoxSelectionIsChanging(int index) {
+    Log("EditDialMacroVC : comboBoxSelectionIsChanging");
+    if (index < 0 || index >= C::ENCODER_SCRIPT_NUM) return;
+    m_bCurrentDialMacroNo = static_cast<uint8_t>(index);
+    LoadSet();
+}
+
+void EditDialMacroVC::BlockedControl(bool block) {
+    for (QWidget* w : std::initializer_list<QWidget*>{m_cmbSelectDialMacroFuncNo, m_chkLoopFlag, m_tblMacroList, m_btnCancel, m_btnSubmit}) {
+        w->setEnabled(!block);
+    }
+}
+
+bool EditDialMacroVC::IsTimerRunning() const { return m_Timer->isActive(); }
+
+void EditDialMacroVC::ClickSubmit() {
+    DataManager* dm = m_ctx.pDM;
+    if (dm == nullptr) return;
+    Log("EditDialMacroVC : ClickSubmit");
+    if (!m_ctx.prompts || !m_ctx.prompts->Confirm(T("APPLICATION_NAME"), T("DEVICE_ENCODER_SCRIPT_WRITE_CONFIRM_MSG"))) {
+        Log("Alert result Cancel");
+        return;
+    }
+    Log("Alert result OK");
+    if (m_bCurrentDialMacroNo >= dm->g_arDMI.size()) return;
+    m_bVCStatus = 1;
+    const DialMacroInfo set = DialMacroSetForm::Build(RowSelections(), m_chkLoopFlag->isChecked());
+    BlockedControl(true);
+    dm->g_arDMI[m_bCurrentDialMacroNo] = set;
+    dm->DataOutputToMemory();
+    ComQue& que = dm->pComQue();
+    que.CreateFastWriteComQue();
+    que.CreateDialMacroInfoComQue();
+    if (!dm->pUSBHID().StartCom()) {
+        que.Reset();
+        m_bVCStatus = 0;
+        BlockedControl(!dm->pUSBHID().bConnected());
+        if (m_ctx.prompts) m_ctx.prompts->ShowError(T("APPLICATION_NAME"), T("JOB_NOT_STARTED_NO_DEVICE"));
+    }
+}
+
+void EditDialMacroVC::ClickCancel() {
+    Log("EditDialMacroVC : ClickCancel");
+    m_Timer->stop();
+    QDialog::reject();
+}
+
+void EditDialMacroVC::reject() {
+    if (m_bVCStatus == 1) return;  // never while the set is being written
+    ClickCancel();
+}
+
+void EditDialMacroVC::ClickHelp() { HelpLauncher::Open(m_ctx); }
+
+void EditDialMacroVC::UpdateAppWindow() {
+    DataManager* dm = m_ctx.pDM;
+    if (dm == nullptr || m_bInUpdate) return;
+    m_bInUpdate = true;
+    USBHidManager& hid = dm->pUSBHID();
+    if (hid.bUSBStatusUpdate()) {
+        hid.SetUSBDetectUpdate(false);
+        if (hid.bConnected()) {
+            if (dm->bDataInitialize() && m_bVCStatus == 0) BlockedControl(false);
+            m_lblUSBStatus->setText(Q(T("STATUS_MSG_USB_CONNECT")));
+        } else {
+            BlockedControl(true);
+            m_lblUSBStatus->setText(Q(T("STATUS_MSG_USB_UNCONNECT")));
+        }
+    }
+    if (dm->bDataUpdate()) {
+        Log("EditDialMacroVC Get USB data update flag!(" + std::to_string(m_bVCStatus) + ")");
+        dm->SetDataUpdate(false);
+        if (!dm->bDataInitialize()) dm->DataInitializeFromMemory();
+        const ComResult& result = hid.LastResult();
+        if (m_bVCStatus == 1) {
+            m_bVCStatus = 0;
+            if (result.Succeeded()) {
+                m_Timer->stop();
+                BlockedControl(false);
+                m_bInUpdate = false;
+                accept();
+                return;
+            }
+            if (m_ctx.prompts) m_ctx.prompts->ShowError(T("APPLICATION_NAME"), JobMessage::Failure("JOB_NAME_DIAL_MACRO_WRITE", result, dm->Strings()));
+        }
+        BlockedControl(!hid.bConnected() || !dm->bDataInitialize());
+    }
+    m_bInUpdate = false;
+}
+
+}  // namespace kelvadeck

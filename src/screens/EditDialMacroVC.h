@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "screens/ScreenContext.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+
+namespace kelvadeck {
+
+// The dial macro editor: which of the three user dial macros is edited, its
+// 32 places (each no script or one of the user's scripts) and its loop flag.
+// Apply writes the set with the unset places dropped and the rest closed up;
+// the screen closes when the device has taken it, and stays open with a
+// message when it has not.
+class EditDialMacroVC : public QDialog {
+    Q_OBJECT
+public:
+    EditDialMacroVC(ScreenContext& context, QWidget* parent = nullptr);
+    ~EditDialMacroVC() override;
+
+    // Called by the opener before the screen is shown: the first set.
+    void SetDialMacroInfo();
+    void comboBoxSelectionIsChanging(int index);
+    void ClickSubmit();
+    void ClickCancel();
+    void ClickHelp();
+    void BlockedControl(bool block);
+    void UpdateAppWindow();
+    bool IsTimerRunning() const;
+
+    uint8_t bCurrentDialMacroNo() const { return m_bCurrentDialMacroNo; }
+    uint8_t bVCStatus() const { return m_bVCStatus; }
+    // The script number each row has chosen (0: none).
+    std::vector<int> RowSelections() const;
+
+protected:
+    void reject() override;
+
+private:
+    void BuildControls();
+    void LoadSet();
+    void Log(const std::string& line) const;
+    std::string T(const char* key) const;
+
+    ScreenContext& m_ctx;
+    QTimer* m_Timer = nullptr;
+    bool m_bInUpdate = false;
+    uint8_t m_bCurrentDialMacroNo = 0;
+    uint8_t m_bVCStatus = 0;
+
+    QComboBox* m_cmbSelectDialMacroFuncNo = nullptr;
+    QCheckBox* m_chkLoopFlag = nullptr;
+    QTableWidget* m_tblMacroList = nullptr;
+    std::vector<QComboBox*> m_cmbRows;
+    QLabel* m_lblUSBStatusTitle = nullptr;
+    QLabel* m_lblUSBStatus = nullptr;
+    QPushButton* m_btnHelp = nullptr;
+    QPushButton* m_btnCancel = nullptr;
+    QPushButton* m_btnSubmit = nullptr;
+};
+
+}  // namespace kelvadeck

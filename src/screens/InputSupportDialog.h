@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QDialog>
+
+#include "model/MacroDataScript.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class QButtonGroup;
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+
+namespace kelvadeck {
+
+class DataManager;
+
+// What the seven step dialogs of the macro editor share: the step handed
+// over, the title chosen by its kind, the Cancel and Set buttons, and the
+// stepChanged signal on which the editor stores the step and redraws.
+//
+// A dialog edits its own copy of the step; the editor puts it back into the
+// script when the dialog reports a change, so no pointer into the editor's
+// step list is ever kept while the list can grow.
+class InputSupportDialog : public QDialog {
+    Q_OBJECT
+public:
+    InputSupportDialog(DataManager& dm, QWidget* parent);
+
+    // Hands the step over, preselects its value and titles the window.
+    void SetCurrentMDS(const MacroDataScript& step);
+    const MacroDataScript& CurrentMDS() const { return pclsCurrentMDS; }
+
+    // Reads the controls into the step, reports it and closes.
+    void ClickSubmit();
+    void ClickCancel();
+
+signals:
+    void stepChanged();
+
+protected:
+    // Builds the dialog's own controls between the title and the buttons.
+    QVBoxLayout* Body() const { return m_body; }
+    QLabel* MakeTitleLabel(const char* objectName);
+    // A group of radio buttons, the button id being the choice's value. A
+    // choice with an empty title is a placeholder: shown, never selectable.
+    QButtonGroup* MakeChoices(const char* groupName, const std::vector<std::pair<int, std::string>>& choices, int columns);
+    // Checks the choice of a value when it is a selectable one.
+    static void Preselect(QButtonGroup* group, int value);
+    // Preselects the step's current value.
+    virtual void InitSetting() = 0;
+    // Writes the controls' value into pclsCurrentMDS through the validation
+    // operation of the macro engine.
+    virtual void ApplyToStep() = 0;
+    // Finishes as Set does, for dialogs that end on an input of their own.
+    void Finish();
+
+    DataManager& m_dm;
+    MacroDataScript pclsCurrentMDS;
+    QPushButton* m_btnCancel = nullptr;
+    QPushButton* m_btnSubmit = nullptr;
+
+private:
+    QVBoxLayout* m_body = nullptr;
+};
+
+}  // namespace kelvadeck
