@@ -11,8 +11,12 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 build="${1:-build-deb}"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DKELVADECK_BUILD_TESTS=OFF -DKELVADECK_BUILD_BENCH=OFF
+# PACKAGE_REUSE_BUILD=1 packages an existing build folder as it is configured
+# (CI packages the build it has just tested instead of building again).
+if [ -z "${PACKAGE_REUSE_BUILD:-}" ] || [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DKELVADECK_BUILD_TESTS=OFF -DKELVADECK_BUILD_BENCH=OFF
+fi
 cmake --build "$build" -j"$(nproc)"
 
 rm -f "$build"/kelvadeck_*.deb
