@@ -1,5 +1,7 @@
 #include "device/BackupRestoreJob.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <utility>
@@ -15,24 +17,9 @@ namespace {
 
 using FC = FlashControl;
 
-// Write chunks never cross a 256-byte page: four full chunks and one short one per page.
-constexpr int32_t kPageSize = 256;
-
 }  // namespace
 
 BackupRestoreJob::BackupRestoreJob(DataManager& dm, Logger logger) : m_dm(dm), m_logger(std::move(logger)) {}
-
-int32_t BackupRestoreJob::BackupProgressMax() {
-    return static_cast<int32_t>(FC::FM_TOTAL_SIZE / FC::FM_USB_READ_DATA_SIZE +
-                                (FC::FM_TOTAL_SIZE % FC::FM_USB_READ_DATA_SIZE != 0 ? 1 : 0));
-}
-
-int32_t BackupRestoreJob::RestoreProgressMax() {
-    return static_cast<int32_t>(FC::FM_SECTOR_NUM) +
-           static_cast<int32_t>(FC::FM_TOTAL_SIZE / kPageSize) * (kPageSize / static_cast<int32_t>(FC::FM_USB_WRITE_DATA_SIZE) + 1);
-}
-
-int32_t BackupRestoreJob::FormatProgressMax() { return static_cast<int32_t>(FC::FM_SECTOR_NUM); }
 
 bool BackupRestoreJob::CanStart() {
     m_lastError.clear();
@@ -48,9 +35,11 @@ bool BackupRestoreJob::CanStart() {
     return true;
 }
 
-bool BackupRestoreJob::Begin(int32_t progressMax, uint8_t mode) {
+bool BackupRestoreJob::Begin(uint8_t mode) {
     m_nProgressCount = 0;
-    m_nProgressMax = progressMax;
+    // Every answer of these jobs moves the bar (reads into the whole image,
+    // writes, erases), so the bar's end is the number of answers planned.
+    m_nProgressMax = static_cast<int32_t>(std::min<int64_t>(m_dm.pComQue().PlannedAnswers(), INT32_MAX));
     m_nBarValue = 0;
     m_bProgressVisible = true;
     USBHidManager& hid = m_dm.pUSBHID();
@@ -75,7 +64,7 @@ bool BackupRestoreJob::StartBackup(const std::string& path) {
     m_logger.Write(path);
     m_backupPath = path;
     m_dm.pComQue().SetAllReadSectorComQue();
-    return Begin(BackupProgressMax(), SETSTS_BACKUP_FILE);
+    return Begin(SETSTS_BACKUP_FILE);
 }
 
 bool BackupRestoreJob::StartRestore(const std::string& path) {
@@ -99,13 +88,13 @@ bool BackupRestoreJob::StartRestore(const std::string& path) {
     ComQue& que = m_dm.pComQue();
     que.SetFormatComQue();
     que.SetAllWriteSectorComQue();
-    return Begin(RestoreProgressMax(), SETSTS_RESTORE_FILE);
+    return Begin(SETSTS_RESTORE_FILE);
 }
 
 bool BackupRestoreJob::StartFormat() {
     if (!CanStart()) return false;
     m_dm.pComQue().SetFormatComQue();
-    return Begin(FormatProgressMax(), SETSTS_FORMAT);
+    return Begin(SETSTS_FORMAT);
 }
 
 void BackupRestoreJob::UpdateProgressBar() {

@@ -63,20 +63,19 @@ public:
     Finish FinishJob();
 
     uint8_t bCurrentMode() const { return m_bCurrentMode; }
+    // The answers the running job will produce, planned from its queued steps
+    // when it started: a backup reads the whole flash (33,826 answers), a
+    // factory reset erases 32 sectors, a restore erases them and sends only
+    // the write chunks that hold bytes other than 0xFF, so its maximum depends
+    // on the file. The bar reaches it with the job's last answer.
     int32_t nProgressMax() const { return m_nProgressMax; }
     int32_t nProgressCount() const { return m_nProgressCount; }
     int32_t ProgressValue() const { return m_nBarValue; }
     bool ProgressVisible() const { return m_bProgressVisible; }
 
-    // Answers each job produces: read answers of the whole flash; erase
-    // answers plus write answers (five per 256-byte page); erase answers.
-    static int32_t BackupProgressMax();
-    static int32_t RestoreProgressMax();
-    static int32_t FormatProgressMax();
-
 private:
     bool CanStart();
-    bool Begin(int32_t progressMax, uint8_t mode);
+    bool Begin(uint8_t mode);
 
     DataManager& m_dm;
     Logger m_logger;

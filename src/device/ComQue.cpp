@@ -47,6 +47,21 @@ bool IsPayloadCommand(uint8_t code) {
     }
 }
 
+// A write chunk: at most 58 bytes and, because the device programs 256-byte
+// pages, never across a page end.
+uint32_t WriteChunkSize(uint64_t addr, int32_t rest) {
+    const int32_t r = std::max(rest, 0);
+    uint32_t n = r < static_cast<int32_t>(FC::FM_USB_WRITE_DATA_SIZE) ? static_cast<uint32_t>(r) : FC::FM_USB_WRITE_DATA_SIZE;
+    const uint32_t toPageEnd = 256 - static_cast<uint32_t>(addr % 256);
+    return std::min(n, toPageEnd);
+}
+
+int64_t ReadChunks(int32_t rest) {
+    const int64_t r = std::max(rest, 0);
+    const int64_t chunk = FC::FM_USB_READ_DATA_SIZE;
+    return (r + chunk - 1) / chunk;
+}
+
 ComElem MakeStep(uint8_t command, uint64_t addr, int32_t size, uint8_t mode) {
     ComElem e;
     e.bSequenceCommandID = command;
@@ -131,15 +146,66 @@ bool ComQue::GetNextReadInfo(uint64_t& addr, uint8_t& size) const {
     return true;
 }
 
+bool ComQue::SkipErasedWriteData() {
+    if (!m_bSkipErased || !IsCurrentQue()) return false;
+    const ComElem& e = *m_pCurrentCI;
+    if (e.bSequenceCommandID != ComElem::COM_CMD_WRITE) return false;
+    const int32_t run = ErasedRun(e, e.nSumSize);
+    if (run <= 0) return false;
+    SetReceiveSize(run);
+    return !IsCurrentQue();
+}
+
+int32_t ComQue::ErasedRun(const ComElem& e, int32_t sum) const {
+    size_t available = 0;
+    const uint8_t* src = StepBuffer(e, available);
+    const size_t offset = static_cast<size_t>(std::max(sum, 0));
+    if (src == nullptr || offset >= available) return 0;
+    const size_t rest = std::min(static_cast<size_t>(std::max(e.nReqSize - sum, 0)), available - offset);
+    const uint8_t* begin = src + offset;
+    const uint8_t* changed = std::find_if(begin, begin + rest, [](uint8_t b) { return b != 0xFF; });
+    return static_cast<int32_t>(changed - begin);
+}
+
+int64_t ComQue::PlannedAnswers(const ComElem& e) const {
+    if (e.IsFinished()) return 0;
+    switch (e.bSequenceCommandID) {
+        case ComElem::COM_CMD_READ:
+            return ReadChunks(e.nReqSize - e.nSumSize);
+        case ComElem::COM_CMD_WRITE: {
+            // The same chunks, in the same order, that SkipErasedWriteData and
+            // GetNextWriteInfo will produce.
+            int64_t answers = 0;
+            int32_t sum = std::max(e.nSumSize, 0);
+            while (sum < e.nReqSize) {
+                if (m_bSkipErased) {
+                    sum += ErasedRun(e, sum);
+                    if (sum >= e.nReqSize) break;
+                }
+                sum += static_cast<int32_t>(WriteChunkSize(e.dwFullAddr + static_cast<uint64_t>(sum), e.nReqSize - sum));
+                ++answers;
+            }
+            return answers;
+        }
+        case ComElem::COM_CMD_DELETE:
+        case ComElem::COM_CMD_GET_VERSION:
+            return 1;
+        default:
+            return IsPayloadCommand(e.bSequenceCommandID) ? 1 : 0;
+    }
+}
+
+int64_t ComQue::PlannedAnswers() const {
+    int64_t answers = m_pCurrentCI ? PlannedAnswers(*m_pCurrentCI) : 0;
+    for (const ComElem& e : m_arQue) answers += PlannedAnswers(e);
+    return answers;
+}
+
 bool ComQue::GetNextWriteInfo(uint64_t& addr, uint8_t& size, uint8_t* data) const {
     if (!IsCurrentQue()) return false;
     const ComElem& e = *m_pCurrentCI;
     addr = e.dwFullAddr + static_cast<uint64_t>(std::max(e.nSumSize, 0));
-    const int32_t rest = std::max(e.nRestSize, 0);
-    uint32_t n = rest < static_cast<int32_t>(FC::FM_USB_WRITE_DATA_SIZE) ? static_cast<uint32_t>(rest) : FC::FM_USB_WRITE_DATA_SIZE;
-    // The device programs 256-byte pages; a chunk must stay inside one.
-    const uint32_t toPageEnd = 256 - static_cast<uint32_t>(addr % 256);
-    if (toPageEnd < n) n = toPageEnd;
+    const uint32_t n = WriteChunkSize(addr, e.nRestSize);
     size = static_cast<uint8_t>(n);
     size_t available = 0;
     const uint8_t* src = StepBuffer(e, available);

@@ -38,9 +38,24 @@ public:
 
     // Where the next chunk of the current step lies: at most 62 bytes for a read.
     bool GetNextReadInfo(uint64_t& addr, uint8_t& size) const;
+    // Before each write chunk: programming 0xFF leaves NOR flash as it is, so
+    // the erased-looking bytes at the current write step's progress count as
+    // written without a report and the next chunk starts at the first byte
+    // that changes the flash. True when that finished the step (nothing left
+    // to send). Does nothing while skipping is switched off.
+    bool SkipErasedWriteData();
     // The next write chunk: at most 58 bytes and never across a 256-byte page.
     // data must hold at least FM_USB_WRITE_DATA_SIZE bytes.
     bool GetNextWriteInfo(uint64_t& addr, uint8_t& size, uint8_t* data) const;
+    // On by default. Off, every chunk of a write is sent as it stands (used to
+    // compare a job's flash with the one the unskipped plan produces).
+    void SetSkipErasedChunks(bool skip) { m_bSkipErased = skip; }
+    bool SkipsErasedChunks() const { return m_bSkipErased; }
+    // Answers the current step's rest and every pending step will produce when
+    // each request is answered at the first try: one per read chunk, per write
+    // chunk actually sent, per erase and per single report. Write chunks are
+    // planned from the data as it is in the buffers now.
+    int64_t PlannedAnswers() const;
     // Accounts an answer of n bytes against the current step.
     bool SetReceiveSize(int32_t n);
     // Copies received read data into the current step's buffer at its
@@ -97,12 +112,16 @@ private:
     bool AddPayload(uint8_t command, std::vector<uint8_t> payload);
     void FinishCurrent(int32_t status);
     uint8_t* StepBuffer(const ComElem& e, size_t& available) const;
+    // Bytes from the step's progress `sum` on that a write may skip (0xFF).
+    int32_t ErasedRun(const ComElem& e, int32_t sum) const;
+    int64_t PlannedAnswers(const ComElem& e) const;
 
     DataManager& m_dm;
     std::optional<ComElem> m_pCurrentCI;
     std::deque<ComElem> m_arQue;
     std::map<uint32_t, ReadGroup> m_readGroups;
     uint32_t m_nextGroup = 1;
+    bool m_bSkipErased = true;
 };
 
 }  // namespace kelvadeck

@@ -159,6 +159,14 @@ bool USBHidManager::StartCom() {
     m_nSends = m_nAnswers = 0;
     if (!DrainInput()) return false;
     if (!CreateOutBuf()) {
+        if (m_result.nStepsDone > 0 || m_result.nStepsFailed > 0) {
+            // Steps were queued but none needs a report (writes of erased
+            // bytes only): the job is over already and ends as any other.
+            Log("USBHID : Start communication.");
+            m_bHidStatus = HID_STATUS_RUNNING;
+            EndJob();
+            return true;
+        }
         Log("USBHID : no que data...");
         return false;
     }
@@ -195,6 +203,12 @@ bool USBHidManager::CreateOutBuf() {
                 return true;
             }
             case ComElem::COM_CMD_WRITE: {
+                // Chunks that would only program 0xFF change nothing on NOR
+                // flash: they count as written without a report.
+                if (m_que.SkipErasedWriteData()) {
+                    NoteStepOutcome(true);
+                    continue;
+                }
                 uint64_t addr = 0;
                 uint8_t size = 0;
                 m_que.GetNextWriteInfo(addr, size, m_outBuf.data() + 6);

@@ -373,7 +373,7 @@ TEST_F(SettingFixture, UnplugDuringARestoreIsShownAndBlocksTheScreen) {
     const fs::path file = Temp("restore.mbf");
     WriteAll(file, BuildKnownImage());
     EmulatorKnobs knobs = rig->device.Knobs();
-    knobs.unplugAfterExchanges = rig->device.ExchangeNumber() + 500;
+    knobs.unplugAfterExchanges = rig->device.ExchangeNumber() + 60;  // after the erases, amid the writes
     rig->device.SetKnobs(knobs);
     rig->prompts.openAnswers = {file.string()};
     rig->prompts.confirmAnswers = {true};

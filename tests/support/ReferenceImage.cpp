@@ -19,8 +19,9 @@ void KeyAction(MacroDataDialFunc& a, uint8_t usage, uint8_t modifiers, uint8_t s
                    static_cast<int8_t>(sensitivity)};
 }
 
-// A script of exactly `size` bytes: key press/release pairs and intervals.
-MacroCreator Script(size_t size, uint8_t seed) {
+}  // namespace
+
+MacroCreator ReferenceScript(size_t size, uint8_t seed) {
     MacroCreator m;
     std::vector<uint8_t> bytes;
     while (bytes.size() + 7 <= size) {
@@ -33,6 +34,10 @@ MacroCreator Script(size_t size, uint8_t seed) {
     m.dwTotalSize = bytes.size();
     return m;
 }
+
+namespace {
+
+MacroCreator Script(size_t size, uint8_t seed) { return ReferenceScript(size, seed); }
 
 }  // namespace
 
@@ -98,6 +103,12 @@ void BuildReferenceImage(DataManager& dm) {
     for (size_t n = 0; n < F::FM_SECTOR_NUM; ++n) {
         std::memcpy(dm.WholeImage() + n * F::FM_SECTOR_SIZE, dm.SectorBuffer(static_cast<int>(n)), F::FM_SECTOR_SIZE);
     }
+}
+
+std::vector<uint8_t> ReferenceImageBytes() {
+    DataManager dm;
+    BuildReferenceImage(dm);
+    return std::vector<uint8_t>(dm.WholeImage(), dm.WholeImage() + F::FM_TOTAL_SIZE);
 }
 
 }  // namespace kelvadeck::testsupport

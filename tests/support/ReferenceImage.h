@@ -1,6 +1,11 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
 #include "app/DataManager.h"
+#include "macro/MacroCreator.h"
 
 namespace kelvadeck::testsupport {
 
@@ -9,6 +14,15 @@ namespace kelvadeck::testsupport {
 // and 40 user scripts of 20 to 600 bytes spread over the data sectors. The
 // model is built through the data manager and encoded into its sector buffers
 // (sectors 0, 1 and the data sectors) and into the whole image.
+// Two switch presets are stored in their preset slots (mode 0 button 1, mode 1
+// button 1).
 void BuildReferenceImage(DataManager& dm);
+
+// The whole 2 MiB image BuildReferenceImage makes, as a backup file holds it.
+std::vector<uint8_t> ReferenceImageBytes();
+
+// An encoded script of exactly `size` bytes (key presses, releases and pauses),
+// varied by seed; the scripts of the reference image are made with it.
+MacroCreator ReferenceScript(size_t size, uint8_t seed);
 
 }  // namespace kelvadeck::testsupport

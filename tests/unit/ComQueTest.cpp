@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "app/DataManager.h"
@@ -374,6 +377,117 @@ TEST(ComQueChunks, WholeImageWriteIsFiveChunksPerPage) {
     }
     EXPECT_EQ(chunks, 40960u);
     EXPECT_EQ(expectAddr, FC::FM_TOTAL_SIZE);
+}
+
+// Drives the current write step as the protocol does: skip, take a chunk,
+// account it. Returns the chunks sent as {address, size}.
+std::vector<std::pair<uint64_t, uint8_t>> SendAll(ComQue& que) {
+    std::vector<std::pair<uint64_t, uint8_t>> sent;
+    uint64_t addr = 0;
+    uint8_t size = 0;
+    uint8_t data[58];
+    while (que.IsCurrentQue()) {
+        if (que.SkipErasedWriteData()) break;
+        if (!que.GetNextWriteInfo(addr, size, data)) break;
+        sent.emplace_back(addr, size);
+        que.SetReceiveSize(size);
+    }
+    return sent;
+}
+
+ComElem SectorWrite(uint64_t addr, int32_t size) {
+    ComElem e;
+    e.bSequenceCommandID = W;
+    e.dwFullAddr = addr;
+    e.nSectorNo = static_cast<int32_t>(addr / FC::FM_SECTOR_SIZE);
+    e.dwSectorAddr = addr % FC::FM_SECTOR_SIZE;
+    e.nReqSize = size;
+    e.bIOMode = S1;
+    return e;
+}
+
+TEST(ComQueErasedChunks, ChunksStartAtTheFirstByteThatChangesTheFlash) {
+    DataManager dm;
+    uint8_t* s2 = dm.SectorBuffer(2);
+    s2[10] = 0x01;   // one byte: one chunk from there
+    s2[300] = 0x02;  // 0x12C..0x165 fits the page
+    s2[0x1F0] = 0x03;  // 16 bytes to the page end, then the next page
+    s2[0x205] = 0x04;
+    ComQue& que = dm.pComQue();
+    ASSERT_TRUE(que.AddQue(SectorWrite(0x20000, 0x300)));
+    EXPECT_EQ(que.PlannedAnswers(), 4);
+    ASSERT_TRUE(que.NextQue());
+    const auto sent = SendAll(que);
+    const std::vector<std::pair<uint64_t, uint8_t>> want = {
+        {0x2000A, 58}, {0x2012C, 58}, {0x201F0, 16}, {0x20205, 58}};
+    EXPECT_EQ(sent, want);
+    EXPECT_EQ(que.pCurrentCI()->nStatus, ComElem::COM_STATUS_DONE);
+    EXPECT_EQ(que.pCurrentCI()->nSumSize, 0x300);
+}
+
+TEST(ComQueErasedChunks, AStepOfErasedBytesFinishesWithoutAChunk) {
+    DataManager dm;
+    ComQue& que = dm.pComQue();
+    ASSERT_TRUE(que.CreateWriteSectorComQue(7));
+    EXPECT_EQ(que.PlannedAnswers(), 0);
+    ASSERT_TRUE(que.NextQue());
+    EXPECT_TRUE(que.SkipErasedWriteData());
+    EXPECT_FALSE(que.IsCurrentQue());
+    EXPECT_EQ(que.pCurrentCI()->nStatus, ComElem::COM_STATUS_DONE);
+}
+
+TEST(ComQueErasedChunks, SkippingOffSendsEveryChunkAndReadsAreNeverSkipped) {
+    DataManager dm;
+    ComQue& que = dm.pComQue();
+    que.SetSkipErasedChunks(false);
+    ASSERT_TRUE(que.CreateWriteSectorComQue(7));
+    EXPECT_EQ(que.PlannedAnswers(), 1280);  // five chunks per 256-byte page
+    ASSERT_TRUE(que.NextQue());
+    EXPECT_FALSE(que.SkipErasedWriteData());
+    EXPECT_EQ(SendAll(que).size(), 1280u);
+    que.SetSkipErasedChunks(true);
+    ASSERT_TRUE(que.SetReadSectorComQue(7));
+    EXPECT_EQ(que.PlannedAnswers(), 1058);  // 65,536 / 62, rounded up
+    ASSERT_TRUE(que.NextQue());
+    EXPECT_FALSE(que.SkipErasedWriteData());
+    EXPECT_TRUE(que.IsCurrentQue());
+}
+
+TEST(ComQueErasedChunks, NeverMoreChunksThanThePlainPlanAndThePlanIsExact) {
+    std::mt19937 rng(3);
+    for (int round = 0; round < 200; ++round) {
+        DataManager dm;
+        uint8_t* s = dm.SectorBuffer(4);
+        const int density = static_cast<int>(rng() % 60);
+        for (size_t i = 0; i < 2048; ++i) {
+            if (static_cast<int>(rng() % 100) < density) s[i] = static_cast<uint8_t>(rng());
+        }
+        const uint32_t start = rng() % 300;
+        const int32_t size = static_cast<int32_t>(1 + rng() % 1700);
+        ComQue& que = dm.pComQue();
+        ASSERT_TRUE(que.AddQue(SectorWrite(0x40000 + start, size)));
+        const int64_t planned = que.PlannedAnswers();
+        que.SetSkipErasedChunks(false);
+        const int64_t plain = que.PlannedAnswers();
+        que.SetSkipErasedChunks(true);
+        ASSERT_TRUE(que.NextQue());
+        const auto sent = SendAll(que);
+        SCOPED_TRACE("round " + std::to_string(round));
+        ASSERT_EQ(static_cast<int64_t>(sent.size()), planned);
+        ASSERT_LE(planned, plain);
+        // Every byte that changes the flash is in a chunk; chunks stay in their page.
+        std::vector<bool> covered(static_cast<size_t>(size), false);
+        for (const auto& [addr, n] : sent) {
+            ASSERT_LE(n, 58);
+            ASSERT_EQ(addr / 256, (addr + n - 1) / 256);
+            for (uint64_t a = addr; a < addr + n; ++a) covered[a - 0x40000 - start] = true;
+        }
+        for (int32_t i = 0; i < size; ++i) {
+            if (s[start + static_cast<uint32_t>(i)] != 0xFF) {
+                ASSERT_TRUE(covered[static_cast<size_t>(i)]) << i;
+            }
+        }
+    }
 }
 
 TEST(ComQueAccounting, ZeroLeavesTheStepPendingAndOverrunFailsIt) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -235,6 +236,9 @@ TEST(ReportProtocolAnswers, WriteErrorFailsTheStepAndTheNextStepFollowsAtOnce) {
         if (r[0] == 0x12 && r[2] == 0x02) a[1] = 1;  // refused in sector 2
         d.Push(a);
     };
+    // Bytes that change the flash (erased-looking chunks are not sent at all).
+    std::memset(rig.dm->SectorBuffer(2), 0x11, 4);
+    std::memset(rig.dm->SectorBuffer(3), 0x22, 4);
     ASSERT_TRUE(rig.que().AddQue(Step(0x12, 0x20000, 4)));
     ASSERT_TRUE(rig.que().AddQue(Step(0x12, 0x30000, 4)));
     ASSERT_TRUE(rig.hid().StartCom());
@@ -443,6 +447,7 @@ TEST(ReportProtocolJobs, ProgressCountsEveryAccountedAnswerUntilTheJobEnds) {
     CountingProgress p;
     rig.hid().SetRefSettingVC(&p);
     ASSERT_TRUE(rig.que().SetDeleteComQue(3));
+    std::memset(rig.dm->SectorBuffer(3), 0x00, 300);
     ASSERT_TRUE(rig.que().AddQue(Step(0x12, 0x30000, 300)));  // 58 58 58 58 24 | 44
     ASSERT_TRUE(rig.hid().StartCom());
     rig.Run();
