@@ -5,6 +5,7 @@
 #include "cli/DeviceCommands.h"
 #include "cli/DumpCommand.h"
 #include "cli/MacroCommands.h"
+#include "cli/SettingsJsonCommands.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"Kelvadeck configurator command line"};
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     kelvadeck::DumpCommand::Register(app, options);
     kelvadeck::MacroCommands::Register(app, options);
     kelvadeck::DeviceCommands::Register(app, options);
+    kelvadeck::SettingsJsonCommands::Register(app, options);
 
     CLI11_PARSE(app, argc, argv);
     return options.exitCode;
