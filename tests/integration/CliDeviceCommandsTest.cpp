@@ -22,6 +22,7 @@
 #include "macro/MacroScriptFile.h"
 #include "model/FlashControl.h"
 #include "support/ReferenceImage.h"
+#include "support/CliRunner.h"
 
 namespace kelvadeck {
 namespace {
@@ -29,46 +30,8 @@ namespace {
 namespace fs = std::filesystem;
 using FC = FlashControl;
 
-struct CliRun {
-    int code = 0;
-    std::string out;
-    std::string err;
-};
-
-// Parses and runs one command line as kelvadeck-cli's main does.
-CliRun RunCli(const std::vector<std::string>& args, const std::string& input = "") {
-    CLI::App app{"kelvadeck-cli"};
-    app.require_subcommand(1);
-    CliOptions options;
-    options.AddTo(app);
-    DumpCommand::Register(app, options);
-    MacroCommands::Register(app, options);
-    DeviceCommands::Register(app, options);
-
-    std::vector<std::string> words = {"kelvadeck-cli"};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<const char*> argv;
-    for (const std::string& w : words) argv.push_back(w.c_str());
-
-    std::ostringstream out, err;
-    std::istringstream in(input);
-    auto* oldOut = std::cout.rdbuf(out.rdbuf());
-    auto* oldErr = std::cerr.rdbuf(err.rdbuf());
-    auto* oldIn = std::cin.rdbuf(in.rdbuf());
-    CliRun run;
-    try {
-        app.parse(static_cast<int>(argv.size()), argv.data());
-        run.code = options.exitCode;
-    } catch (const CLI::ParseError& e) {
-        run.code = app.exit(e, out, err);
-    }
-    std::cout.rdbuf(oldOut);
-    std::cerr.rdbuf(oldErr);
-    std::cin.rdbuf(oldIn);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
-}
+using testsupport::CliRun;
+using testsupport::RunCli;
 
 class CliDevice : public ::testing::Test {
 protected:

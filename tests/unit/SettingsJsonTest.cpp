@@ -25,6 +25,7 @@
 #include "model/FlashControl.h"
 #include "model/TextConvert.h"
 #include "support/ReferenceImage.h"
+#include "support/CliRunner.h"
 
 namespace kelvadeck {
 namespace {
@@ -34,43 +35,8 @@ using FC = FlashControl;
 using C = Constants;
 using json = nlohmann::json;
 
-struct CliRun {
-    int code = 0;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunCli(const std::vector<std::string>& args, const std::string& input = "") {
-    CLI::App app{"kelvadeck-cli"};
-    app.require_subcommand(1);
-    CliOptions options;
-    options.AddTo(app);
-    DumpCommand::Register(app, options);
-    DeviceCommands::Register(app, options);
-    SettingsJsonCommands::Register(app, options);
-    std::vector<std::string> words = {"kelvadeck-cli"};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<const char*> argv;
-    for (const std::string& w : words) argv.push_back(w.c_str());
-    std::ostringstream out, err;
-    std::istringstream in(input);
-    auto* oldOut = std::cout.rdbuf(out.rdbuf());
-    auto* oldErr = std::cerr.rdbuf(err.rdbuf());
-    auto* oldIn = std::cin.rdbuf(in.rdbuf());
-    CliRun run;
-    try {
-        app.parse(static_cast<int>(argv.size()), argv.data());
-        run.code = options.exitCode;
-    } catch (const CLI::ParseError& e) {
-        run.code = app.exit(e, out, err);
-    }
-    std::cout.rdbuf(oldOut);
-    std::cerr.rdbuf(oldErr);
-    std::cin.rdbuf(oldIn);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
-}
+using testsupport::CliRun;
+using testsupport::RunCli;
 
 class SettingsJsonTest : public ::testing::Test {
 protected:
