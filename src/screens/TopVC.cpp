@@ -18,6 +18,7 @@
 #include "screenlogic/JobMessage.h"
 #include "screenlogic/LedColorTarget.h"
 #include "screenlogic/TopScreenText.h"
+#include "screens/DialFuncSettingVC.h"
 #include "screens/EditDialMacroVC.h"
 #include "screens/EditMacroVC.h"
 #include "screens/HelpLauncher.h"
@@ -288,8 +289,6 @@ void TopVC::InitControl() {
     m_btnHelp->setText(Q(s.Get("BTN_HELP")));
     m_lblUSBStatusTitle->setText(Q(s.Get("STATUS_MESSAGE_BOX_TEXT")));
     for (int m = 0; m < C::MODE_NUM; ++m) m_lblProfileName[m]->setText(Q(TopScreenText::ModeName(m, s)));
-    // The editors for single keys and dial functions are not part of this
-    // version; their parts of the picture only show what is assigned.
     ShowConnectionState();
     ShowEmptyModel();
     lCurrentSelectColorView = 0;
@@ -303,7 +302,7 @@ void TopVC::BlockedControl(bool block) {
     }
     for (int f = 0; f < C::FUNCTION_NUM; ++f) {
         m_btnDialFuncColorSelect[f]->setEnabled(!block);
-        m_btnDialFuncSelect[f]->setEnabled(false);  // its screen is not part of this version
+        m_btnDialFuncSelect[f]->setEnabled(!block);
     }
     for (QPushButton* b : m_btnSwitchFuncSelect) b->setEnabled(!block);
     m_btnSetting->setEnabled(!block);
@@ -496,7 +495,17 @@ void TopVC::ClickColorSelect() {
 
 void TopVC::ClickDialFuncSelect() {
     auto* b = qobject_cast<QPushButton*>(sender());
-    if (b != nullptr) lCurrentSelectDialFuncID = b->property("tag").toLongLong();
+    if (b != nullptr) OpenDialFuncScreen(b->property("tag").toLongLong());
+}
+
+void TopVC::OpenDialFuncScreen(long func) {
+    if (m_ctx.pDM == nullptr || m_screen || func < 0 || func >= C::FUNCTION_NUM) return;
+    lCurrentSelectDialFuncID = func;
+    Log("prepareForSegue segue=DialFuncSettingSegue, sender=" + std::to_string(func));
+    StopTimerForUpdateWindow();
+    auto* screen = new DialFuncSettingVC(m_ctx, this);
+    screen->SetDialFuncID(static_cast<uint8_t>(func));
+    ShowScreen(screen);
 }
 
 void TopVC::ClickSwitchFuncSelect() {

@@ -53,6 +53,8 @@ public:
     void OpenLedColorScreen(long tag);
     // button 0 to 10: the switch function screen for that switch.
     void OpenSwitchFuncScreen(long button);
+    // func 0 to 3: the dial function screen for that function of the current mode.
+    void OpenDialFuncScreen(long func);
     void OpenMacroEditor();
     void OpenDialMacroEditor();
 

@@ -87,12 +87,12 @@ TEST(TopVC, SelectingAModeSetsTheCurrentModeAndRedraws) {
     EXPECT_EQ(Text(rig, QStringLiteral("m_lblSwitchFuncName5")), QStringLiteral("Not assigned"));
 }
 
-TEST(TopVC, ScreensOfLaterVersionsAreShownButDisabled) {
+TEST(TopVC, EditingScreensAreReachableFromTheMainScreen) {
     GuiRig rig(KnownSetup());
     rig.Launch();
-    // The switch function screen is part of this version.
+    // The switch and dial function screens are part of this version.
     EXPECT_TRUE(rig.Find<QPushButton>(QStringLiteral("m_btnSwitchFuncSelect1"))->isEnabled());
-    EXPECT_FALSE(rig.Find<QPushButton>(QStringLiteral("m_btnDialFuncSelect1"))->isEnabled());
+    EXPECT_TRUE(rig.Find<QPushButton>(QStringLiteral("m_btnDialFuncSelect1"))->isEnabled());
     EXPECT_EQ(rig.Find<QPushButton>(QStringLiteral("m_btnSetting"))->text(), QStringLiteral("Setup"));
     EXPECT_EQ(rig.Find<QPushButton>(QStringLiteral("m_btnEditMacro"))->text(), QStringLiteral("Macro Editor"));
 }
