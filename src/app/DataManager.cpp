@@ -520,10 +520,13 @@ bool DataManager::RenewMacroScriptInfo(int scriptNo, const MacroCreator& macro) 
     r.pbRawData.reset();
     r.nSectorNo = sector;
     if (newSize == 0) {
-        // An empty script empties the slot: no address, not counted.
+        // An empty script empties the slot: no address, not counted, and no
+        // name or mode (its directory record is erased on the next encode).
         r.dwSaveAddress = 0;
         r.dwSaveSize = 0;
         r.dwSectorAddr = 0;
+        r.strScriptName.reset();
+        r.bScriptMode = 0;
     } else {
         g_pSCTI.dwTotalSize += newSize;
         ++g_pSCTI.bTotalNum;

@@ -51,6 +51,9 @@ struct ComElem {
     // Steps of one script-sector read share a group: the sector counts as read
     // only when every step of the group has completed (0 = no group).
     uint32_t dwReadGroup = 0;
+    // A write step whose device refused one of its chunks: the other chunks are
+    // still written, so the refusal costs only those bytes, and the step ends failed.
+    bool bChunkFailed = false;
 
     void Reset() { *this = ComElem{}; }
     void SetStatus(int32_t status) { nStatus = status; }

@@ -137,6 +137,15 @@ void ComQue::ErrorCurrentQue() {
     FinishCurrent(ComElem::COM_STATUS_ERROR);
 }
 
+void ComQue::ErrorCurrentChunk(int32_t chunkBytes) {
+    if (!IsCurrentQue() || m_pCurrentCI->bSequenceCommandID != ComElem::COM_CMD_WRITE || chunkBytes <= 0) {
+        ErrorCurrentQue();
+        return;
+    }
+    m_pCurrentCI->bChunkFailed = true;
+    SetReceiveSize(chunkBytes);
+}
+
 bool ComQue::GetNextReadInfo(uint64_t& addr, uint8_t& size) const {
     if (!IsCurrentQue()) return false;
     const ComElem& e = *m_pCurrentCI;
@@ -182,7 +191,7 @@ int64_t ComQue::PlannedAnswers(const ComElem& e) const {
                     sum += ErasedRun(e, sum);
                     if (sum >= e.nReqSize) break;
                 }
-                sum += static_cast<int32_t>(WriteChunkSize(e.dwFullAddr + static_cast<uint64_t>(sum), e.nReqSize - sum));
+                sum += WriteChunkAt(e, sum);
                 ++answers;
             }
             return answers;
@@ -201,11 +210,25 @@ int64_t ComQue::PlannedAnswers() const {
     return answers;
 }
 
+int32_t ComQue::WriteChunkAt(const ComElem& e, int32_t sum) const {
+    int32_t n = static_cast<int32_t>(WriteChunkSize(e.dwFullAddr + static_cast<uint64_t>(sum), e.nReqSize - sum));
+    if (e.bIOMode != ComElem::IO_MODE_SECTOR || e.nSectorNo < 2 || !IsSector(e.nSectorNo)) return n;
+    const uint64_t offset = e.dwSectorAddr + static_cast<uint64_t>(sum);
+    const auto& scripts = m_dm.g_arSCE;
+    for (size_t i = static_cast<size_t>(e.nSectorNo - 2); i < scripts.size(); i += FC::FM_SCRIPT_DATA_SECTOR_NUM) {
+        if (scripts[i].dwSaveSize == 0) continue;
+        for (const uint64_t edge : {scripts[i].dwSectorAddr, scripts[i].dwSectorAddr + scripts[i].dwSaveSize}) {
+            if (edge > offset && edge < offset + static_cast<uint64_t>(n)) n = static_cast<int32_t>(edge - offset);
+        }
+    }
+    return n;
+}
+
 bool ComQue::GetNextWriteInfo(uint64_t& addr, uint8_t& size, uint8_t* data) const {
     if (!IsCurrentQue()) return false;
     const ComElem& e = *m_pCurrentCI;
     addr = e.dwFullAddr + static_cast<uint64_t>(std::max(e.nSumSize, 0));
-    const uint32_t n = WriteChunkSize(addr, e.nRestSize);
+    const uint32_t n = static_cast<uint32_t>(WriteChunkAt(e, std::max(e.nSumSize, 0)));
     size = static_cast<uint8_t>(n);
     size_t available = 0;
     const uint8_t* src = StepBuffer(e, available);
@@ -226,7 +249,9 @@ bool ComQue::SetReceiveSize(int32_t n) {
         FinishCurrent(ComElem::COM_STATUS_ERROR);
         return true;
     }
-    if (e.nRestSize == 0 || e.nSumSize == e.nReqSize) FinishCurrent(ComElem::COM_STATUS_DONE);
+    if (e.nRestSize == 0 || e.nSumSize == e.nReqSize) {
+        FinishCurrent(e.bChunkFailed ? ComElem::COM_STATUS_ERROR : ComElem::COM_STATUS_DONE);
+    }
     return true;
 }
 

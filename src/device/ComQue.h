@@ -35,6 +35,10 @@ public:
     // A current step exists and has not finished.
     bool IsCurrentQue() const;
     void ErrorCurrentQue();
+    // The device refused the current write chunk: the step goes on with its
+    // next chunk (a sector that was erased for a rewrite gets the rest of its
+    // scripts back) and ends failed. Other steps fail at once.
+    void ErrorCurrentChunk(int32_t chunkBytes);
 
     // Where the next chunk of the current step lies: at most 62 bytes for a read.
     bool GetNextReadInfo(uint64_t& addr, uint8_t& size) const;
@@ -113,6 +117,10 @@ private:
     void FinishCurrent(int32_t status);
     uint8_t* StepBuffer(const ComElem& e, size_t& available) const;
     // Bytes from the step's progress `sum` on that a write may skip (0xFF).
+    // Size of the write chunk at `sum` bytes into step e: WriteChunkSize, and in
+    // a script data sector never across the start or end of a stored script, so
+    // a chunk the device refuses costs bytes of one script only.
+    int32_t WriteChunkAt(const ComElem& e, int32_t sum) const;
     int32_t ErasedRun(const ComElem& e, int32_t sum) const;
     int64_t PlannedAnswers(const ComElem& e) const;
 

@@ -206,7 +206,9 @@ bool USBHidManager::CreateOutBuf() {
                 // Chunks that would only program 0xFF change nothing on NOR
                 // flash: they count as written without a report.
                 if (m_que.SkipErasedWriteData()) {
-                    NoteStepOutcome(true);
+                    // The step ended on its erased tail; it may still have had a refused chunk.
+                    const ComElem* done = m_que.pCurrentCI();
+                    if (!NoteStepOutcome(done == nullptr || done->nStatus == ComElem::COM_STATUS_DONE)) return false;
                     continue;
                 }
                 uint64_t addr = 0;
@@ -293,11 +295,12 @@ void USBHidManager::PacketReceived(const uint8_t* report, size_t size) {
             accounted = n;
         }
     } else if (code == ComElem::COM_CMD_WRITE) {
+        if (m_pProgress) m_pProgress->UpdateProgressBar();
         if (in[1] == 0) {
-            if (m_pProgress) m_pProgress->UpdateProgressBar();
             accounted = m_outBuf[5];
         } else {
-            m_que.ErrorCurrentQue();
+            Log(Format("ERROR : write of %d bytes refused [%d]", m_outBuf[5], in[1]));
+            m_que.ErrorCurrentChunk(m_outBuf[5]);
         }
     } else if (code == ComElem::COM_CMD_DELETE) {
         if (in[1] == 0) {

@@ -53,7 +53,8 @@ EmulatedFirmware::Report EmulatedFirmware::Answer(const Report& request, const E
     return answer;
 }
 
-bool EmulatedFirmware::TouchesErrorAddress(const EmulatorKnobs& knobs, uint64_t begin, uint64_t size) {
+bool EmulatedFirmware::TouchesErrorAddress(const EmulatorKnobs& knobs, uint8_t command, uint64_t begin, uint64_t size) {
+    if (!knobs.errorForAddressesCommands.empty() && !knobs.errorForAddressesCommands.contains(command)) return false;
     return std::any_of(knobs.errorForAddresses.begin(), knobs.errorForAddresses.end(),
                        [&](const EmulatorKnobs::AddressRange& range) { return range.Overlaps(begin, size); });
 }
@@ -64,7 +65,7 @@ EmulatedFirmware::Report EmulatedFirmware::AnswerRead(const Report& request, con
     const uint32_t wanted = std::min<uint32_t>(request[5], MAX_READ_SIZE);
     Report answer{};
     answer[0] = CMD_READ;
-    if (knobs.errorForCommands.contains(CMD_READ) || TouchesErrorAddress(knobs, address, wanted)) {
+    if (knobs.errorForCommands.contains(CMD_READ) || TouchesErrorAddress(knobs, CMD_READ, address, wanted)) {
         // A read answer has no status byte: a failing read returns no data.
         ++m_counters.errorAnswers;
         return answer;
@@ -82,7 +83,7 @@ EmulatedFirmware::Report EmulatedFirmware::AnswerWrite(const Report& request, co
         ++m_counters.errorAnswers;
         return Status(CMD_WRITE, STATUS_BAD_REQUEST);
     }
-    if (knobs.errorForCommands.contains(CMD_WRITE) || TouchesErrorAddress(knobs, address, size)) {
+    if (knobs.errorForCommands.contains(CMD_WRITE) || TouchesErrorAddress(knobs, CMD_WRITE, address, size)) {
         ++m_counters.errorAnswers;
         return Status(CMD_WRITE, knobs.errorStatus);
     }
@@ -106,7 +107,7 @@ EmulatedFirmware::Report EmulatedFirmware::AnswerDelete(const Report& request, c
     }
     const uint64_t sectorStart = uint64_t{sector} * EmulatedFlash::SECTOR_SIZE;
     if (knobs.errorForCommands.contains(CMD_DELETE) ||
-        TouchesErrorAddress(knobs, sectorStart, EmulatedFlash::SECTOR_SIZE) || !m_flash.EraseSector(sector)) {
+        TouchesErrorAddress(knobs, CMD_DELETE, sectorStart, EmulatedFlash::SECTOR_SIZE) || !m_flash.EraseSector(sector)) {
         ++m_counters.errorAnswers;
         return Status(CMD_DELETE, knobs.errorStatus);
     }

@@ -56,7 +56,7 @@ private:
     Report AnswerVersion(const EmulatorKnobs& knobs);
     Report AnswerPayload(const Report& request, const EmulatorKnobs& knobs);
     uint8_t CheckPayload(const Report& request) const;
-    static bool TouchesErrorAddress(const EmulatorKnobs& knobs, uint64_t begin, uint64_t size);
+    static bool TouchesErrorAddress(const EmulatorKnobs& knobs, uint8_t command, uint64_t begin, uint64_t size);
 
     EmulatedFlash& m_flash;
     EmulatedLiveState& m_liveState;

@@ -64,6 +64,8 @@ struct EmulatorKnobs {
     // answered with an empty text.
     std::set<uint8_t> errorForCommands;
     std::vector<AddressRange> errorForAddresses;
+    // The commands the address ranges apply to (read, write, erase); empty: all three.
+    std::set<uint8_t> errorForAddressesCommands;
     uint8_t errorStatus = 1;
 
     // A busy device: each request is first answered with busyCode this many

@@ -236,8 +236,12 @@ TEST(DataManagerEncode, EmptyingASlotClearsItsRecord) {
     ASSERT_TRUE(dm.RenewMacroScriptInfo(31, Script(50, 0x22)));
     ASSERT_TRUE(dm.DataOutputToMemory());
 
+    dm.g_arSCE[0].strScriptName = u"old";
+    dm.g_arSCE[0].bScriptMode = 2;
     ASSERT_TRUE(dm.RenewMacroScriptInfo(1, MacroCreator{}));
     EXPECT_FALSE(dm.g_arSCE[0].IsStored());
+    EXPECT_FALSE(dm.g_arSCE[0].strScriptName.has_value()) << "the model must show what the device will";
+    EXPECT_EQ(dm.g_arSCE[0].bScriptMode, 0);
     EXPECT_EQ(dm.g_pSCTI.bTotalNum, 1);
     EXPECT_EQ(dm.g_pSCTI.dwTotalSize, 50u);
     EXPECT_EQ(dm.g_arSCE[30].dwSaveAddress, 0x20000u);
