@@ -89,6 +89,7 @@ void ComQue::Reset() {
     m_arQue.clear();
     // Reads of a script sector that will never complete leave it unread.
     m_readGroups.clear();
+    m_eraseFailedSectors.clear();
 }
 
 bool ComQue::AddQue(ComElem e) {
@@ -135,6 +136,11 @@ void ComQue::ErrorCurrentQue() {
         return;
     }
     FinishCurrent(ComElem::COM_STATUS_ERROR);
+}
+
+bool ComQue::CurrentWriteIsOnUnerasedSector() const {
+    if (!IsCurrentQue() || m_pCurrentCI->bSequenceCommandID != ComElem::COM_CMD_WRITE) return false;
+    return m_eraseFailedSectors.contains(m_pCurrentCI->dwFullAddr / FC::FM_SECTOR_SIZE);
 }
 
 void ComQue::ErrorCurrentChunk(int32_t chunkBytes) {
@@ -274,6 +280,14 @@ void ComQue::FinishCurrent(int32_t status) {
     ComElem& e = *m_pCurrentCI;
     e.SetStatus(status);
     const bool done = status == ComElem::COM_STATUS_DONE;
+    if (e.bSequenceCommandID == ComElem::COM_CMD_DELETE) {
+        const uint64_t sector = e.dwFullAddr / FC::FM_SECTOR_SIZE;
+        if (done) {
+            m_eraseFailedSectors.erase(sector);
+        } else {
+            m_eraseFailedSectors.insert(sector);
+        }
+    }
     if (done && e.bSequenceCommandID == ComElem::COM_CMD_READ && e.bIOMode == ComElem::IO_MODE_SECTOR &&
         e.dwSectorAddr == 0 && e.nReqSize == static_cast<int32_t>(FC::FM_SECTOR_SIZE) && IsSector(e.nSectorNo)) {
         m_dm.SetSectorReadFlag(e.nSectorNo, true);

@@ -5,6 +5,7 @@
 #include <deque>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "device/ComElem.h"
 
@@ -39,6 +40,8 @@ public:
     // next chunk (a sector that was erased for a rewrite gets the rest of its
     // scripts back) and ends failed. Other steps fail at once.
     void ErrorCurrentChunk(int32_t chunkBytes);
+    // The current step writes into a sector whose erase failed in this job.
+    bool CurrentWriteIsOnUnerasedSector() const;
 
     // Where the next chunk of the current step lies: at most 62 bytes for a read.
     bool GetNextReadInfo(uint64_t& addr, uint8_t& size) const;
@@ -128,6 +131,9 @@ private:
     std::optional<ComElem> m_pCurrentCI;
     std::deque<ComElem> m_arQue;
     std::map<uint32_t, ReadGroup> m_readGroups;
+    // Sectors whose last erase the device refused: their writes must not run,
+    // since programming unerased NOR flash ANDs the new bytes into the old.
+    std::set<uint64_t> m_eraseFailedSectors;
     uint32_t m_nextGroup = 1;
     bool m_bSkipErased = true;
 };

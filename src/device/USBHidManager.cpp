@@ -203,6 +203,13 @@ bool USBHidManager::CreateOutBuf() {
                 return true;
             }
             case ComElem::COM_CMD_WRITE: {
+                if (m_que.CurrentWriteIsOnUnerasedSector()) {
+                    // The old bytes are still intact; writing would corrupt them.
+                    Log("USBHID : sector not erased, its write skipped");
+                    m_que.ErrorCurrentQue();
+                    if (!NoteStepOutcome(false)) return false;
+                    continue;
+                }
                 // Chunks that would only program 0xFF change nothing on NOR
                 // flash: they count as written without a report.
                 if (m_que.SkipErasedWriteData()) {

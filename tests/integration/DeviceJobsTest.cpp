@@ -544,13 +544,27 @@ TEST(DeviceFaults, EveryKnobEndsTheJobWithoutAHang) {
              EXPECT_TRUE(r.bAborted);
              EXPECT_EQ(r.nStepsFailed, 3);
          }},
-        {"refused erase and write fail their steps only",
+        {"a refused erase skips the writes that would spoil the sector",
          [](EmulatorKnobs& k) { k.errorForAddresses = {{0x0010, 0x006F}}; },
          [](ComQue& q) { q.CreateFastWriteComQue(); },
          [](const ComResult& r, EmuRig&) {
+             // The erase of sector 0 fails; programming its blocks onto the
+             // unerased sector would AND them into the old settings, so the
+             // writes fail unsent and the job stops after three in a row.
+             EXPECT_TRUE(r.bAborted);
+             EXPECT_EQ(r.nStepsFailed, 3);
+             EXPECT_EQ(r.nStepsDone, 0);
+         }},
+        {"a refused write fails its step only",
+         [](EmulatorKnobs& k) {
+             k.errorForAddresses = {{0x0010, 0x006F}};
+             k.errorForAddressesCommands = {0x12};
+         },
+         [](ComQue& q) { q.CreateFastWriteComQue(); },
+         [](const ComResult& r, EmuRig&) {
              EXPECT_FALSE(r.bAborted);
-             EXPECT_EQ(r.nStepsFailed, 2);  // the erase of sector 0 and the per-mode block at 0x0010
-             EXPECT_EQ(r.nStepsDone, 7);
+             EXPECT_EQ(r.nStepsFailed, 1);  // the per-mode block at 0x0010
+             EXPECT_EQ(r.nStepsDone, 8);
          }},
         {"unreadable range fails its read", [](EmulatorKnobs& k) { k.errorForAddresses = {{0x10100, 0x10100}}; },
          [](ComQue& q) { q.CreateBootComQue(); },

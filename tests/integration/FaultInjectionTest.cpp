@@ -434,5 +434,35 @@ TEST(FaultInjection, AFailedDirectoryWriteLeavesTheScriptDataAlone) {
     }
 }
 
+// An erase the device refuses leaves the sector's old bytes in place; writing
+// the new ones on top would AND them into the old and corrupt every script of
+// the sector. Its writes are skipped instead and the job reports the failure.
+TEST(FaultInjection, ARefusedEraseKeepsTheSectorAsItWas) {
+    for (const Baseline& b : Baselines()) {
+        if (b.scriptSlot == 0) continue;
+        SCOPED_TRACE(b.kind.name);
+        auto rig = Prepared(b.kind);
+        const int sector = FC::ScriptSector(b.scriptSlot - 1);
+        const uint32_t start = static_cast<uint32_t>(sector) * FC::FM_SECTOR_SIZE;
+        EmulatorKnobs knobs;
+        knobs.errorForAddresses = {{start, start + FC::FM_SECTOR_SIZE - 1}};
+        knobs.errorForAddressesCommands = {EmulatedFirmware::CMD_DELETE};
+        rig->device.SetKnobs(knobs);
+        Queue(*rig, b.kind);
+        const PumpOutcome o = Pump(*rig, 8 * b.exchanges + 1000);
+        ASSERT_FALSE(o.hung);
+        EXPECT_EQ(o.endings, 1);
+        EXPECT_FALSE(o.result.Succeeded());
+        EXPECT_GE(o.result.nStepsFailed, 2) << "the erase and the write it would have spoilt";
+        const std::vector<uint8_t> flash = rig->Flash();
+        const size_t at = static_cast<size_t>(start);
+        EXPECT_TRUE(std::equal(flash.begin() + static_cast<std::ptrdiff_t>(at),
+                               flash.begin() + static_cast<std::ptrdiff_t>(at + FC::FM_SECTOR_SIZE),
+                               b.before.begin() + static_cast<std::ptrdiff_t>(at)))
+            << "data sector " << sector << " was written without its erase";
+        CheckRetry(b, *rig);
+    }
+}
+
 }  // namespace
 }  // namespace kelvadeck
