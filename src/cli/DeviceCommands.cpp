@@ -12,6 +12,7 @@
 #include "cli/CliOptions.h"
 #include "cli/DeviceSession.h"
 #include "cli/DumpCommand.h"
+#include "cli/MacroCommands.h"
 #include "cli/TerminalProgress.h"
 #include "device/BackupRestoreJob.h"
 #include "device/ComQue.h"
@@ -164,26 +165,6 @@ bool ReadScriptSector(DeviceSession& s, int sector) {
     return true;
 }
 
-// The step list of `macro decode`, as JSON.
-json StepJson(const MacroDataScript& step, const StringTable& strings) {
-    auto text = [](const std::optional<std::string>& t) { return t ? json(*t) : json(nullptr); };
-    const std::string line = MacroScriptText::StepText(step);
-    return json{{"kind", line.substr(0, line.find(' '))},
-                {"text", line},
-                {"name", text(MacroCreator::GetContentName(step, strings))},
-                {"value", MacroCreator::GetSetValueString(step, strings)},
-                {"bControlItemNo", step.bControlItemNo},
-                {"bScriptID", step.bScriptID},
-                {"nScriptSize", step.nScriptSize},
-                {"sOption", step.sOption},
-                {"cOption1", step.cOption1},
-                {"cOption2", step.cOption2},
-                {"cOption3", step.cOption3},
-                {"strAnalyzeRet1", text(step.strAnalyzeRet1)},
-                {"strAnalyzeRet2", text(step.strAnalyzeRet2)},
-                {"strAnalyzeRet3", text(step.strAnalyzeRet3)}};
-}
-
 // The slot of script scriptNo with its sector read from the device; null
 // (after a message) when the read failed.
 const ScriptElem* ReadScript(DeviceSession& s, int scriptNo) {
@@ -205,7 +186,7 @@ int MacroShow(DeviceSession& s, const CliOptions& options, int scriptNo) {
     const bool complete = !e->pbRawData || MacroCreator::EncodedSize(steps) == e->pbRawData->size();
     if (options.json) {
         json steps_ = json::array();
-        for (const MacroDataScript& step : steps) steps_.push_back(StepJson(step, strings));
+        for (const MacroDataScript& step : steps) steps_.push_back(MacroCommands::StepJson(step, strings));
         PrintJson(json{{"script", scriptNo},
                        {"stored", e->IsStored()},
                        {"name", e->strScriptName ? json(name) : json(nullptr)},

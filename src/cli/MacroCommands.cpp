@@ -37,11 +37,13 @@ bool HasSignature(const std::vector<uint8_t>& bytes) {
     return bytes.size() >= 4 && bytes[0] == 3 && bytes[1] == 'Z' && bytes[2] == 'K' && bytes[3] == 'W';
 }
 
-nlohmann::json OptionalText(const std::optional<std::string>& text) {
-    return text ? nlohmann::json(*text) : nlohmann::json(nullptr);
+nlohmann::ordered_json OptionalText(const std::optional<std::string>& text) {
+    return text ? nlohmann::ordered_json(*text) : nlohmann::ordered_json(nullptr);
 }
 
-nlohmann::json StepJson(const MacroDataScript& step, const StringTable& strings) {
+}  // namespace
+
+nlohmann::ordered_json MacroCommands::StepJson(const MacroDataScript& step, const StringTable& strings) {
     const std::string text = MacroScriptText::StepText(step);
     return {
         {"kind", text.substr(0, text.find(' '))},
@@ -60,6 +62,8 @@ nlohmann::json StepJson(const MacroDataScript& step, const StringTable& strings)
         {"strAnalyzeRet3", OptionalText(step.strAnalyzeRet3)},
     };
 }
+
+namespace {
 
 // Where and why decoding stopped, from the steps decoded before it.
 std::string StopReason(const std::vector<uint8_t>& script, const std::vector<MacroDataScript>& steps) {
@@ -131,10 +135,10 @@ int MacroCommands::Decode(const DecodeArgs& args, std::ostream& out, std::ostrea
     const bool complete = macro.AnalyzeDataFromFlash(script.data(), static_cast<int32_t>(script.size()), *keys);
     const StringTable strings;
     if (args.json) {
-        nlohmann::json steps = nlohmann::json::array();
+        nlohmann::ordered_json steps = nlohmann::ordered_json::array();
         for (const MacroDataScript& step : macro.arCurrentMacroScript) steps.push_back(StepJson(step, strings));
-        nlohmann::json doc = {
-            {"mode", mode ? nlohmann::json(*mode) : nlohmann::json(nullptr)},
+        nlohmann::ordered_json doc = {
+            {"mode", mode ? nlohmann::ordered_json(*mode) : nlohmann::ordered_json(nullptr)},
             {"size", script.size()},
             {"complete", complete},
             {"steps", steps},

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <iosfwd>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,8 @@
 namespace kelvadeck {
 
 struct CliOptions;
+struct MacroDataScript;
+class StringTable;
 
 // `macro`: macro scripts without a device.
 //   macro decode HEX|FILE.mcdf [--json]   lists the steps of script bytes, a
@@ -38,6 +41,9 @@ public:
     // not be read or written (one line on err says which).
     static int Decode(const DecodeArgs& args, std::ostream& out, std::ostream& err);
     static int Encode(const EncodeArgs& args, std::istream& in, std::ostream& out, std::ostream& err);
+
+    // One step as JSON: its text form, display texts and every field.
+    static nlohmann::ordered_json StepJson(const MacroDataScript& step, const StringTable& strings);
 };
 
 }  // namespace kelvadeck
