@@ -432,26 +432,6 @@ void DeviceCommands::Register(CLI::App& app, CliOptions& options) {
         }
         options.exitCode = WithDevice(options, [&](DeviceSession& s) { return MacroImport(s, options, *importArgs, imported, mode); });
     });
-
-    // `dump` without --image reads the device.
-    for (CLI::App* dump : app.get_subcommands([](CLI::App* sub) { return sub->get_name() == "dump"; })) {
-        CLI::Option* image = dump->get_option_no_throw("--image");
-        if (image == nullptr) continue;
-        dump->callback([&options, image] {
-            if (image->count() == 0) {
-                options.exitCode = DumpFromDevice(options);
-                return;
-            }
-            DataManager dm;
-            const std::string error = DumpCommand::LoadImage(dm, image->as<std::string>());
-            if (!error.empty()) {
-                Fail(error);
-                options.exitCode = DeviceSession::EXIT_FAILED;
-                return;
-            }
-            DumpCommand::Print(dm, options.json);
-        });
-    }
 }
 
 }  // namespace kelvadeck

@@ -5,6 +5,7 @@
 
 #include "app/DataManager.h"
 #include "cli/CliOptions.h"
+#include "cli/DeviceCommands.h"
 #include "cli/ModelPrinter.h"
 
 namespace kelvadeck {
@@ -35,16 +36,15 @@ void DumpCommand::Print(const DataManager& dm, bool json) {
 
 void DumpCommand::Register(CLI::App& app, CliOptions& options) {
     auto* cmd = app.add_subcommand("dump", "Print the whole settings model");
-    auto image = std::make_shared<std::string>();
-    cmd->add_option("--image", *image, "Decode a backup file (.mbf) instead of reading the device");
+    // CLI11 keeps the value with the option, which lives as long as the app.
+    CLI::Option* image = cmd->add_option("--image", "Decode a backup file (.mbf) instead of reading the device");
     cmd->callback([&options, image] {
-        DataManager dm;
-        if (image->empty()) {
-            std::cerr << "kelvadeck-cli: dump without --image needs a device\n";
-            options.exitCode = 2;
+        if (image->count() == 0) {
+            options.exitCode = DeviceCommands::DumpFromDevice(options);
             return;
         }
-        const std::string error = LoadImage(dm, *image);
+        DataManager dm;
+        const std::string error = LoadImage(dm, image->as<std::string>());
         if (!error.empty()) {
             std::cerr << "kelvadeck-cli: " << error << "\n";
             options.exitCode = 1;
