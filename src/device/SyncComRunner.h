@@ -19,6 +19,9 @@ public:
     // Returns when no job runs any more (at once if none was running) with
     // the result of the job that ended.
     ComResult Run();
+    // One pass of Run: a read and its delivery. False when no job runs (any
+    // more); tests that stage faults between passes drive jobs with it.
+    bool Step();
 
     // Reads done by the last Run (reports, timeouts and errors alike).
     uint64_t Reads() const { return m_reads; }

@@ -21,6 +21,7 @@
 #include "device/ComElem.h"
 #include "device/ComQue.h"
 #include "device/HidDevice.h"
+#include "device/SyncComRunner.h"
 #include "device/USBHidManager.h"
 #include "emulator/EmulatedFirmware.h"
 #include "model/FlashControl.h"
@@ -63,25 +64,19 @@ PumpOutcome Pump(JobRig& rig, uint64_t passBudget, std::optional<uint64_t> lateA
     };
     noteEnd(o.endings);
     bool lateDone = false;
+    SyncComRunner runner(hid);
     uint64_t passes = 0;
     while (hid.IsJobRunning()) {
         if (++passes > passBudget) {
             o.hung = true;
             break;
         }
-        HidDevice* device = hid.Device();
-        if (device == nullptr) {
-            hid.DeviceGone();
-        } else if (lateAfter && !lateDone && rig.device.ExchangeNumber() >= *lateAfter) {
+        if (hid.Device() != nullptr && lateAfter && !lateDone && rig.device.ExchangeNumber() >= *lateAfter) {
+            // The answer is late: its deadline passes before it is read.
             lateDone = true;
             hid.AnswerTimedOut();
         } else {
-            const HidDevice::ReadResult r = device->Read(hid.CurrentDeadlineMs());
-            switch (r.status) {
-                case HidDevice::ReadStatus::Report: hid.PacketReceived(r.report); break;
-                case HidDevice::ReadStatus::Timeout: hid.AnswerTimedOut(); break;
-                case HidDevice::ReadStatus::Gone: hid.DeviceGone(); break;
-            }
+            runner.Step();
         }
         noteEnd(o.endings);
     }

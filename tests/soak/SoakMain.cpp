@@ -32,6 +32,7 @@
 #include "device/BackupRestoreJob.h"
 #include "device/ComQue.h"
 #include "device/HidDevice.h"
+#include "device/SyncComRunner.h"
 #include "device/USBHidManager.h"
 #include "model/Constants.h"
 #include "model/FlashControl.h"
@@ -83,24 +84,18 @@ Pumped Pump(JobRig& rig, std::optional<uint64_t> lateAt) {
     };
     note();
     bool lateDone = false;
+    SyncComRunner runner(hid);
     for (uint64_t passes = 0; hid.IsJobRunning(); ++passes) {
         if (passes > 1'000'000) {
             p.hung = true;
             break;
         }
-        HidDevice* device = hid.Device();
-        if (device == nullptr) {
-            hid.DeviceGone();
-        } else if (lateAt && !lateDone && rig.device.ExchangeNumber() >= *lateAt) {
+        if (hid.Device() != nullptr && lateAt && !lateDone && rig.device.ExchangeNumber() >= *lateAt) {
+            // The answer is late: its deadline passes before it is read.
             lateDone = true;
             hid.AnswerTimedOut();
         } else {
-            const HidDevice::ReadResult r = device->Read(hid.CurrentDeadlineMs());
-            switch (r.status) {
-                case HidDevice::ReadStatus::Report: hid.PacketReceived(r.report); break;
-                case HidDevice::ReadStatus::Timeout: hid.AnswerTimedOut(); break;
-                case HidDevice::ReadStatus::Gone: hid.DeviceGone(); break;
-            }
+            runner.Step();
         }
         note();
     }
