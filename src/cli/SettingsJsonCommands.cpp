@@ -1,26 +1,22 @@
 #include "cli/SettingsJsonCommands.h"
 
-#include <fstream>
 #include <iostream>
 #include <memory>
-#include <sstream>
 
 #include "app/DataManager.h"
 #include "cli/CliOptions.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DeviceSession.h"
-#include "cli/SettingsJson.h"
-#include "device/ComQue.h"
+#include "export/SettingsJson.h"
+#include "export/SettingsJsonTransfer.h"
 #include "keys/KeyCode.h"
 #include "model/Constants.h"
-#include "model/FlashControl.h"
 
 namespace kelvadeck {
 
 namespace {
 
 using C = Constants;
-using FC = FlashControl;
 
 void Fail(const std::string& line) { std::cerr << "kelvadeck-cli: " << line << "\n"; }
 
@@ -42,47 +38,33 @@ int ExitFor(const ComResult& r) {
 // Reads the given data sectors (those not read yet) and decodes their scripts.
 bool ReadSectors(DeviceSession& s, const std::vector<int>& sectors) {
     DataManager& dm = s.Dm();
-    bool queued = false;
-    for (int sector : sectors) {
-        if (!dm.SectorReadFlag(sector)) queued = dm.pComQue().SetReadScriptDataComQue(sector) || queued;
-    }
-    if (queued) {
+    if (SettingsJsonTransfer::QueueUnreadSectors(dm, sectors)) {
         const ComResult r = s.StartAndRun();
         if (!r.Succeeded()) {
             Fail("reading the scripts failed: " + r.Describe());
             return false;
         }
     }
-    for (int sector : sectors) {
-        if (!dm.SectorReadFlag(sector)) {
-            Fail("script sector " + std::to_string(sector) + " could not be read");
-            return false;
-        }
-        dm.SetScriptDataFromFlashSector(sector);
+    int failed = 0;
+    if (!SettingsJsonTransfer::LoadSectors(dm, sectors, failed)) {
+        Fail("script sector " + std::to_string(failed) + " could not be read");
+        return false;
     }
     return true;
-}
-
-std::vector<int> AllDataSectors() {
-    std::vector<int> sectors;
-    for (int sector = 2; sector < static_cast<int>(FC::FM_SECTOR_NUM); ++sector) sectors.push_back(sector);
-    return sectors;
 }
 
 }  // namespace
 
 int SettingsJsonCommands::Export(DeviceSession& s, const std::string& path) {
-    if (!ReadSectors(s, AllDataSectors())) return DeviceSession::EXIT_FAILED;
-    const nlohmann::ordered_json doc = SettingsJson::Export(s.Dm());
-    const std::string text = doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
-    size_t scripts = doc["scripts"].size();
+    if (!ReadSectors(s, SettingsJsonTransfer::AllDataSectors())) return DeviceSession::EXIT_FAILED;
+    size_t scripts = 0;
     if (path == "-") {
-        std::cout << text;
+        std::cout << SettingsJsonTransfer::DocumentText(s.Dm(), scripts);
         return DeviceSession::EXIT_OK;
     }
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file || !file.write(text.data(), static_cast<std::streamsize>(text.size())) || !file.flush()) {
-        Fail("cannot write " + path);
+    std::string error;
+    if (!SettingsJsonTransfer::WriteDocument(s.Dm(), path, scripts, error)) {
+        Fail(error);
         return DeviceSession::EXIT_FAILED;
     }
     std::cout << "Settings of " << C::MODE_NUM << " modes and " << scripts << " scripts written to " << path << "\n";
@@ -91,19 +73,10 @@ int SettingsJsonCommands::Export(DeviceSession& s, const std::string& path) {
 
 int SettingsJsonCommands::Import(const CliOptions& options, const std::string& path) {
     // The whole file is checked before the device is touched.
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        Fail("cannot read " + path);
-        return DeviceSession::EXIT_FAILED;
-    }
     std::string text;
-    char buffer[65536];
-    while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
-        text.append(buffer, static_cast<size_t>(file.gcount()));
-        if (text.size() > SettingsJson::TEXT_LIMIT) break;
-    }
-    if (file.bad()) {
-        Fail("cannot read " + path);
+    std::string error;
+    if (!SettingsJsonTransfer::ReadText(path, text, error)) {
+        Fail(error);
         return DeviceSession::EXIT_FAILED;
     }
     const KeyCode keys;
@@ -127,30 +100,11 @@ int SettingsJsonCommands::Import(const CliOptions& options, const std::string& p
             Fail("import cancelled; the device is unchanged");
             return DeviceSession::EXIT_CANCELLED;
         }
-        std::string error;
         if (!SettingsJson::Apply(plan, dm, error)) {
             Fail(error + "; the device is unchanged");
             return DeviceSession::EXIT_FAILED;
         }
-        ComQue& que = dm.pComQue();
-        bool queued = que.CreateFastWriteComQue();
-        // Live updates, so the device works with the new settings at once.
-        queued = que.CreateBaseSettingInfoComQue() && queued;
-        queued = que.CreateProfileSettingInfoComQue() && queued;
-        queued = que.CreateFunctionSettingInfoComQue() && queued;
-        queued = que.CreateDialMacroInfoComQue() && queued;
-        for (int m = 0; m < C::MODE_NUM; ++m) {
-            for (int b = 0; b < C::BUTTON_NUM; ++b) queued = que.CreateSwitchFunctionSettingInfoComQue(m, b) && queued;
-        }
-        if (!plan.scripts.empty()) {
-            queued = que.CreateScriptInfoComQue() && queued;
-            for (const int sector : SettingsJson::ScriptSectors(plan)) {
-                // The sector's first slot stands for the whole sector.
-                queued = que.CreateWriteScriptComQue(sector - 1) && queued;
-            }
-        }
-        if (!queued) {
-            que.Reset();
+        if (!SettingsJsonTransfer::QueueImportWrites(plan, dm)) {
             Fail("the writes could not be prepared; the device is unchanged");
             return DeviceSession::EXIT_FAILED;
         }

@@ -1,4 +1,4 @@
-#include "cli/SettingsJson.h"
+#include "export/SettingsJson.h"
 
 #include <algorithm>
 #include <array>
