@@ -19,7 +19,7 @@
 #include "cli/CliOptions.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DumpCommand.h"
-#include "cli/SettingsJson.h"
+#include "export/SettingsJson.h"
 #include "cli/SettingsJsonCommands.h"
 #include "model/Constants.h"
 #include "model/FlashControl.h"
