@@ -72,6 +72,7 @@ void DataManager::DestroyMember() {
     if (!g_bInitFlag) return;
     g_pUSBHID.reset();
     g_pComQue.reset();
+    m_history.Forget();
     for (size_t n = 0; n < F::FM_SECTOR_NUM; ++n) {
         std::vector<uint8_t>().swap(g_arFlashImage[n]);
         g_bFlashImageReadFlag[n] = 0;
@@ -95,6 +96,9 @@ void DataManager::ResetMember(bool clearImage) {
         return;
     }
     if (clearImage) {
+        // The buffers stop showing the device: what was kept of it is dropped
+        // too (a wipe comes with a device's arrival and after a factory reset).
+        m_history.Forget();
         for (size_t n = 0; n < F::FM_SECTOR_NUM; ++n) {
             std::fill(g_arFlashImage[n].begin(), g_arFlashImage[n].end(), kErased);
             g_bFlashImageReadFlag[n] = 0;
@@ -123,6 +127,12 @@ bool DataManager::RenewMemBuf() {
 }
 
 void DataManager::CreateTable() { m_catalogues.CreateTable(m_strings); }
+
+void DataManager::SectorReadFromDevice(int sector) {
+    if (sector < 0 || sector >= static_cast<int>(F::FM_SECTOR_NUM)) return;
+    g_bFlashImageReadFlag[static_cast<size_t>(sector)] = 1;
+    m_history.SectorReadFromDevice(sector);
+}
 
 // ---------------------------------------------------------------------------
 // Decoding
@@ -388,6 +398,9 @@ bool DataManager::SetScriptDataFromFlashSector(int sector) {
 
 bool DataManager::DataOutputToMemory() {
     if (!g_bInitFlag || !g_bDataInitialize) return false;
+    // Keep what the device holds before the buffers stop showing it.
+    m_history.BeforeEncode(0);
+    m_history.BeforeEncode(1);
     uint8_t* s0 = SectorBuffer(0);
     uint8_t* s1 = SectorBuffer(1);
 
@@ -538,6 +551,7 @@ bool DataManager::RenewMacroScriptInfo(int scriptNo, const MacroCreator& macro) 
 }
 
 void DataManager::RebuildScriptSector(int sector) {
+    m_history.BeforeEncode(sector);
     uint8_t* buf = SectorBuffer(sector);
     std::fill(buf, buf + F::FM_SECTOR_SIZE, kErased);
     uint64_t offset = 0;

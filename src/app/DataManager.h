@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/Logger.h"
+#include "app/WriteHistory.h"
 #include "keys/KeyCode.h"
 #include "keys/Utility.h"
 #include "model/Constants.h"
@@ -109,6 +110,10 @@ public:
     const uint8_t* SectorBuffer(int sector) const { return g_arFlashImage[static_cast<size_t>(sector)].data(); }
     bool SectorReadFlag(int sector) const { return g_bFlashImageReadFlag[static_cast<size_t>(sector)] != 0; }
     void SetSectorReadFlag(int sector, bool read) { g_bFlashImageReadFlag[static_cast<size_t>(sector)] = read ? 1 : 0; }
+    // A read of the sector from the device has completed (the whole sector,
+    // or every stored script of a data sector): flagged read, and the buffer
+    // shows the device again, so no before-image of it is pending any more.
+    void SectorReadFromDevice(int sector);
     uint8_t* WholeImage() { return g_cFlashImage.data(); }
     const uint8_t* WholeImage() const { return g_cFlashImage.data(); }
 
@@ -121,6 +126,10 @@ public:
     const FunctionCatalogues& Catalogues() const { return m_catalogues; }
     ComQue& pComQue() { return *g_pComQue; }
     USBHidManager& pUSBHID() { return *g_pUSBHID; }
+    const USBHidManager& pUSBHID() const { return *g_pUSBHID; }
+    // Before-images of the device's sectors and the undo of the last writes.
+    WriteHistory& History() { return m_history; }
+    const WriteHistory& History() const { return m_history; }
 
     // The settings model (public as the screens edit it in place).
     StandardSettingInfo g_pSSI;
@@ -145,6 +154,7 @@ private:
     std::vector<uint8_t> g_cFlashImage;
     std::unique_ptr<ComQue> g_pComQue;
     std::unique_ptr<USBHidManager> g_pUSBHID;
+    WriteHistory m_history{*this};
 };
 
 }  // namespace kelvadeck

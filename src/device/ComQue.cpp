@@ -138,6 +138,16 @@ void ComQue::ErrorCurrentQue() {
     FinishCurrent(ComElem::COM_STATUS_ERROR);
 }
 
+std::vector<ComQue::Block> ComQue::QueuedWritesInto(int sector) const {
+    std::vector<Block> out;
+    for (const ComElem& e : m_arQue) {
+        if (e.bSequenceCommandID == ComElem::COM_CMD_WRITE && e.bIOMode == ComElem::IO_MODE_SECTOR && e.nSectorNo == sector) {
+            out.push_back(Block{static_cast<uint32_t>(e.dwSectorAddr), e.nReqSize});
+        }
+    }
+    return out;
+}
+
 bool ComQue::CurrentWriteIsOnUnerasedSector() const {
     if (!IsCurrentQue() || m_pCurrentCI->bSequenceCommandID != ComElem::COM_CMD_WRITE) return false;
     return m_eraseFailedSectors.contains(m_pCurrentCI->dwFullAddr / FC::FM_SECTOR_SIZE);
@@ -290,7 +300,7 @@ void ComQue::FinishCurrent(int32_t status) {
     }
     if (done && e.bSequenceCommandID == ComElem::COM_CMD_READ && e.bIOMode == ComElem::IO_MODE_SECTOR &&
         e.dwSectorAddr == 0 && e.nReqSize == static_cast<int32_t>(FC::FM_SECTOR_SIZE) && IsSector(e.nSectorNo)) {
-        m_dm.SetSectorReadFlag(e.nSectorNo, true);
+        m_dm.SectorReadFromDevice(e.nSectorNo);
     }
     if (done && e.bIOMode == ComElem::IO_MODE_PAYLOAD) {
         e.arPayload.clear();
@@ -301,7 +311,7 @@ void ComQue::FinishCurrent(int32_t status) {
         if (it != m_readGroups.end()) {
             it->second.failed = it->second.failed || !done;
             if (--it->second.open <= 0) {
-                if (!it->second.failed) m_dm.SetSectorReadFlag(it->second.sector, true);
+                if (!it->second.failed) m_dm.SectorReadFromDevice(it->second.sector);
                 m_readGroups.erase(it);
             }
         }

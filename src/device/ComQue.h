@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <vector>
 
 #include "device/ComElem.h"
 
@@ -106,6 +107,10 @@ public:
         int32_t size;
     };
     static const Block* SettingsBlocks(size_t& count);
+    // The ranges of a sector that pending steps (not the current one) write
+    // from its sector buffer, addr counted from the sector's start; empty when
+    // an erase of the sector now is not followed by its rewrite.
+    std::vector<Block> QueuedWritesInto(int sector) const;
 
 private:
     struct ReadGroup {

@@ -123,6 +123,8 @@ void USBHidManager::DeviceDetected() {
 
 void USBHidManager::DeviceRemoved() {
     Log("USBHID : Device Removed!");
+    // The next device may be another Kelvadeck: it must never get this one's sectors.
+    m_dm.History().Forget();
     m_bConnected = false;
     m_bUSBStatusUpdate = true;
 }
@@ -158,6 +160,9 @@ bool USBHidManager::StartCom() {
     // Answers still queued from an earlier job must not be taken for this one.
     m_nSends = m_nAnswers = 0;
     if (!DrainInput()) return false;
+    // The job begins here: preparing its first report may already send an
+    // erase, whose sector the write history must see as this job's.
+    m_dm.History().JobStarted();
     if (!CreateOutBuf()) {
         if (m_result.nStepsDone > 0 || m_result.nStepsFailed > 0) {
             // Steps were queued but none needs a report (writes of erased
@@ -168,6 +173,7 @@ bool USBHidManager::StartCom() {
             return true;
         }
         Log("USBHID : no que data...");
+        m_dm.History().JobEnded(false);
         return false;
     }
     Log("USBHID : Start communication.");
@@ -203,6 +209,7 @@ bool USBHidManager::CreateOutBuf() {
                 return true;
             }
             case ComElem::COM_CMD_WRITE: {
+                if (e.bIOMode == ComElem::IO_MODE_BUFFER && e.nSumSize == 0) m_dm.History().WholeImageWriteSent();
                 if (m_que.CurrentWriteIsOnUnerasedSector()) {
                     // The old bytes are still intact; writing would corrupt them.
                     Log("USBHID : sector not erased, its write skipped");
@@ -227,6 +234,9 @@ bool USBHidManager::CreateOutBuf() {
                 return true;
             }
             case ComElem::COM_CMD_DELETE:
+                // The sector's before-image is taken now, with the steps that
+                // follow the erase known (also those appended to a running job).
+                m_dm.History().EraseSent(e.nSectorNo);
                 m_outBuf[0] = code;
                 PutAddress(m_outBuf, e.dwFullAddr);
                 Log(Format("Delete: 0x%lX[%X %X %X %X]", static_cast<unsigned long>(e.dwFullAddr), m_outBuf[1], m_outBuf[2],
@@ -471,6 +481,7 @@ void USBHidManager::EndJob() {
     if (!m_bConnected && m_device) RegistDetect();
     m_pProgress = nullptr;
     m_lastResult = m_result;
+    m_dm.History().JobEnded(m_lastResult.Succeeded());
 }
 
 void USBHidManager::HandleGone() {
@@ -482,6 +493,7 @@ void USBHidManager::HandleGone() {
     m_bConnected = false;
     if (m_bHidStatus == HID_STATUS_RUNNING) AbortJob(ComResult::AbortReason::DeviceGone);
     if (wasConnected) DeviceRemoved();
+    m_dm.History().Forget();
 }
 
 }  // namespace kelvadeck
