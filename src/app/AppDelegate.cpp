@@ -2,27 +2,43 @@
 
 #include "app/DataManager.h"
 #include "app/HidPump.h"
+#include "app/MainMenu.h"
 #include "app/MainWindow.h"
 #include "app/QtHidBackend.h"
 #include "screens/TopVC.h"
 
 namespace kelvadeck {
 
-AppDelegate::AppDelegate(Config config, QObject* parent) : QObject(parent), m_config(std::move(config)) {
+AppDelegate::AppDelegate(Config config, QObject* parent)
+    : QObject(parent), m_config(std::move(config)), m_offline(std::move(m_config.offline)) {
+    if (m_offline && m_config.saveOfflineOnQuit) m_saveOnQuitPath = m_offline->Path();
     m_ctx.prompts = m_config.prompts;
     m_ctx.defaults = m_config.defaults;
     m_ctx.countryCode = m_config.countryCode;
     m_ctx.resourceDir = m_config.resourceDir;
-    m_ctx.emulated = m_config.emulated;
-    m_ctx.emulatorImage = m_config.emulatorImage;
     m_pump = new HidPump(this);
-    m_backend = std::make_shared<QtHidBackend>(m_config.backend, *m_pump);
+    UseBackend();
     // The window and its main screen exist before the data manager, as the
     // toolkit loads them before launching has finished.
     m_window = std::make_unique<MainWindow>(m_ctx);
+    m_menu = new MainMenu(*this, *m_window);
 }
 
 AppDelegate::~AppDelegate() { applicationWillTerminate(); }
+
+void AppDelegate::UseBackend() {
+    if (m_offline) {
+        m_backend = std::make_shared<QtHidBackend>(m_offline->Backend(), *m_pump);
+        m_ctx.emulated = true;
+        m_ctx.emulatorImage = m_offline->Path();
+        m_ctx.savedOnRequest = m_offline->Path() != m_saveOnQuitPath;
+    } else {
+        m_backend = std::make_shared<QtHidBackend>(m_config.backend, *m_pump);
+        m_ctx.emulated = m_config.emulated;
+        m_ctx.emulatorImage = m_config.emulatorImage;
+        m_ctx.savedOnRequest = false;
+    }
+}
 
 void AppDelegate::applicationDidFinishLaunching() {
     if (g_pDM) return;
@@ -38,6 +54,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_ctx.pDM = g_pDM.get();
     m_window->windowDidLoad();
     m_window->Top().InitControl();
+    m_menu->UpdateActions();
     g_pDM->pUSBHID().DeviceDetected();
 }
 
@@ -49,6 +66,55 @@ void AppDelegate::applicationWillTerminate() {
     m_pump->SetTransport(nullptr);
     g_pDM->DestroyMember();
     g_pDM.reset();
+}
+
+void AppDelegate::Relaunch(std::unique_ptr<OfflineDevice> offline) {
+    // The data manager and its I/O thread end before the emulated device they
+    // may be talking to goes away.
+    applicationWillTerminate();
+    m_offline = std::move(offline);
+    UseBackend();
+    applicationDidFinishLaunching();
+}
+
+bool AppDelegate::OpenBackup(const std::string& path, std::string& error) {
+    std::unique_ptr<OfflineDevice> offline = OfflineDevice::Open(path, false, error);
+    if (!offline) return false;
+    Relaunch(std::move(offline));
+    return true;
+}
+
+void AppDelegate::UseConnectedDevice() { Relaunch(nullptr); }
+
+bool AppDelegate::SaveOffline(std::string& error) {
+    if (!m_offline) {
+        error = "No file is open";
+        return false;
+    }
+    return m_offline->Save(error);
+}
+
+bool AppDelegate::SaveOfflineAs(const std::string& path, std::string& error) {
+    if (!m_offline) {
+        error = "No file is open";
+        return false;
+    }
+    if (!m_offline->SaveAs(path, error)) return false;
+    m_ctx.emulatorImage = m_offline->Path();
+    m_ctx.savedOnRequest = m_offline->Path() != m_saveOnQuitPath;
+    m_window->windowDidLoad();
+    return true;
+}
+
+bool AppDelegate::HasUnsavedOfflineChanges() const {
+    // A blank emulated device without a file is a sandbox: nothing to keep.
+    if (!m_offline || m_offline->Path().empty() || !m_offline->IsModified()) return false;
+    return m_offline->Path() != m_saveOnQuitPath;
+}
+
+bool AppDelegate::SaveOfflineOnQuit(std::string& error) {
+    if (!m_offline || m_saveOnQuitPath.empty() || m_offline->Path() != m_saveOnQuitPath) return true;
+    return m_offline->Save(error);
 }
 
 }  // namespace kelvadeck

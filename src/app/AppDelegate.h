@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/Logger.h"
+#include "app/OfflineDevice.h"
 #include "device/USBHidManager.h"
 #include "screens/ScreenContext.h"
 
@@ -15,6 +16,7 @@ class DataManager;
 class HidBackend;
 class HidPump;
 class MainWindow;
+class MainMenu;
 class QtHidBackend;
 class UserDefaults;
 class UserPrompts;
@@ -26,14 +28,19 @@ class AppDelegate : public QObject {
     Q_OBJECT
 public:
     struct Config {
-        // Where the device is looked for: hidapi, or the emulated Kelvadeck.
+        // Where the device is looked for: hidapi, or (tests) an emulated Kelvadeck.
         std::shared_ptr<HidBackend> backend;
+        // Start on this flash image file instead, on the emulated Kelvadeck.
+        std::unique_ptr<OfflineDevice> offline;
+        // Its file is written back when the program ends (`--emulator=FILE`).
+        bool saveOfflineOnQuit = false;
         UserDefaults* defaults = nullptr;
         UserPrompts* prompts = nullptr;
         Logger logger;
         std::string language;     // of the string table: "", "en", "ja..."
         std::string countryCode;  // of the host's locale
         std::string resourceDir;  // holds help/ and presetdata/
+        // The backend above is an emulated Kelvadeck (its flash kept in emulatorImage).
         bool emulated = false;
         std::string emulatorImage;
         // None: the transport's own timeouts and retries.
@@ -46,16 +53,44 @@ public:
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
 
+    // Offline editing. A backup file opened on the emulated Kelvadeck
+    // replaces the device (the data manager starts afresh on it); false with
+    // error, and nothing changed, when the file is no flash image.
+    [[nodiscard]] bool OpenBackup(const std::string& path, std::string& error);
+    // Back to the connected Kelvadeck; the opened file is let go unsaved.
+    void UseConnectedDevice();
+    // The opened file, or none while the device is used.
+    OfflineDevice* Offline() const { return m_offline.get(); }
+    // Writes the emulated flash to the opened file, or (SaveAs) to path,
+    // which then becomes the opened file.
+    [[nodiscard]] bool SaveOffline(std::string& error);
+    [[nodiscard]] bool SaveOfflineAs(const std::string& path, std::string& error);
+    // Whether closing the window would lose edits of an opened file: it has
+    // unsaved changes and is not one that is saved when the program ends.
+    bool HasUnsavedOfflineChanges() const;
+    // At the end of the program: writes back the `--emulator=FILE` image.
+    [[nodiscard]] bool SaveOfflineOnQuit(std::string& error);
+
     DataManager* pDM() const { return g_pDM.get(); }
     MainWindow& Window() { return *m_window; }
+    MainMenu& Menu() { return *m_menu; }
     ScreenContext& Context() { return m_ctx; }
 
 private:
+    // Ends the data manager and starts it again on the opened file, or on
+    // the device when offline is null.
+    void Relaunch(std::unique_ptr<OfflineDevice> offline);
+    void UseBackend();
+
     Config m_config;
+    std::unique_ptr<OfflineDevice> m_offline;
+    // The file that is saved when the program ends; empty: none.
+    std::string m_saveOnQuitPath;
     ScreenContext m_ctx;
     HidPump* m_pump = nullptr;
     std::shared_ptr<QtHidBackend> m_backend;
     std::unique_ptr<MainWindow> m_window;
+    MainMenu* m_menu = nullptr;
     std::unique_ptr<DataManager> g_pDM;
 };
 

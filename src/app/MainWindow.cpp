@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include <QCloseEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QStatusBar>
@@ -28,20 +30,37 @@ void MainWindow::windowDidLoad() {
     const StringTable fallback;
     const StringTable& s = m_ctx.pDM ? m_ctx.pDM->Strings() : fallback;
     QString title = QStringLiteral("%1  %2").arg(QString::fromStdString(s.Get("APPLICATION_NAME")), QStringLiteral(KELVADECK_VERSION));
+    auto* note = findChild<QLabel*>(QStringLiteral("lblEmulatorNote"));
+    if (note != nullptr) note->setVisible(m_ctx.emulated);
     if (m_ctx.emulated) {
         title += QStringLiteral("  ") + QString::fromStdString(s.Get("EMULATOR_WINDOW_SUFFIX"));
-        auto* note = findChild<QLabel*>(QStringLiteral("lblEmulatorNote"));
         if (note == nullptr) {
             note = new QLabel(this);
             note->setObjectName(QStringLiteral("lblEmulatorNote"));
             note->setStyleSheet(QStringLiteral("color:#8a4b00; font-weight:bold; padding: 2px 8px;"));
             statusBar()->addWidget(note, 1);
         }
-        note->setText(QString::fromStdString(m_ctx.emulatorImage.empty()
-                                                 ? s.Get("EMULATOR_STATUS_NO_IMAGE")
-                                                 : TextTemplate::Fill(s.Get("EMULATOR_STATUS_IMAGE"), {m_ctx.emulatorImage})));
+        std::string text = s.Get("EMULATOR_STATUS_NO_IMAGE");
+        if (!m_ctx.emulatorImage.empty()) {
+            text = TextTemplate::Fill(s.Get(m_ctx.savedOnRequest ? "EMULATOR_STATUS_BACKUP" : "EMULATOR_STATUS_IMAGE"),
+                                      {m_ctx.emulatorImage});
+            title += QStringLiteral("  \u2014  ") + QFileInfo(QString::fromStdString(m_ctx.emulatorImage)).fileName();
+        }
+        note->setText(QString::fromStdString(text));
     }
     setWindowTitle(title);
+}
+
+}  // namespace kelvadeck
+
+namespace kelvadeck {
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (m_closeGuard && !m_closeGuard()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 }  // namespace kelvadeck

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 
 #include "screens/ScreenContext.h"
 
@@ -18,10 +19,16 @@ public:
     TopVC& Top() { return *m_top; }
     // Sets the title from the string table (once the data manager exists).
     void windowDidLoad();
+    // Asked before the window closes; false keeps it open.
+    void SetCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     ScreenContext& m_ctx;
     TopVC* m_top = nullptr;
+    std::function<bool()> m_closeGuard;
 };
 
 }  // namespace kelvadeck

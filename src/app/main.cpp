@@ -18,8 +18,7 @@
 #include "app/MainWindow.h"
 #include "app/SystemLog.h"
 #include "device/USBHidManager.h"
-#include "emulator/EmulatedKelvadeck.h"
-#include "emulator/EmulatorBackend.h"
+#include "app/OfflineDevice.h"
 #include "model/StringTable.h"
 #include "screens/QtUserPrompts.h"
 #include "screens/TopVC.h"
@@ -41,7 +40,7 @@ struct Options {
     // Hidden: grab the window (or a screen opened from it) once the device
     // has been read, save it as a PNG and quit. For documentation.
     std::string screenshot;
-    std::string screen;  // "", "settings", "led"
+    std::string screen;  // "", "settings", "led", "switch", "dial", "macro", "macrostep", "dialmacro"
 };
 
 void PrintUsage(std::FILE* out) {
@@ -120,27 +119,72 @@ std::string FindResourceDir() {
     return {};
 }
 
-// Grabs the window, or the screen named, once the device has been read.
+// Grabs the window, or the screen named, once the device has been read:
+// "settings", "led" (mode 1's colour), "switch" (key 1), "dial" (dial
+// function 1), "macro" (the macro editor with slot 1 read), "macrostep" (the
+// same with the dialog of its second step open) or "dialmacro". Any other
+// name ends the program with a message.
 void ArmScreenshot(AppDelegate& delegate, const Options& o) {
     auto* poll = new QTimer(&delegate);
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
-    auto opened = std::make_shared<bool>(false);
-    QObject::connect(poll, &QTimer::timeout, &delegate, [&delegate, poll, clock, opened, o] {
+    // 0: nothing opened yet; 1: the screen is open; 2: a macro slot is read;
+    // 3: a step's dialog is open.
+    auto stage = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, &delegate, [&delegate, poll, clock, stage, o] {
         DataManager* dm = delegate.pDM();
         const bool ready = dm && dm->bDataInitialize() && !dm->pUSBHID().IsJobRunning() && !dm->bDataUpdate();
         if (!ready && clock->elapsed() < 10000) return;
         TopVC& top = delegate.Window().Top();
-        if (!*opened && !o.screen.empty()) {
-            *opened = true;
+        const bool macro = o.screen == "macro" || o.screen == "macrostep";
+        if (*stage == 0 && !o.screen.empty()) {
+            *stage = 1;
             if (o.screen == "settings") top.OpenSettingScreen();
             if (o.screen == "led") top.OpenLedColorScreen(1);
+            if (o.screen == "switch") top.OpenSwitchFuncScreen(0);
+            if (o.screen == "dial") top.OpenDialFuncScreen(0);
+            if (macro) top.OpenMacroEditor();
+            if (o.screen == "dialmacro") top.OpenDialMacroEditor();
+            if (top.CurrentScreen() == nullptr) {
+                poll->stop();
+                std::fprintf(stderr,
+                             "kelvadeck: cannot open the screen \"%s\" (known: settings, led, switch, dial, macro, macrostep, "
+                             "dialmacro)\n",
+                             o.screen.c_str());
+                QCoreApplication::exit(EXIT_USAGE);
+                return;
+            }
             clock->restart();
             return;
         }
         if (clock->elapsed() < 600) return;  // let the screens settle and paint
+        if (*stage == 1 && macro) {
+            // Slot 1 is read into the editor; the step dialog follows once it is there.
+            *stage = 2;
+            QObject* screen = top.CurrentScreen();
+            QObject* slotList = screen ? screen->findChild<QObject*>(QStringLiteral("m_tvSelectMacro")) : nullptr;
+            QObject* read = screen ? screen->findChild<QObject*>(QStringLiteral("m_btnRead")) : nullptr;
+            if (slotList && read) {
+                QMetaObject::invokeMethod(slotList, "selectRow", Q_ARG(int, 0));
+                QMetaObject::invokeMethod(read, "click");
+            }
+            clock->restart();
+            return;
+        }
+        if (*stage == 2 && o.screen == "macrostep") {
+            *stage = 3;
+            QObject* screen = top.CurrentScreen();
+            QObject* steps = screen ? screen->findChild<QObject*>(QStringLiteral("m_tvMacroContents")) : nullptr;
+            if (steps) QMetaObject::invokeMethod(steps, "cellDoubleClicked", Q_ARG(int, 2), Q_ARG(int, 2));
+            clock->restart();
+            return;
+        }
         poll->stop();
         QWidget* target = top.CurrentScreen() ? static_cast<QWidget*>(top.CurrentScreen()) : &delegate.Window();
+        if (o.screen == "macrostep" && top.CurrentScreen()) {
+            // The step dialog is the editor's own dialog.
+            if (auto* dialog = top.CurrentScreen()->findChild<QDialog*>(); dialog && dialog->isVisible()) target = dialog;
+        }
         const bool saved = target->grab().save(QString::fromStdString(o.screenshot));
         if (!saved) std::fprintf(stderr, "kelvadeck: cannot write the screenshot %s\n", o.screenshot.c_str());
         QCoreApplication::exit(saved ? 0 : 1);
@@ -176,28 +220,29 @@ int main(int argc, char** argv) {
     FileUserDefaults defaults;
     QtUserPrompts prompts(strings);
 
-    // The emulated device lives as long as the program; its flash goes back
-    // to its file when the program ends.
-    std::unique_ptr<EmulatedKelvadeck> emulator;
+    // With --emulator the emulated Kelvadeck stands in for the device, its
+    // flash in FILE when one is named (saved back there when the program ends).
+    std::unique_ptr<OfflineDevice> offline;
     std::shared_ptr<HidBackend> backend;
     if (options.emulator) {
-        EmulatorKnobs knobs;
-        knobs.readsWaitForAnswer = true;  // the I/O thread blocks in its reads as on hardware
-        emulator = std::make_unique<EmulatedKelvadeck>(knobs);
-        if (!options.emulatorFile.empty()) {
+        if (options.emulatorFile.empty()) {
+            offline = OfflineDevice::Blank();
+        } else {
+            const std::string path =
+                QFileInfo(QString::fromStdString(options.emulatorFile)).absoluteFilePath().toStdString();
             std::string error;
-            if (!emulator->LoadImage(options.emulatorFile, error)) {
+            offline = OfflineDevice::Open(path, true, error);
+            if (!offline) {
                 std::fprintf(stderr, "kelvadeck: %s\n", error.c_str());
                 prompts.ShowError(strings.Get("APPLICATION_NAME"), error);
                 return 1;
             }
         }
-        backend = std::make_shared<EmulatorBackend>(*emulator);
-    } else {
-#ifdef KELVADECK_HAVE_HIDAPI
-        backend = std::make_shared<HidapiBackend>();
-#endif
     }
+#ifdef KELVADECK_HAVE_HIDAPI
+    // The real device's transport, also for going back to it from a file.
+    backend = std::make_shared<HidapiBackend>();
+#endif
 
     AppDelegate::Config config;
     config.backend = backend;
@@ -207,23 +252,18 @@ int main(int argc, char** argv) {
     config.language = language;
     config.countryCode = QLocale::territoryToCode(locale.territory()).toStdString();
     config.resourceDir = FindResourceDir();
-    config.emulated = options.emulator;
-    config.emulatorImage = options.emulatorFile.empty() ? std::string() : QFileInfo(QString::fromStdString(options.emulatorFile))
-                                                                              .absoluteFilePath()
-                                                                              .toStdString();
+    config.offline = std::move(offline);
+    config.saveOfflineOnQuit = true;
     int result = 0;
     {
-        AppDelegate delegate(config);
+        AppDelegate delegate(std::move(config));
         delegate.Window().show();
         QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
         if (!options.screenshot.empty()) ArmScreenshot(delegate, options);
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, [&delegate] { delegate.applicationWillTerminate(); });
         result = QApplication::exec();
-    }
-
-    if (emulator && !options.emulatorFile.empty()) {
         std::string error;
-        if (!emulator->SaveImage(options.emulatorFile, error)) {
+        if (!delegate.SaveOfflineOnQuit(error)) {
             std::fprintf(stderr, "kelvadeck: the emulated device's flash could not be saved: %s\n", error.c_str());
             return 1;
         }

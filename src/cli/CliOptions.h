@@ -13,6 +13,9 @@ struct CliOptions {
     bool yes = false;
     bool json = false;
     bool verbose = false;
+    // Of the names shown for functions, keys and colours ("ja...": Japanese);
+    // empty: English. The program takes it from the host's locale.
+    std::string language;
     int exitCode = 0;
 
     bool UseEmulator() const { return emulatorOption != nullptr && emulatorOption->count() > 0; }

@@ -53,6 +53,7 @@ bool DeviceSession::Open() {
     }
     DataManager::Options dmOptions;
     dmOptions.hidBackend = backend;
+    dmOptions.language = m_options.language;
     if (m_options.verbose) dmOptions.logger = Logger([](const std::string& line) { std::cerr << line << "\n"; });
     m_dm = std::make_unique<DataManager>(std::move(dmOptions));
 

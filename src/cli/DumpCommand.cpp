@@ -43,7 +43,9 @@ void DumpCommand::Register(CLI::App& app, CliOptions& options) {
             options.exitCode = DeviceCommands::DumpFromDevice(options);
             return;
         }
-        DataManager dm;
+        DataManager::Options dmOptions;
+        dmOptions.language = options.language;
+        DataManager dm(std::move(dmOptions));
         const std::string error = LoadImage(dm, image->as<std::string>());
         if (!error.empty()) {
             std::cerr << "kelvadeck-cli: " << error << "\n";

@@ -96,7 +96,7 @@ void DialFuncSettingVC::BuildControls() {
     buttons->addWidget(m_btnCancel);
     buttons->addWidget(m_btnSubmit);
     root->addLayout(buttons);
-    connect(m_btnHelp, &QPushButton::clicked, this, [this] { HelpLauncher::Open(m_ctx); });
+    connect(m_btnHelp, &QPushButton::clicked, this, [this] { HelpLauncher::Open(m_ctx, "dial-function.html"); });
     connect(m_btnCancel, &QPushButton::clicked, this, &DialFuncSettingVC::ClickCancel);
     connect(m_btnSubmit, &QPushButton::clicked, this, &DialFuncSettingVC::ClickSubmit);
 }

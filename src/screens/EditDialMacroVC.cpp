@@ -213,7 +213,7 @@ void EditDialMacroVC::reject() {
     ClickCancel();
 }
 
-void EditDialMacroVC::ClickHelp() { HelpLauncher::Open(m_ctx); }
+void EditDialMacroVC::ClickHelp() { HelpLauncher::Open(m_ctx, "dial-macro-editor.html"); }
 
 void EditDialMacroVC::UpdateAppWindow() {
     DataManager* dm = m_ctx.pDM;

@@ -812,7 +812,7 @@ void EditMacroVC::ClickExport() {
     }
 }
 
-void EditMacroVC::ClickHelp() { HelpLauncher::Open(m_ctx); }
+void EditMacroVC::ClickHelp() { HelpLauncher::Open(m_ctx, "macro-editor.html"); }
 
 void EditMacroVC::ClickCancel() {
     StopTimerForUpdateWindow();

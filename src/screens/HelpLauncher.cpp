@@ -2,23 +2,23 @@
 
 #include "app/DataManager.h"
 #include "model/Constants.h"
-#include "screenlogic/HelpPage.h"
 #include "screenlogic/TextTemplate.h"
 #include "screens/UserPrompts.h"
 
 namespace kelvadeck {
 
-void HelpLauncher::Open(const ScreenContext& ctx) {
+void HelpLauncher::Open(const ScreenContext& ctx, const char* page) {
     if (ctx.pDM) ctx.pDM->Log().Write(ctx.countryCode);
     if (ctx.prompts == nullptr) return;
     const StringTable fallback;
     const StringTable& s = ctx.pDM ? ctx.pDM->Strings() : fallback;
-    const std::string page = HelpPage::Locate(ctx.resourceDir, ctx.countryCode);
-    if (page.empty()) {
+    const std::string wanted = page != nullptr ? page : HelpPage::START_PAGE;
+    const std::string path = HelpPage::Locate(ctx.resourceDir, ctx.countryCode, s.Language(), wanted);
+    if (path.empty()) {
         ctx.prompts->ShowError(s.Get("APPLICATION_NAME"),
                                TextTemplate::Fill(s.Get("HELP_NOT_FOUND_MSG"), {ctx.resourceDir + "/" + Constants::HELP_LINK_URL_FIRST}));
-    } else if (!ctx.prompts->OpenHelpPage(page)) {
-        ctx.prompts->ShowError(s.Get("APPLICATION_NAME"), TextTemplate::Fill(s.Get("HELP_OPEN_ERROR_MSG"), {page}));
+    } else if (!ctx.prompts->OpenHelpPage(path)) {
+        ctx.prompts->ShowError(s.Get("APPLICATION_NAME"), TextTemplate::Fill(s.Get("HELP_OPEN_ERROR_MSG"), {path}));
     }
 }
 

@@ -40,6 +40,21 @@ void QtUserPrompts::Notify(const std::string& message, const std::string& inform
     box.exec();
 }
 
+UserPrompts::SaveChoice QtUserPrompts::AskSaveChanges(const std::string& message, const std::string& informative) {
+    QMessageBox box(QMessageBox::Warning, Q(m_strings.Get("APPLICATION_NAME")), Q(message), QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    box.setInformativeText(Q(informative));
+    QPushButton* save = box.addButton(Q(m_strings.Get("BTN_SAVE")), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(Q(m_strings.Get("BTN_DONT_SAVE")), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(Q(m_strings.Get("Cancel")), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save) return SaveChoice::Save;
+    if (box.clickedButton() == discard) return SaveChoice::Discard;
+    return SaveChoice::Cancel;
+}
+
 void QtUserPrompts::ShowError(const std::string& message, const std::string& informative) {
     QMessageBox box(QMessageBox::Warning, Q(m_strings.Get("APPLICATION_NAME")), Q(message), QMessageBox::NoButton,
                     QApplication::activeWindow());

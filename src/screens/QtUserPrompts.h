@@ -15,6 +15,7 @@ public:
 
     bool Confirm(const std::string& message, const std::string& informative) override;
     void Notify(const std::string& message, const std::string& informative) override;
+    SaveChoice AskSaveChanges(const std::string& message, const std::string& informative) override;
     void ShowError(const std::string& message, const std::string& informative) override;
     std::optional<std::string> ChooseSaveFile(const std::string& extension) override;
     std::optional<std::string> ChooseOpenFile(const std::string& extension) override;

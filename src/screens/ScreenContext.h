@@ -19,6 +19,7 @@ struct ScreenContext {
     std::string resourceDir;           // holds help/ and presetdata/
     bool emulated = false;             // the device is the built-in emulated Kelvadeck
     std::string emulatorImage;         // its flash image file; empty: not kept
+    bool savedOnRequest = false;       // the file is written by File > Save only (not at the end)
 };
 
 }  // namespace kelvadeck

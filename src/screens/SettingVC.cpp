@@ -241,7 +241,7 @@ void SettingVC::BuildControls() {
     bottom->addWidget(m_btnHelp);
     bottom->addWidget(m_btnClose);
     root->addLayout(bottom);
-    connect(m_btnHelp, &QPushButton::clicked, this, [this] { HelpLauncher::Open(m_ctx); });
+    connect(m_btnHelp, &QPushButton::clicked, this, [this] { HelpLauncher::Open(m_ctx, "settings.html"); });
     connect(m_btnClose, &QPushButton::clicked, this, &SettingVC::ClickClose);
     setMinimumWidth(720);
 }

@@ -203,7 +203,7 @@ void SwichFuncSettingVC::BuildControls() {
     buttons->addWidget(m_btnCancel);
     buttons->addWidget(m_btnSubmit);
     root->addLayout(buttons);
-    connect(m_btnHelp, &QPushButton::clicked, this, [this] { HelpLauncher::Open(m_ctx); });
+    connect(m_btnHelp, &QPushButton::clicked, this, [this] { HelpLauncher::Open(m_ctx, "button-function.html"); });
     connect(m_btnCancel, &QPushButton::clicked, this, &SwichFuncSettingVC::ClickCancel);
     connect(m_btnSubmit, &QPushButton::clicked, this, &SwichFuncSettingVC::ClickSubmit);
 }

@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "app/DataManager.h"
+#include "device/ComQue.h"
 #include "device/USBHidManager.h"
 #include "model/Constants.h"
 #include "screenlogic/JobMessage.h"
@@ -292,6 +293,9 @@ void TopVC::InitControl() {
     ShowConnectionState();
     ShowEmptyModel();
     lCurrentSelectColorView = 0;
+    // A job of an earlier data manager ends unseen.
+    m_strJobKey.clear();
+    m_onJobEnd = nullptr;
 }
 
 void TopVC::BlockedControl(bool block) {
@@ -383,8 +387,41 @@ void TopVC::UpdateAppWindow() {
         if (hid.bConnected()) BlockedControl(false);
         ShowConnectionState();
         RenewUI();
+        if (m_onJobEnd) {
+            const std::function<void(const ComResult&)> onEnd = std::move(m_onJobEnd);
+            m_onJobEnd = nullptr;
+            m_bInUpdate = false;
+            onEnd(hid.LastResult());
+            return;
+        }
     }
     m_bInUpdate = false;
+}
+
+bool TopVC::StartJob(const std::string& jobKey, std::function<void(const ComResult&)> onEnd) {
+    DataManager* dm = m_ctx.pDM;
+    if (dm == nullptr) return false;
+    USBHidManager& hid = dm->pUSBHID();
+    if (hid.IsJobRunning() || !hid.bConnected()) {
+        dm->pComQue().Reset();
+        return false;
+    }
+    WatchJob(jobKey, std::move(onEnd));
+    if (!hid.StartCom()) {
+        dm->pComQue().Reset();
+        m_strJobKey.clear();
+        m_onJobEnd = nullptr;
+        BlockedControl(!hid.bConnected());
+        return false;
+    }
+    return true;
+}
+
+void TopVC::WatchJob(const std::string& jobKey, std::function<void(const ComResult&)> onEnd) {
+    m_strJobKey = jobKey;
+    m_onJobEnd = std::move(onEnd);
+    m_lblJobMessage->clear();
+    BlockedControl(true);
 }
 
 uint8_t TopVC::ChangeProfileSelect(long tag) {
@@ -565,7 +602,7 @@ void TopVC::OpenDialMacroEditor() {
     ShowScreen(new EditDialMacroVC(m_ctx, this));
 }
 
-void TopVC::ClickHelp() { HelpLauncher::Open(m_ctx); }
+void TopVC::ClickHelp() { HelpLauncher::Open(m_ctx, "main.html"); }
 
 void TopVC::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "screens/ScreenContext.h"
@@ -16,6 +17,8 @@ class QPushButton;
 class QTimer;
 
 namespace kelvadeck {
+
+struct ComResult;
 
 // The main screen: a picture of the Kelvadeck for one mode at a time. The
 // three modes sit above the device as tabs with their LED colours; on the
@@ -36,6 +39,15 @@ public:
 
     void InitControl();
     void BlockedControl(bool block);
+    // The controls are blocked: no device, or a job is running.
+    bool IsBlocked() const { return m_bBlocked; }
+    // Starts the queued job as one of the main screen's own: the controls
+    // are blocked until it ends, a failure is shown under the name jobKey
+    // ("JOB_NAME_...") and then onEnd gets the result. False (the queue
+    // emptied) when no device is there or another job is still running.
+    bool StartJob(const std::string& jobKey, std::function<void(const ComResult&)> onEnd);
+    // The same for a job that has been started already.
+    void WatchJob(const std::string& jobKey, std::function<void(const ComResult&)> onEnd);
     void StartTimerForUpdateWindow(bool redraw);
     void StopTimerForUpdateWindow();
     bool IsTimerRunning() const;
@@ -86,6 +98,8 @@ private:
     int m_nPollTick = 0;
     // Name of the job whose end the timer waits for ("JOB_NAME_BOOT").
     std::string m_strJobKey;
+    // Called at the end of the job started by StartJob.
+    std::function<void(const ComResult&)> m_onJobEnd;
 
     long lCurrentSelectColorView = 0;
     long lCurrentSelectDialFuncID = 0;

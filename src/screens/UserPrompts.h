@@ -16,6 +16,9 @@ public:
     virtual bool Confirm(const std::string& message, const std::string& informative) = 0;
     // One "OK" button; returns when the user has read it.
     virtual void Notify(const std::string& message, const std::string& informative) = 0;
+    // Unsaved changes are about to be left: "Save", "Don't save" or "Cancel".
+    enum class SaveChoice { Save, Discard, Cancel };
+    virtual SaveChoice AskSaveChanges(const std::string& message, const std::string& informative) = 0;
     // Something went wrong: what, and what to do about it.
     virtual void ShowError(const std::string& message, const std::string& informative) = 0;
     // Save and open panels limited to files with the extension (no dot);

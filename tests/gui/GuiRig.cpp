@@ -37,7 +37,7 @@ GuiRig::GuiRig(Setup setup) : device(WithBlockingReads(setup.knobs)) {
     config.resourceDir = KELVADECK_BUILD_RESOURCE_DIR;
     config.emulated = true;
     config.emulatorImage = "/tmp/test-emulator.mbf";
-    m_app = std::make_unique<AppDelegate>(config);
+    m_app = std::make_unique<AppDelegate>(std::move(config));
     m_app->Window().show();
 }
 

@@ -17,6 +17,7 @@ public:
     std::deque<bool> confirmAnswers;
     std::deque<std::optional<std::string>> saveAnswers;
     std::deque<std::optional<std::string>> openAnswers;
+    std::deque<SaveChoice> saveChoices;
     bool helpOpens = true;
 
     std::vector<std::string> confirms;  // informative texts
@@ -34,6 +35,16 @@ public:
         }
         const bool answer = confirmAnswers.front();
         confirmAnswers.pop_front();
+        return answer;
+    }
+    SaveChoice AskSaveChanges(const std::string&, const std::string& informative) override {
+        confirms.push_back(informative);
+        if (saveChoices.empty()) {
+            unexpected.push_back("save changes: " + informative);
+            return SaveChoice::Cancel;
+        }
+        const SaveChoice answer = saveChoices.front();
+        saveChoices.pop_front();
         return answer;
     }
     void Notify(const std::string&, const std::string& informative) override { notices.push_back(informative); }

@@ -66,7 +66,7 @@ TEST(Startup, WindowTitleIsNameTwoBlanksVersionAndSaysEmulated) {
     GuiRig rig;
     rig.Launch();
     EXPECT_EQ(rig.Window().windowTitle(),
-              QStringLiteral("Kelvadeck Configurator  " KELVADECK_VERSION "  [emulated device]"));
+              QStringLiteral("Kelvadeck Configurator  " KELVADECK_VERSION "  [emulated device]  \u2014  test-emulator.mbf"));
     QLabel* note = rig.Find<QLabel>(QStringLiteral("lblEmulatorNote"));
     ASSERT_NE(note, nullptr);
     EXPECT_TRUE(note->text().contains(QStringLiteral("Emulated Kelvadeck")));

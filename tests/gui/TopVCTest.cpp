@@ -97,25 +97,25 @@ TEST(TopVC, EditingScreensAreReachableFromTheMainScreen) {
     EXPECT_EQ(rig.Find<QPushButton>(QStringLiteral("m_btnEditMacro"))->text(), QStringLiteral("Macro Editor"));
 }
 
-TEST(TopVC, HelpOpensTheInstalledEnglishPage) {
+TEST(TopVC, HelpOpensTheInstalledEnglishPageOfTheMainScreen) {
     GuiRig rig;
     rig.Launch();
     rig.Find<QPushButton>(QStringLiteral("m_btnHelp"))->click();
     ASSERT_EQ(rig.prompts.helpPages.size(), 1u);
     const std::string page = rig.prompts.helpPages[0];
-    EXPECT_TRUE(page.ends_with("help/manual_eng/index.html")) << page;
+    EXPECT_TRUE(page.ends_with("help/manual_eng/main.html")) << page;
     EXPECT_TRUE(std::filesystem::is_regular_file(page));
     EXPECT_TRUE(rig.prompts.errors.empty());
 }
 
-TEST(TopVC, HelpForAJapaneseHostFallsBackToTheEnglishPage) {
+TEST(TopVC, HelpForAJapaneseHostOpensTheJapanesePage) {
     GuiRig::Setup setup;
     setup.countryCode = "JP";
     GuiRig rig(setup);
     rig.Launch();
     rig.Find<QPushButton>(QStringLiteral("m_btnHelp"))->click();
     ASSERT_EQ(rig.prompts.helpPages.size(), 1u);
-    EXPECT_TRUE(rig.prompts.helpPages[0].ends_with("help/manual_eng/index.html"));
+    EXPECT_TRUE(rig.prompts.helpPages[0].ends_with("help/manual_jpn/main.html")) << rig.prompts.helpPages[0];
 }
 
 TEST(TopVC, AHelpPageThatCannotBeOpenedIsReported) {

@@ -1,0 +1,398 @@
+#include "app/MainMenu.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDateTime>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+
+#include "app/AppDelegate.h"
+#include "app/DataManager.h"
+#include "app/MainWindow.h"
+#include "app/WriteHistory.h"
+#include "device/ComResult.h"
+#include "device/USBHidManager.h"
+#include "export/SettingsJsonTransfer.h"
+#include "model/Constants.h"
+#include "screenlogic/JobMessage.h"
+#include "screenlogic/TextTemplate.h"
+#include "screens/HelpLauncher.h"
+#include "screens/TopVC.h"
+#include "screens/UserPrompts.h"
+
+namespace kelvadeck {
+
+namespace {
+
+using C = Constants;
+
+constexpr const char* JSON_EXTENSION = "json";
+// Problems listed in the message of a refused document; the rest are counted.
+constexpr size_t SHOWN_PROBLEMS = 12;
+constexpr int ACTION_UPDATE_MS = 250;
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// "settings", "macro scripts" or both, and the time of day of the change.
+std::string ChangeWhat(const WriteHistory::Change& change, const StringTable& s) {
+    const bool scripts = change.ScriptDirectory() || !change.ScriptSectors().empty();
+    if (change.Settings() && scripts) return s.Get("UNDO_WHAT_BOTH");
+    return s.Get(change.Settings() ? "UNDO_WHAT_SETTINGS" : "UNDO_WHAT_SCRIPTS");
+}
+
+std::string ChangeTime(const WriteHistory::Change& change) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(change.time.time_since_epoch()).count();
+    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm:ss")).toStdString();
+}
+
+
+}  // namespace
+
+MainMenu::MainMenu(AppDelegate& app, MainWindow& window) : QObject(&window), m_app(app), m_window(window) {
+    const StringTable& s = Strings();
+    QMenuBar* bar = window.menuBar();
+
+    QMenu* file = bar->addMenu(Q(s.Get("MENU_FILE")));
+    file->setObjectName(QStringLiteral("menuFile"));
+    AddAction(file, "actOpenBackup", "MENU_OPEN_BACKUP", &MainMenu::OpenBackup)->setShortcut(QKeySequence::Open);
+    AddAction(file, "actSave", "MENU_SAVE", &MainMenu::Save)->setShortcut(QKeySequence::Save);
+    AddAction(file, "actSaveAs", "MENU_SAVE_AS", &MainMenu::SaveAs)->setShortcut(QKeySequence::SaveAs);
+    AddAction(file, "actUseDevice", "MENU_USE_DEVICE", &MainMenu::UseConnectedDevice);
+    file->addSeparator();
+    AddAction(file, "actExportJson", "MENU_EXPORT_JSON", &MainMenu::ExportJson);
+    AddAction(file, "actImportJson", "MENU_IMPORT_JSON", &MainMenu::ImportJson);
+    file->addSeparator();
+    QAction* quit = AddAction(file, "actQuit", "MENU_QUIT", nullptr);
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, &window, &QWidget::close);
+
+    QMenu* edit = bar->addMenu(Q(s.Get("MENU_EDIT")));
+    edit->setObjectName(QStringLiteral("menuEdit"));
+    AddAction(edit, "actUndo", "MENU_UNDO", &MainMenu::UndoLastChange)->setShortcut(QKeySequence::Undo);
+
+    QMenu* help = bar->addMenu(Q(s.Get("MENU_HELP")));
+    help->setObjectName(QStringLiteral("menuHelp"));
+    AddAction(help, "actManual", "MENU_MANUAL", &MainMenu::ShowHelp)->setShortcut(QKeySequence::HelpContents);
+    AddAction(help, "actAbout", "MENU_ABOUT", &MainMenu::ShowAbout);
+
+    // Whether a command can run changes with the device and its jobs; the
+    // shortcuts must see that as the opened menus do.
+    for (QMenu* menu : {file, edit, help}) connect(menu, &QMenu::aboutToShow, this, &MainMenu::UpdateActions);
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &MainMenu::UpdateActions);
+    timer->start(ACTION_UPDATE_MS);
+    window.SetCloseGuard([this] { return MayClose(); });
+    UpdateActions();
+}
+
+QAction* MainMenu::AddAction(QMenu* menu, const char* objectName, const char* textKey, void (MainMenu::*slot)()) {
+    QAction* action = menu->addAction(Q(Strings().Get(textKey)));
+    action->setObjectName(QString::fromLatin1(objectName));
+    if (slot != nullptr) connect(action, &QAction::triggered, this, slot);
+    return action;
+}
+
+QAction* MainMenu::Action(const char* objectName) const {
+    return m_window.findChild<QAction*>(QString::fromLatin1(objectName));
+}
+
+const StringTable& MainMenu::Strings() const {
+    static const StringTable fallback;
+    DataManager* dm = Dm();
+    return dm ? dm->Strings() : fallback;
+}
+
+DataManager* MainMenu::Dm() const { return m_app.pDM(); }
+
+void MainMenu::UpdateActions() {
+    DataManager* dm = Dm();
+    const bool idle = dm && !dm->pUSBHID().IsJobRunning();
+    const bool ready = idle && dm->pUSBHID().bConnected() && dm->bDataInitialize();
+    OfflineDevice* offline = m_app.Offline();
+    Action("actSave")->setEnabled(offline != nullptr && idle);
+    Action("actSaveAs")->setEnabled(offline != nullptr && idle);
+    Action("actUseDevice")->setEnabled(offline != nullptr && idle);
+    Action("actOpenBackup")->setEnabled(dm == nullptr || idle);
+    Action("actExportJson")->setEnabled(ready);
+    Action("actImportJson")->setEnabled(ready);
+    QAction* undo = Action("actUndo");
+    const std::optional<WriteHistory::Change> change = dm ? dm->History().NewestChange() : std::nullopt;
+    undo->setEnabled(change && dm->History().CanUndo());
+    const StringTable& s = Strings();
+    undo->setText(Q(change ? TextTemplate::Fill(s.Get("MENU_UNDO_WHAT"), {ChangeWhat(*change, s), ChangeTime(*change)})
+                           : s.Get("MENU_UNDO")));
+}
+
+bool MainMenu::ReadyForJob() {
+    DataManager* dm = Dm();
+    UserPrompts* prompts = m_app.Context().prompts;
+    if (dm == nullptr) return false;
+    const StringTable& s = dm->Strings();
+    std::string why;
+    if (dm->pUSBHID().IsJobRunning()) {
+        why = s.Get("JOB_NOT_STARTED_BUSY");
+    } else if (!dm->pUSBHID().bConnected() || !dm->bDataInitialize()) {
+        why = s.Get("JOB_NOT_STARTED_NO_DEVICE");
+    }
+    if (why.empty()) return true;
+    if (prompts) prompts->ShowError(s.Get("APPLICATION_NAME"), why);
+    return false;
+}
+
+bool MainMenu::JobFailed(const char* jobKey, const ComResult& result) {
+    if (result.Succeeded()) return false;
+    if (UserPrompts* prompts = m_app.Context().prompts) {
+        prompts->ShowError(Strings().Get("APPLICATION_NAME"), JobMessage::Failure(jobKey, result, Strings()));
+    }
+    return true;
+}
+
+// Offline editing -----------------------------------------------------------
+
+bool MainMenu::SettleUnsavedChanges() {
+    OfflineDevice* offline = m_app.Offline();
+    UserPrompts* prompts = m_app.Context().prompts;
+    if (!m_app.HasUnsavedOfflineChanges() || prompts == nullptr) return true;
+    const StringTable& s = Strings();
+    switch (prompts->AskSaveChanges(TextTemplate::Fill(s.Get("OFFLINE_UNSAVED"), {offline->Path()}),
+                                    s.Get("OFFLINE_UNSAVED_INFO"))) {
+        case UserPrompts::SaveChoice::Discard:
+            return true;
+        case UserPrompts::SaveChoice::Cancel:
+            return false;
+        case UserPrompts::SaveChoice::Save:
+            break;
+    }
+    std::string error;
+    if (m_app.SaveOffline(error)) return true;
+    prompts->ShowError(TextTemplate::Fill(s.Get("OFFLINE_SAVE_FAILED"), {offline->Path()}), error);
+    return false;
+}
+
+void MainMenu::OpenBackup() {
+    DataManager* dm = Dm();
+    UserPrompts* prompts = m_app.Context().prompts;
+    if (prompts == nullptr) return;
+    if (dm && dm->pUSBHID().IsJobRunning()) {
+        prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_BUSY"));
+        return;
+    }
+    if (!SettleUnsavedChanges()) return;
+    const std::optional<std::string> path = prompts->ChooseOpenFile(C::BACKUP_FILE_EXTENSION);
+    if (!path) return;
+    std::string error;
+    if (!m_app.OpenBackup(*path, error)) {
+        prompts->ShowError(TextTemplate::Fill(Strings().Get("OFFLINE_OPEN_FAILED"), {*path}), error);
+    }
+    UpdateActions();
+}
+
+void MainMenu::Save() {
+    OfflineDevice* offline = m_app.Offline();
+    UserPrompts* prompts = m_app.Context().prompts;
+    if (offline == nullptr || prompts == nullptr) return;
+    if (offline->Path().empty()) {
+        SaveAs();
+        return;
+    }
+    if (Dm() && Dm()->pUSBHID().IsJobRunning()) {
+        // The flash is half way through a job: saved now, the file would hold that.
+        prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_BUSY"));
+        return;
+    }
+    std::string error;
+    if (!m_app.SaveOffline(error)) {
+        prompts->ShowError(TextTemplate::Fill(Strings().Get("OFFLINE_SAVE_FAILED"), {offline->Path()}), error);
+    }
+}
+
+void MainMenu::SaveAs() {
+    OfflineDevice* offline = m_app.Offline();
+    UserPrompts* prompts = m_app.Context().prompts;
+    if (offline == nullptr || prompts == nullptr) return;
+    if (Dm() && Dm()->pUSBHID().IsJobRunning()) {
+        prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_BUSY"));
+        return;
+    }
+    const std::optional<std::string> path = prompts->ChooseSaveFile(C::BACKUP_FILE_EXTENSION);
+    if (!path) return;
+    std::string error;
+    if (!m_app.SaveOfflineAs(*path, error)) {
+        prompts->ShowError(TextTemplate::Fill(Strings().Get("OFFLINE_SAVE_FAILED"), {*path}), error);
+    }
+}
+
+void MainMenu::UseConnectedDevice() {
+    if (m_app.Offline() == nullptr) return;
+    DataManager* dm = Dm();
+    if (dm && dm->pUSBHID().IsJobRunning()) {
+        if (UserPrompts* prompts = m_app.Context().prompts) {
+            prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_BUSY"));
+        }
+        return;
+    }
+    if (!SettleUnsavedChanges()) return;
+    m_app.UseConnectedDevice();
+    UpdateActions();
+}
+
+bool MainMenu::MayClose() { return SettleUnsavedChanges(); }
+
+// The readable settings document ------------------------------------------
+
+void MainMenu::ExportJson() {
+    UserPrompts* prompts = m_app.Context().prompts;
+    if (prompts == nullptr || !ReadyForJob()) return;
+    const std::optional<std::string> path = prompts->ChooseSaveFile(JSON_EXTENSION);
+    if (!path) return;
+    DataManager& dm = *Dm();
+    // Every script goes into the document: the sectors not read yet are read first.
+    if (!SettingsJsonTransfer::QueueUnreadSectors(dm, SettingsJsonTransfer::AllDataSectors())) {
+        FinishExport(*path);
+        return;
+    }
+    const std::string target = *path;
+    if (!m_window.Top().StartJob("JOB_NAME_SCRIPTS_READ", [this, target](const ComResult& result) {
+            if (!JobFailed("JOB_NAME_SCRIPTS_READ", result)) FinishExport(target);
+        })) {
+        prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_NO_DEVICE"));
+    }
+}
+
+void MainMenu::FinishExport(const std::string& path) {
+    DataManager* dm = Dm();
+    UserPrompts* prompts = m_app.Context().prompts;
+    if (dm == nullptr || prompts == nullptr) return;
+    const StringTable& s = dm->Strings();
+    int failedSector = 0;
+    if (!SettingsJsonTransfer::LoadSectors(*dm, SettingsJsonTransfer::AllDataSectors(), failedSector)) {
+        prompts->ShowError(TextTemplate::Fill(s.Get("JSON_EXPORT_FAILED"), {path}),
+                           TextTemplate::Fill(s.Get("JSON_SECTOR_UNREAD"), {std::to_string(failedSector)}));
+        return;
+    }
+    size_t scripts = 0;
+    std::string error;
+    if (!SettingsJsonTransfer::WriteDocument(*dm, path, scripts, error)) {
+        prompts->ShowError(TextTemplate::Fill(s.Get("JSON_EXPORT_FAILED"), {path}), error);
+        return;
+    }
+    prompts->Notify(s.Get("JSON_EXPORT_DONE"), TextTemplate::Fill(s.Get("JSON_EXPORT_DONE_INFO"), {std::to_string(scripts), path}));
+}
+
+void MainMenu::ImportJson() {
+    UserPrompts* prompts = m_app.Context().prompts;
+    if (prompts == nullptr || !ReadyForJob()) return;
+    const std::optional<std::string> path = prompts->ChooseOpenFile(JSON_EXTENSION);
+    if (!path) return;
+    DataManager& dm = *Dm();
+    const StringTable& s = dm.Strings();
+    const std::string refused = TextTemplate::Fill(s.Get("JSON_IMPORT_REFUSED"), {*path});
+    std::string text;
+    std::string error;
+    if (!SettingsJsonTransfer::ReadText(*path, text, error)) {
+        prompts->ShowError(refused, error);
+        return;
+    }
+    auto plan = std::make_shared<const SettingsJson::Plan>(SettingsJson::Read(text, dm.pKeyCode()));
+    if (!plan->ok()) {
+        // The whole list would not fit a message box; the first ones tell what kind of file it is.
+        std::string list;
+        for (size_t i = 0; i < plan->problems.size() && i < SHOWN_PROBLEMS; ++i) {
+            list += SettingsJson::Describe(plan->problems[i]) + "\n";
+        }
+        if (plan->problems.size() > SHOWN_PROBLEMS) {
+            list += TextTemplate::Fill(s.Get("JSON_MORE_PROBLEMS"), {std::to_string(plan->problems.size() - SHOWN_PROBLEMS)});
+        }
+        prompts->ShowError(refused, list);
+        return;
+    }
+    // Every other script of a rewritten sector must be loaded to be kept.
+    if (!SettingsJsonTransfer::QueueUnreadSectors(dm, SettingsJson::ScriptSectors(*plan))) {
+        ContinueImport(*path, plan);
+        return;
+    }
+    const std::string source = *path;
+    if (!m_window.Top().StartJob("JOB_NAME_SCRIPTS_READ", [this, source, plan](const ComResult& result) {
+            if (!JobFailed("JOB_NAME_SCRIPTS_READ", result)) ContinueImport(source, plan);
+        })) {
+        prompts->ShowError(s.Get("APPLICATION_NAME"), s.Get("JOB_NOT_STARTED_NO_DEVICE"));
+    }
+}
+
+void MainMenu::ContinueImport(const std::string& path, std::shared_ptr<const SettingsJson::Plan> plan) {
+    DataManager* dm = Dm();
+    UserPrompts* prompts = m_app.Context().prompts;
+    if (dm == nullptr || prompts == nullptr) return;
+    const StringTable& s = dm->Strings();
+    const std::string refused = TextTemplate::Fill(s.Get("JSON_IMPORT_REFUSED"), {path});
+    int failedSector = 0;
+    if (!SettingsJsonTransfer::LoadSectors(*dm, SettingsJson::ScriptSectors(*plan), failedSector)) {
+        prompts->ShowError(refused, TextTemplate::Fill(s.Get("JSON_SECTOR_UNREAD"), {std::to_string(failedSector)}));
+        return;
+    }
+    std::string question = TextTemplate::Fill(s.Get("JSON_IMPORT_CONFIRM"), {std::to_string(plan->scripts.size())});
+    if (plan->firmware) question += "\n" + TextTemplate::Fill(s.Get("JSON_IMPORT_FIRMWARE"), {*plan->firmware});
+    if (!prompts->Confirm(TextTemplate::Fill(s.Get("JSON_IMPORT_TITLE"), {path}), question)) return;
+    std::string error;
+    if (!SettingsJson::Apply(*plan, *dm, error) || !SettingsJsonTransfer::QueueImportWrites(*plan, *dm)) {
+        // The model may be half changed: it is decoded again from the buffers.
+        dm->DataInitializeFromMemory();
+        m_window.Top().RenewUI();
+        prompts->ShowError(refused, error.empty() ? s.Get("JOB_NOT_STARTED_NO_DEVICE") : error);
+        return;
+    }
+    const size_t scripts = plan->scripts.size();
+    if (!m_window.Top().StartJob("JOB_NAME_JSON_IMPORT", [this, path, scripts](const ComResult& result) {
+            if (JobFailed("JOB_NAME_JSON_IMPORT", result)) return;
+            if (UserPrompts* p = m_app.Context().prompts) {
+                p->Notify(Strings().Get("JSON_IMPORT_DONE"),
+                          TextTemplate::Fill(Strings().Get("JSON_IMPORT_DONE_INFO"), {std::to_string(scripts), path}));
+            }
+        })) {
+        prompts->ShowError(refused, s.Get("JOB_NOT_STARTED_NO_DEVICE"));
+    }
+}
+
+// Undo ------------------------------------------------------------------------
+
+void MainMenu::UndoLastChange() {
+    UserPrompts* prompts = m_app.Context().prompts;
+    if (prompts == nullptr || !ReadyForJob()) return;
+    DataManager& dm = *Dm();
+    const StringTable& s = dm.Strings();
+    const std::optional<WriteHistory::Change> change = dm.History().NewestChange();
+    if (!change) {
+        prompts->Notify(s.Get("MENU_UNDO"), s.Get("UNDO_NOTHING"));
+        return;
+    }
+    if (!prompts->Confirm(s.Get("UNDO_CONFIRM_TITLE"),
+                          TextTemplate::Fill(s.Get("UNDO_CONFIRM"), {ChangeWhat(*change, s), ChangeTime(*change)}))) {
+        return;
+    }
+    if (!dm.History().StartUndoLastChange()) {
+        prompts->ShowError(s.Get("APPLICATION_NAME"), s.Get("JOB_NOT_STARTED_BUSY"));
+        return;
+    }
+    // The model already shows the restored settings; the job puts them on the device.
+    m_window.Top().RenewUI();
+    m_window.Top().WatchJob("JOB_NAME_UNDO", [this](const ComResult& result) {
+        if (JobFailed("JOB_NAME_UNDO", result)) return;
+        if (UserPrompts* p = m_app.Context().prompts) p->Notify(Strings().Get("UNDO_DONE"), std::string());
+    });
+    UpdateActions();
+}
+
+// Help ----------------------------------------------------------------------
+
+void MainMenu::ShowHelp() { HelpLauncher::Open(m_app.Context()); }
+
+void MainMenu::ShowAbout() {
+    UserPrompts* prompts = m_app.Context().prompts;
+    if (prompts == nullptr) return;
+    const StringTable& s = Strings();
+    prompts->Notify(s.Get("APPLICATION_NAME") + " " + KELVADECK_VERSION, s.Get("ABOUT_TEXT"));
+}
+
+}  // namespace kelvadeck

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <string>
+
+#include "export/SettingsJson.h"
+
+class QAction;
+class QMenu;
+
+namespace kelvadeck {
+
+class AppDelegate;
+class DataManager;
+class MainWindow;
+class StringTable;
+struct ComResult;
+
+// The main window's menu bar and what its commands do.
+//   File: open a backup file and edit it offline on the emulated Kelvadeck,
+//         save it (or under another name), go back to the connected device,
+//         export the settings and scripts as a readable JSON document and
+//         import one, quit.
+//   Edit: undo the last change written to the device.
+//   Help: the manual and what this program is.
+// Commands that talk to the device run as jobs of the main screen, one at a
+// time; each ends with a message that says what was done or what went wrong.
+class MainMenu : public QObject {
+    Q_OBJECT
+public:
+    MainMenu(AppDelegate& app, MainWindow& window);
+
+    // Enables the commands that can run now (called whenever a menu opens).
+    void UpdateActions();
+
+    void OpenBackup();
+    void Save();
+    void SaveAs();
+    void UseConnectedDevice();
+    void ExportJson();
+    void ImportJson();
+    void UndoLastChange();
+    void ShowHelp();
+    void ShowAbout();
+    // Asked before the window closes: false keeps it open (the user cancelled,
+    // or saving the opened file failed).
+    bool MayClose();
+
+    QAction* Action(const char* objectName) const;
+
+private:
+    QAction* AddAction(QMenu* menu, const char* objectName, const char* textKey, void (MainMenu::*slot)());
+    // No device job is running and a device (or file) is there to talk to;
+    // otherwise tells the user why not.
+    bool ReadyForJob();
+    // Whether an opened file's unsaved changes may be left: saved or
+    // discarded (true), or the user cancelled (false).
+    bool SettleUnsavedChanges();
+    void FinishExport(const std::string& path);
+    void ContinueImport(const std::string& path, std::shared_ptr<const SettingsJson::Plan> plan);
+    bool JobFailed(const char* jobKey, const ComResult& result);
+    const StringTable& Strings() const;
+    DataManager* Dm() const;
+
+    AppDelegate& m_app;
+    MainWindow& m_window;
+};
+
+}  // namespace kelvadeck

@@ -1,0 +1,280 @@
+// The main window's menus: offline editing of a backup file, the readable
+// settings document, going back to the device, and closing with unsaved edits.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "GuiRig.h"
+#include "KnownImage.h"
+#include "support/ReferenceImage.h"
+#include "app/MainMenu.h"
+#include "device/ComQue.h"
+#include "export/SettingsJsonTransfer.h"
+#include "keys/KeyCode.h"
+#include "model/FlashControl.h"
+
+namespace kelvadeck::guitest {
+namespace {
+
+namespace fs = std::filesystem;
+using FC = FlashControl;
+
+std::vector<uint8_t> ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const fs::path& p, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Changes the first mode's LED colour and writes the settings, as the LED screen does.
+void WriteNewLedColour(GuiRig& rig, uint8_t red) {
+    DataManager& dm = rig.Dm();
+    dm.g_arPSI[0].bLEDDutyR = red;
+    ASSERT_TRUE(dm.DataOutputToMemory());
+    ASSERT_TRUE(dm.pComQue().CreateFastWriteComQue());
+    ASSERT_TRUE(rig.Top().StartJob("JOB_NAME_LED_WRITE", {}));
+    ASSERT_TRUE(rig.WaitIdle());
+}
+
+struct ModelCopy {
+    StandardSettingInfo settings;
+    std::vector<ProfileSettingInfo> modes;
+    std::vector<DialMacroInfo> dialMacros;
+    explicit ModelCopy(const DataManager& dm) : settings(dm.g_pSSI), modes(dm.g_arPSI), dialMacros(dm.g_arDMI) {}
+};
+
+class MainMenuTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    fs::path File(const char* name) const { return fs::path(dir.path().toStdString()) / name; }
+};
+
+TEST_F(MainMenuTest, OpenedBackupIsEditedOfflineAndSavedOnlyOnRequest) {
+    const fs::path backup = File("known.mbf");
+    const std::vector<uint8_t> known = BuildKnownImage();
+    WriteAll(backup, known);
+
+    GuiRig rig;  // an erased device is connected
+    rig.Launch();
+    rig.prompts.openAnswers.push_back(backup.string());
+    rig.App().Menu().OpenBackup();
+    ASSERT_TRUE(rig.WaitIdle());
+    ASSERT_NE(rig.App().Offline(), nullptr);
+    EXPECT_TRUE(rig.Window().windowTitle().contains(QStringLiteral("known.mbf")));
+    EXPECT_TRUE(GuiRig::PumpUntil([&] { return rig.App().Menu().Action("actSave")->isEnabled(); }, 2000));
+    // The screens show the file's settings, not the connected device's.
+    GuiRig reference(GuiRig::Setup{.image = known});
+    reference.Launch();
+    EXPECT_EQ(rig.Dm().g_arPSI, reference.Dm().g_arPSI);
+    EXPECT_EQ(rig.Dm().g_pSSI, reference.Dm().g_pSSI);
+
+    WriteNewLedColour(rig, 0x12);
+    // Nothing reaches the file or the connected device before Save.
+    EXPECT_EQ(ReadAll(backup), known);
+    EXPECT_EQ(rig.Flash(), std::vector<uint8_t>(FC::FM_TOTAL_SIZE, 0xFF));
+    EXPECT_TRUE(rig.App().HasUnsavedOfflineChanges());
+
+    rig.App().Menu().Save();
+    EXPECT_TRUE(rig.prompts.errors.empty());
+    EXPECT_FALSE(rig.App().HasUnsavedOfflineChanges());
+    const std::vector<uint8_t> saved = ReadAll(backup);
+    ASSERT_EQ(saved.size(), known.size());
+    EXPECT_NE(saved, known);
+    // Read again, the file holds the new colour.
+    GuiRig check(GuiRig::Setup{.image = saved});
+    check.Launch();
+    EXPECT_EQ(check.Dm().g_arPSI[0].bLEDDutyR, 0x12);
+    EXPECT_TRUE(rig.prompts.unexpected.empty());
+}
+
+TEST_F(MainMenuTest, UnsavedEditsAreAskedAboutBeforeTheyCouldBeLost) {
+    const fs::path backup = File("edit.mbf");
+    WriteAll(backup, BuildKnownImage());
+    GuiRig rig;
+    rig.Launch();
+    rig.prompts.openAnswers.push_back(backup.string());
+    rig.App().Menu().OpenBackup();
+    ASSERT_TRUE(rig.WaitIdle());
+    EXPECT_TRUE(rig.App().Menu().MayClose());  // nothing changed yet: no question
+    EXPECT_TRUE(rig.prompts.confirms.empty());
+
+    WriteNewLedColour(rig, 0x34);
+    rig.prompts.saveChoices.push_back(UserPrompts::SaveChoice::Cancel);
+    EXPECT_FALSE(rig.App().Menu().MayClose());
+    rig.prompts.saveChoices.push_back(UserPrompts::SaveChoice::Cancel);
+    rig.App().Menu().UseConnectedDevice();
+    EXPECT_NE(rig.App().Offline(), nullptr);  // cancelled: still on the file
+
+    rig.prompts.saveChoices.push_back(UserPrompts::SaveChoice::Discard);
+    rig.App().Menu().UseConnectedDevice();
+    ASSERT_TRUE(rig.WaitIdle());
+    EXPECT_EQ(rig.App().Offline(), nullptr);
+    EXPECT_EQ(ReadAll(backup), BuildKnownImage());  // discarded
+    EXPECT_FALSE(rig.Window().windowTitle().contains(QStringLiteral("edit.mbf")));
+    EXPECT_TRUE(rig.Dm().pUSBHID().bConnected());  // back on the connected device
+    EXPECT_TRUE(rig.prompts.unexpected.empty());
+}
+
+TEST_F(MainMenuTest, SaveChoiceWritesTheFileBeforeClosing) {
+    const fs::path backup = File("close.mbf");
+    WriteAll(backup, BuildKnownImage());
+    GuiRig rig;
+    rig.Launch();
+    rig.prompts.openAnswers.push_back(backup.string());
+    rig.App().Menu().OpenBackup();
+    ASSERT_TRUE(rig.WaitIdle());
+    WriteNewLedColour(rig, 0x56);
+    rig.prompts.saveChoices.push_back(UserPrompts::SaveChoice::Save);
+    EXPECT_TRUE(rig.App().Menu().MayClose());
+    EXPECT_NE(ReadAll(backup), BuildKnownImage());
+}
+
+TEST_F(MainMenuTest, AFileThatIsNoFlashImageIsRefusedAndTheDeviceStays) {
+    const fs::path bad = File("short.mbf");
+    WriteAll(bad, std::vector<uint8_t>(1000, 0));
+    GuiRig rig(GuiRig::Setup{.image = BuildKnownImage()});
+    rig.Launch();
+    const std::vector<ProfileSettingInfo> before = rig.Dm().g_arPSI;
+    for (const fs::path& p : {bad, File("missing.mbf")}) {
+        rig.prompts.openAnswers.push_back(p.string());
+        rig.App().Menu().OpenBackup();
+    }
+    ASSERT_EQ(rig.prompts.errors.size(), 2u);
+    EXPECT_EQ(rig.App().Offline(), nullptr);
+    EXPECT_EQ(rig.Dm().g_arPSI, before);
+    EXPECT_FALSE(fs::exists(File("missing.mbf")));
+}
+
+TEST_F(MainMenuTest, ExportThenImportOntoAnErasedDeviceGivesTheSameSettingsAndScripts) {
+    const fs::path json = File("settings.json");
+    // Every mode, key and colour set, and forty scripts.
+    GuiRig source(GuiRig::Setup{.image = testsupport::ReferenceImageBytes()});
+    source.Launch();
+    source.prompts.saveAnswers.push_back(json.string());
+    source.App().Menu().ExportJson();
+    ASSERT_TRUE(source.WaitIdle());
+    ASSERT_TRUE(source.prompts.errors.empty()) << source.prompts.errors.front();
+    ASSERT_EQ(source.prompts.notices.size(), 1u);
+    ASSERT_TRUE(fs::is_regular_file(json));
+
+    GuiRig target;  // erased
+    target.Launch();
+    target.prompts.openAnswers.push_back(json.string());
+    target.prompts.confirmAnswers.push_back(true);
+    target.App().Menu().ImportJson();
+    ASSERT_TRUE(target.WaitIdle());
+    ASSERT_TRUE(target.prompts.errors.empty()) << target.prompts.errors.front();
+    ASSERT_EQ(target.prompts.notices.size(), 1u);
+
+    // Read back from the device itself, not from the model the import built.
+    GuiRig check(GuiRig::Setup{.image = target.Flash()});
+    check.Launch();
+    const ModelCopy want(source.Dm());
+    const ModelCopy got(check.Dm());
+    EXPECT_EQ(got.modes, want.modes);
+    EXPECT_EQ(got.dialMacros, want.dialMacros);
+    // The device starts in the first mode after its settings are written.
+    StandardSettingInfo settings = want.settings;
+    settings.bMode = got.settings.bMode;
+    EXPECT_EQ(got.settings, settings);
+    // The scripts: both exports are the same document.
+    for (GuiRig* rig : {&source, &check}) {
+        ASSERT_FALSE(SettingsJsonTransfer::QueueUnreadSectors(rig->Dm(), SettingsJsonTransfer::AllDataSectors()) &&
+                     !rig->Top().StartJob("JOB_NAME_SCRIPTS_READ", {}));
+        ASSERT_TRUE(rig->WaitIdle());
+        int failed = 0;
+        ASSERT_TRUE(SettingsJsonTransfer::LoadSectors(rig->Dm(), SettingsJsonTransfer::AllDataSectors(), failed));
+    }
+    size_t a = 0;
+    size_t b = 0;
+    EXPECT_EQ(SettingsJsonTransfer::DocumentText(check.Dm(), b), SettingsJsonTransfer::DocumentText(source.Dm(), a));
+    EXPECT_GE(a, 40u);
+    EXPECT_EQ(a, b);
+}
+
+TEST_F(MainMenuTest, ARefusedOrCancelledImportLeavesTheDeviceAsItWas) {
+    const fs::path broken = File("broken.json");
+    {
+        std::ofstream out(broken);
+        out << R"({"format":"kelvadeck-settings","version":1,"modes":"three"})";
+    }
+    GuiRig rig(GuiRig::Setup{.image = BuildKnownImage()});
+    rig.Launch();
+    const std::vector<uint8_t> before = rig.Flash();
+    rig.prompts.openAnswers.push_back(broken.string());
+    rig.App().Menu().ImportJson();
+    ASSERT_EQ(rig.prompts.errors.size(), 1u);
+    EXPECT_TRUE(rig.prompts.confirms.empty());  // refused before anything is asked
+
+    // A good document, but the user cancels at the question.
+    const fs::path good = File("good.json");
+    rig.prompts.saveAnswers.push_back(good.string());
+    rig.App().Menu().ExportJson();
+    ASSERT_TRUE(rig.WaitIdle());
+    rig.prompts.openAnswers.push_back(good.string());
+    rig.prompts.confirmAnswers.push_back(false);
+    rig.App().Menu().ImportJson();
+    ASSERT_TRUE(rig.WaitIdle());
+    EXPECT_EQ(rig.prompts.confirms.size(), 1u);
+    EXPECT_EQ(rig.Flash(), before);
+    EXPECT_TRUE(rig.prompts.unexpected.empty());
+}
+
+TEST_F(MainMenuTest, UndoPutsBackTheSettingsNewestChangeFirst) {
+    GuiRig rig(GuiRig::Setup{.image = BuildKnownImage()});
+    rig.Launch();
+    const uint8_t original = rig.Dm().g_arPSI[0].bLEDDutyR;
+    QAction* undo = rig.App().Menu().Action("actUndo");
+    rig.App().Menu().UpdateActions();
+    EXPECT_FALSE(undo->isEnabled());
+
+    WriteNewLedColour(rig, 0x21);
+    WriteNewLedColour(rig, 0x42);
+    rig.App().Menu().UpdateActions();
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_TRUE(undo->text().contains(QStringLiteral("settings"))) << undo->text().toStdString();
+
+    rig.prompts.confirmAnswers = {true, true};
+    rig.App().Menu().UndoLastChange();
+    ASSERT_TRUE(rig.WaitIdle());
+    EXPECT_EQ(rig.Dm().g_arPSI[0].bLEDDutyR, 0x21);
+    rig.App().Menu().UndoLastChange();
+    ASSERT_TRUE(rig.WaitIdle());
+    EXPECT_EQ(rig.Dm().g_arPSI[0].bLEDDutyR, original);
+    EXPECT_TRUE(rig.prompts.errors.empty());
+    // What the device holds, read afresh.
+    GuiRig check(GuiRig::Setup{.image = rig.Flash()});
+    check.Launch();
+    EXPECT_EQ(check.Dm().g_arPSI, rig.Dm().g_arPSI);
+
+    // Nothing is left to undo: the user is told so and the flash stays.
+    const std::vector<uint8_t> flash = rig.Flash();
+    rig.App().Menu().UndoLastChange();
+    EXPECT_EQ(rig.prompts.notices.size(), 3u);
+    EXPECT_EQ(rig.Flash(), flash);
+    EXPECT_TRUE(rig.prompts.unexpected.empty());
+}
+
+TEST_F(MainMenuTest, DeviceCommandsWaitForADevice) {
+    GuiRig::Setup setup;
+    setup.plugged = false;
+    GuiRig rig(setup);
+    rig.Launch();
+    rig.App().Menu().UpdateActions();
+    EXPECT_FALSE(rig.App().Menu().Action("actExportJson")->isEnabled());
+    EXPECT_FALSE(rig.App().Menu().Action("actSave")->isEnabled());  // no file is open
+    EXPECT_TRUE(rig.App().Menu().Action("actOpenBackup")->isEnabled());
+    rig.App().Menu().ExportJson();  // e.g. by its shortcut
+    EXPECT_EQ(rig.prompts.errors.size(), 1u);
+    EXPECT_TRUE(rig.prompts.panelExtensions.empty());
+}
+
+}  // namespace
+}  // namespace kelvadeck::guitest
