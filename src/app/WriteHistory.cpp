@@ -8,13 +8,11 @@
 #include "app/DataManager.h"
 #include "device/ComQue.h"
 #include "device/USBHidManager.h"
-#include "model/Constants.h"
 
 namespace kelvadeck {
 
 namespace {
 
-using C = Constants;
 using F = FlashControl;
 
 constexpr int kSettingsSector = 0;
@@ -211,14 +209,7 @@ bool WriteHistory::QueueWrites(const Entry& entry) {
     bool ok = true;
     for (const SectorImage& image : entry.images) {
         if (image.sector == kSettingsSector) {
-            ok = que.CreateFastWriteComQue() && ok;
-            ok = que.CreateBaseSettingInfoComQue() && ok;
-            ok = que.CreateProfileSettingInfoComQue() && ok;
-            ok = que.CreateFunctionSettingInfoComQue() && ok;
-            ok = que.CreateDialMacroInfoComQue() && ok;
-            for (int m = 0; m < C::MODE_NUM; ++m) {
-                for (int b = 0; b < C::BUTTON_NUM; ++b) ok = que.CreateSwitchFunctionSettingInfoComQue(m, b) && ok;
-            }
+            ok = que.CreateAllSettingsWriteComQue() && ok;
         } else if (image.sector == kDirectorySector) {
             ok = que.CreateScriptInfoComQue() && ok;
         } else {

@@ -364,6 +364,18 @@ bool ComQue::CreateFastWriteComQue() {
     return ok;
 }
 
+bool ComQue::CreateAllSettingsWriteComQue() {
+    bool ok = CreateFastWriteComQue();
+    ok = CreateBaseSettingInfoComQue() && ok;
+    ok = CreateProfileSettingInfoComQue() && ok;
+    ok = CreateFunctionSettingInfoComQue() && ok;
+    ok = CreateDialMacroInfoComQue() && ok;
+    for (int m = 0; m < C::MODE_NUM; ++m) {
+        for (int b = 0; b < C::BUTTON_NUM; ++b) ok = CreateSwitchFunctionSettingInfoComQue(m, b) && ok;
+    }
+    return ok;
+}
+
 bool ComQue::CreateScriptInfoComQue() {
     bool ok = SetDeleteComQue(1);
     return AddSectorWrite(FC::FM_ADR_SCRIPT_INFO, FC::FM_SCRIPT_INFO_AREA_SIZE) && ok;

@@ -80,6 +80,10 @@ public:
     // original design report true).
     bool CreateBootComQue();
     bool CreateFastWriteComQue();
+    // The fast write followed by the live updates of every setting (base,
+    // modes, dial functions, dial macros, every switch), so the device works
+    // with settings that replace all of its own at once.
+    bool CreateAllSettingsWriteComQue();
     bool CreateScriptInfoComQue();
     bool CreateWriteScriptComQue(int scriptNo);
     bool CreateWriteSectorComQue(int sector);

@@ -4,13 +4,11 @@
 
 #include "app/DataManager.h"
 #include "device/ComQue.h"
-#include "model/Constants.h"
 #include "model/FlashControl.h"
 
 namespace kelvadeck {
 
 namespace {
-using C = Constants;
 using FC = FlashControl;
 }  // namespace
 
@@ -41,14 +39,7 @@ bool SettingsJsonTransfer::LoadSectors(DataManager& dm, const std::vector<int>& 
 
 bool SettingsJsonTransfer::QueueImportWrites(const SettingsJson::Plan& plan, DataManager& dm) {
     ComQue& que = dm.pComQue();
-    bool queued = que.CreateFastWriteComQue();
-    queued = que.CreateBaseSettingInfoComQue() && queued;
-    queued = que.CreateProfileSettingInfoComQue() && queued;
-    queued = que.CreateFunctionSettingInfoComQue() && queued;
-    queued = que.CreateDialMacroInfoComQue() && queued;
-    for (int m = 0; m < C::MODE_NUM; ++m) {
-        for (int b = 0; b < C::BUTTON_NUM; ++b) queued = que.CreateSwitchFunctionSettingInfoComQue(m, b) && queued;
-    }
+    bool queued = que.CreateAllSettingsWriteComQue();
     if (!plan.scripts.empty()) {
         queued = que.CreateScriptInfoComQue() && queued;
         for (const int sector : SettingsJson::ScriptSectors(plan)) {

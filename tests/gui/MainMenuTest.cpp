@@ -43,6 +43,15 @@ void WriteNewLedColour(GuiRig& rig, uint8_t red) {
     ASSERT_TRUE(rig.WaitIdle());
 }
 
+// File > Open Backup… on a copy of the known image, then waits for its boot read.
+void OpenKnownBackup(GuiRig& rig, const fs::path& backup) {
+    WriteAll(backup, BuildKnownImage());
+    rig.prompts.openAnswers.push_back(backup.string());
+    rig.App().Menu().OpenBackup();
+    ASSERT_TRUE(rig.WaitIdle());
+    ASSERT_NE(rig.App().Offline(), nullptr);
+}
+
 struct ModelCopy {
     StandardSettingInfo settings;
     std::vector<ProfileSettingInfo> modes;
@@ -59,14 +68,9 @@ protected:
 TEST_F(MainMenuTest, OpenedBackupIsEditedOfflineAndSavedOnlyOnRequest) {
     const fs::path backup = File("known.mbf");
     const std::vector<uint8_t> known = BuildKnownImage();
-    WriteAll(backup, known);
-
     GuiRig rig;  // an erased device is connected
     rig.Launch();
-    rig.prompts.openAnswers.push_back(backup.string());
-    rig.App().Menu().OpenBackup();
-    ASSERT_TRUE(rig.WaitIdle());
-    ASSERT_NE(rig.App().Offline(), nullptr);
+    OpenKnownBackup(rig, backup);
     EXPECT_TRUE(rig.Window().windowTitle().contains(QStringLiteral("known.mbf")));
     EXPECT_TRUE(GuiRig::PumpUntil([&] { return rig.App().Menu().Action("actSave")->isEnabled(); }, 2000));
     // The screens show the file's settings, not the connected device's.
@@ -96,12 +100,9 @@ TEST_F(MainMenuTest, OpenedBackupIsEditedOfflineAndSavedOnlyOnRequest) {
 
 TEST_F(MainMenuTest, UnsavedEditsAreAskedAboutBeforeTheyCouldBeLost) {
     const fs::path backup = File("edit.mbf");
-    WriteAll(backup, BuildKnownImage());
     GuiRig rig;
     rig.Launch();
-    rig.prompts.openAnswers.push_back(backup.string());
-    rig.App().Menu().OpenBackup();
-    ASSERT_TRUE(rig.WaitIdle());
+    OpenKnownBackup(rig, backup);
     EXPECT_TRUE(rig.App().Menu().MayClose());  // nothing changed yet: no question
     EXPECT_TRUE(rig.prompts.confirms.empty());
 
@@ -124,12 +125,9 @@ TEST_F(MainMenuTest, UnsavedEditsAreAskedAboutBeforeTheyCouldBeLost) {
 
 TEST_F(MainMenuTest, SaveChoiceWritesTheFileBeforeClosing) {
     const fs::path backup = File("close.mbf");
-    WriteAll(backup, BuildKnownImage());
     GuiRig rig;
     rig.Launch();
-    rig.prompts.openAnswers.push_back(backup.string());
-    rig.App().Menu().OpenBackup();
-    ASSERT_TRUE(rig.WaitIdle());
+    OpenKnownBackup(rig, backup);
     WriteNewLedColour(rig, 0x56);
     rig.prompts.saveChoices.push_back(UserPrompts::SaveChoice::Save);
     EXPECT_TRUE(rig.App().Menu().MayClose());
