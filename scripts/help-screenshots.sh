@@ -17,7 +17,6 @@ build="${1:-build}"
 app="$build/src/app/kelvadeck"
 demo_image="$build/tests/gui/kelvadeck-demo-image"
 reference_image="$build/tests/bench/kelvadeck-reference-image"
-out="resources/help/images"
 
 for program in "$app" "$demo_image" "$reference_image"; do
   if [ ! -x "$program" ]; then
@@ -42,7 +41,7 @@ mkdir -p "$work/config" "$work/runtime"
 chmod 700 "$work/runtime"
 trap 'rm -rf "$work/config" "$work/runtime" "$work"/*.mbf; rmdir "$work" 2>/dev/null || true' EXIT
 
-export LC_ALL=C.UTF-8 LANG=C.UTF-8 LANGUAGE=
+export LANGUAGE=
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 
 # The demo image has named dial functions and keys of every kind; the
@@ -50,16 +49,14 @@ export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 "$demo_image" "$work/demo.mbf"
 "$reference_image" "$work/reference.mbf" >/dev/null
 
-mkdir -p "$out"
-
-# shot FILE.png IMAGE [SCREEN]
+# shot FILE.png IMAGE [SCREEN]   (in the language of $shot_locale, into $out)
 shot() {
   local file="$1" image="$2" screen="${3:-}"
   # The configurator saves the flash back when it quits: each shot starts
   # from a fresh copy.
   cp "$image" "$work/backup.mbf"
   rm -f "$out/$file"
-  if ! timeout 120 "${runner[@]}" "$app" --emulator="$work/backup.mbf" --screenshot="$out/$file" --screen="$screen" \
+  if ! LC_ALL="$shot_locale" LANG="$shot_locale" timeout 120 "${runner[@]}" "$app" --emulator="$work/backup.mbf" --screenshot="$out/$file" --screen="$screen" \
       >/dev/null 2>"$work/stderr.txt" || [ ! -s "$out/$file" ]; then
     echo "help-screenshots: $file was not taken:" >&2
     cat "$work/stderr.txt" >&2
@@ -68,12 +65,25 @@ shot() {
   echo "$out/$file ($(wc -c <"$out/$file") bytes)"
 }
 
-shot main.png "$work/demo.mbf"
-shot settings.png "$work/demo.mbf" settings
-shot led-colour.png "$work/demo.mbf" led
-shot button-function.png "$work/demo.mbf" switch
-shot dial-function.png "$work/demo.mbf" dial
-shot macro-editor.png "$work/reference.mbf" macro
-shot macro-step.png "$work/reference.mbf" macrostep
-shot dial-macro-editor.png "$work/reference.mbf" dialmacro
+all_shots() {
+  mkdir -p "$out"
+  shot main.png "$work/demo.mbf"
+  shot settings.png "$work/demo.mbf" settings
+  shot led-colour.png "$work/demo.mbf" led
+  shot button-function.png "$work/demo.mbf" switch
+  shot dial-function.png "$work/demo.mbf" dial
+  shot macro-editor.png "$work/reference.mbf" macro
+  shot macro-step.png "$work/reference.mbf" macrostep
+  shot dial-macro-editor.png "$work/reference.mbf" dialmacro
+}
+
+# The English pages' screenshots, shared by any other language without its own.
+shot_locale=C.UTF-8 out="resources/help/images" all_shots
+# The Japanese interface needs a Japanese font (Debian: fonts-ipafont-gothic
+# or fonts-noto-cjk); without one its texts would be drawn as boxes.
+if fc-list :lang=ja 2>/dev/null | grep -q .; then
+  shot_locale=ja_JP.UTF-8 out="resources/help/manual_jpn/images" all_shots
+else
+  echo "help-screenshots: no Japanese font installed; the Japanese pages' screenshots were not taken" >&2
+fi
 rm -f "$work/stderr.txt"

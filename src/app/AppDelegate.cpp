@@ -21,7 +21,7 @@ AppDelegate::AppDelegate(Config config, QObject* parent)
     // The window and its main screen exist before the data manager, as the
     // toolkit loads them before launching has finished.
     m_window = std::make_unique<MainWindow>(m_ctx);
-    m_menu = new MainMenu(*this, *m_window);
+    m_menu = new MainMenu(*this, *m_window, m_config.language);
 }
 
 AppDelegate::~AppDelegate() { applicationWillTerminate(); }

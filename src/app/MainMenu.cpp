@@ -50,7 +50,8 @@ std::string ChangeTime(const WriteHistory::Change& change) {
 
 }  // namespace
 
-MainMenu::MainMenu(AppDelegate& app, MainWindow& window) : QObject(&window), m_app(app), m_window(window) {
+MainMenu::MainMenu(AppDelegate& app, MainWindow& window, const std::string& language)
+    : QObject(&window), m_app(app), m_window(window), m_strings(language) {
     const StringTable& s = Strings();
     QMenuBar* bar = window.menuBar();
 
@@ -98,11 +99,7 @@ QAction* MainMenu::Action(const char* objectName) const {
     return m_window.findChild<QAction*>(QString::fromLatin1(objectName));
 }
 
-const StringTable& MainMenu::Strings() const {
-    static const StringTable fallback;
-    DataManager* dm = Dm();
-    return dm ? dm->Strings() : fallback;
-}
+const StringTable& MainMenu::Strings() const { return m_strings; }
 
 DataManager* MainMenu::Dm() const { return m_app.pDM(); }
 
@@ -164,6 +161,11 @@ bool MainMenu::SettleUnsavedChanges() {
             return false;
         case UserPrompts::SaveChoice::Save:
             break;
+    }
+    if (Dm() && Dm()->pUSBHID().IsJobRunning()) {
+        // Saved now, the file would hold the flash half way through the job.
+        prompts->ShowError(s.Get("APPLICATION_NAME"), s.Get("JOB_NOT_STARTED_BUSY"));
+        return false;
     }
     std::string error;
     if (m_app.SaveOffline(error)) return true;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "export/SettingsJson.h"
+#include "model/StringTable.h"
 
 class QAction;
 class QMenu;
@@ -14,7 +15,6 @@ namespace kelvadeck {
 class AppDelegate;
 class DataManager;
 class MainWindow;
-class StringTable;
 struct ComResult;
 
 // The main window's menu bar and what its commands do.
@@ -29,7 +29,8 @@ struct ComResult;
 class MainMenu : public QObject {
     Q_OBJECT
 public:
-    MainMenu(AppDelegate& app, MainWindow& window);
+    // language: of the menu texts, as the data manager's ("ja...": Japanese).
+    MainMenu(AppDelegate& app, MainWindow& window, const std::string& language);
 
     // Enables the commands that can run now (called whenever a menu opens).
     void UpdateActions();
@@ -65,6 +66,8 @@ private:
 
     AppDelegate& m_app;
     MainWindow& m_window;
+    // The menus exist before the data manager and its table.
+    StringTable m_strings;
 };
 
 }  // namespace kelvadeck

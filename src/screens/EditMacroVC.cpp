@@ -236,6 +236,8 @@ void EditMacroVC::BuildControls() {
         auto* label = new QLabel(item);
         label->setObjectName(QStringLiteral("m_lblControlTitle%1").arg(k + 1));
         label->setAttribute(Qt::WA_TransparentForMouseEvents, true);
+        // Longer names (Japanese ones) take a second line rather than being cut.
+        label->setWordWrap(true);
         itemLayout->addWidget(label);
         m_cvControlElem[k] = item;
         m_lblControlTitle[k] = label;
@@ -327,7 +329,11 @@ void EditMacroVC::InitControl() {
     m_lblKeyInputResult->setText(Q(T("MACRO_EDITOR_KEY_INPUT_PREVIEW")));
     m_lblUSBStatusTitle->setText(Q(T("STATUS_MESSAGE_BOX_TEXT")));
     const auto& palette = MacroStepKinds::Palette();
-    for (size_t k = 0; k < palette.size(); ++k) m_lblControlTitle[k]->setText(Q(T(std::string(palette[k].labelKey).c_str())));
+    for (size_t k = 0; k < palette.size(); ++k) {
+        const QString title = Q(T(std::string(palette[k].labelKey).c_str()));
+        m_lblControlTitle[k]->setText(title);
+        m_cvControlElem[k]->setToolTip(title);
+    }
     ApplyPaletteColours();
     ShowConnectionState();
     const bool usable = m_ctx.pDM && m_ctx.pDM->pUSBHID().bConnected() && m_ctx.pDM->bDataInitialize();
