@@ -33,6 +33,12 @@ void WriteAll(const fs::path& p, const std::vector<uint8_t>& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+GuiRig::Setup WithImage(std::vector<uint8_t> image) {
+    GuiRig::Setup setup;
+    setup.image = std::move(image);
+    return setup;
+}
+
 // Changes the first mode's LED colour and writes the settings, as the LED screen does.
 void WriteNewLedColour(GuiRig& rig, uint8_t red) {
     DataManager& dm = rig.Dm();
@@ -74,7 +80,7 @@ TEST_F(MainMenuTest, OpenedBackupIsEditedOfflineAndSavedOnlyOnRequest) {
     EXPECT_TRUE(rig.Window().windowTitle().contains(QStringLiteral("known.mbf")));
     EXPECT_TRUE(GuiRig::PumpUntil([&] { return rig.App().Menu().Action("actSave")->isEnabled(); }, 2000));
     // The screens show the file's settings, not the connected device's.
-    GuiRig reference(GuiRig::Setup{.image = known});
+    GuiRig reference(WithImage(known));
     reference.Launch();
     EXPECT_EQ(rig.Dm().g_arPSI, reference.Dm().g_arPSI);
     EXPECT_EQ(rig.Dm().g_pSSI, reference.Dm().g_pSSI);
@@ -92,7 +98,7 @@ TEST_F(MainMenuTest, OpenedBackupIsEditedOfflineAndSavedOnlyOnRequest) {
     ASSERT_EQ(saved.size(), known.size());
     EXPECT_NE(saved, known);
     // Read again, the file holds the new colour.
-    GuiRig check(GuiRig::Setup{.image = saved});
+    GuiRig check(WithImage(saved));
     check.Launch();
     EXPECT_EQ(check.Dm().g_arPSI[0].bLEDDutyR, 0x12);
     EXPECT_TRUE(rig.prompts.unexpected.empty());
@@ -137,7 +143,7 @@ TEST_F(MainMenuTest, SaveChoiceWritesTheFileBeforeClosing) {
 TEST_F(MainMenuTest, AFileThatIsNoFlashImageIsRefusedAndTheDeviceStays) {
     const fs::path bad = File("short.mbf");
     WriteAll(bad, std::vector<uint8_t>(1000, 0));
-    GuiRig rig(GuiRig::Setup{.image = BuildKnownImage()});
+    GuiRig rig(WithImage(BuildKnownImage()));
     rig.Launch();
     const std::vector<ProfileSettingInfo> before = rig.Dm().g_arPSI;
     for (const fs::path& p : {bad, File("missing.mbf")}) {
@@ -153,7 +159,7 @@ TEST_F(MainMenuTest, AFileThatIsNoFlashImageIsRefusedAndTheDeviceStays) {
 TEST_F(MainMenuTest, ExportThenImportOntoAnErasedDeviceGivesTheSameSettingsAndScripts) {
     const fs::path json = File("settings.json");
     // Every mode, key and colour set, and forty scripts.
-    GuiRig source(GuiRig::Setup{.image = testsupport::ReferenceImageBytes()});
+    GuiRig source(WithImage(testsupport::ReferenceImageBytes()));
     source.Launch();
     source.prompts.saveAnswers.push_back(json.string());
     source.App().Menu().ExportJson();
@@ -172,7 +178,7 @@ TEST_F(MainMenuTest, ExportThenImportOntoAnErasedDeviceGivesTheSameSettingsAndSc
     ASSERT_EQ(target.prompts.notices.size(), 1u);
 
     // Read back from the device itself, not from the model the import built.
-    GuiRig check(GuiRig::Setup{.image = target.Flash()});
+    GuiRig check(WithImage(target.Flash()));
     check.Launch();
     const ModelCopy want(source.Dm());
     const ModelCopy got(check.Dm());
@@ -203,7 +209,7 @@ TEST_F(MainMenuTest, ARefusedOrCancelledImportLeavesTheDeviceAsItWas) {
         std::ofstream out(broken);
         out << R"({"format":"kelvadeck-settings","version":1,"modes":"three"})";
     }
-    GuiRig rig(GuiRig::Setup{.image = BuildKnownImage()});
+    GuiRig rig(WithImage(BuildKnownImage()));
     rig.Launch();
     const std::vector<uint8_t> before = rig.Flash();
     rig.prompts.openAnswers.push_back(broken.string());
@@ -226,7 +232,7 @@ TEST_F(MainMenuTest, ARefusedOrCancelledImportLeavesTheDeviceAsItWas) {
 }
 
 TEST_F(MainMenuTest, UndoPutsBackTheSettingsNewestChangeFirst) {
-    GuiRig rig(GuiRig::Setup{.image = BuildKnownImage()});
+    GuiRig rig(WithImage(BuildKnownImage()));
     rig.Launch();
     const uint8_t original = rig.Dm().g_arPSI[0].bLEDDutyR;
     QAction* undo = rig.App().Menu().Action("actUndo");
@@ -248,7 +254,7 @@ TEST_F(MainMenuTest, UndoPutsBackTheSettingsNewestChangeFirst) {
     EXPECT_EQ(rig.Dm().g_arPSI[0].bLEDDutyR, original);
     EXPECT_TRUE(rig.prompts.errors.empty());
     // What the device holds, read afresh.
-    GuiRig check(GuiRig::Setup{.image = rig.Flash()});
+    GuiRig check(WithImage(rig.Flash()));
     check.Launch();
     EXPECT_EQ(check.Dm().g_arPSI, rig.Dm().g_arPSI);
 
