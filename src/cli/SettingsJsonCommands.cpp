@@ -67,7 +67,7 @@ int SettingsJsonCommands::Export(DeviceSession& s, const std::string& path) {
         Fail(error);
         return DeviceSession::EXIT_FAILED;
     }
-    std::cout << "Settings of " << C::MODE_NUM << " modes and " << scripts << " scripts written to " << path << "\n";
+    std::cout << "Settings of " << static_cast<int>(C::MODE_NUM) << " modes and " << scripts << " scripts written to " << path << "\n";
     return DeviceSession::EXIT_OK;
 }
 
