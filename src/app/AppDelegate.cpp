@@ -80,11 +80,18 @@ void AppDelegate::Relaunch(std::unique_ptr<OfflineDevice> offline) {
 bool AppDelegate::OpenBackup(const std::string& path, std::string& error) {
     std::unique_ptr<OfflineDevice> offline = OfflineDevice::Open(path, false, error);
     if (!offline) return false;
+    // The image of `--emulator=FILE` is kept when it is left, as it would be
+    // at the end of the program.
+    if (!SaveOfflineOnQuit(error)) return false;
     Relaunch(std::move(offline));
     return true;
 }
 
-void AppDelegate::UseConnectedDevice() { Relaunch(nullptr); }
+bool AppDelegate::UseConnectedDevice(std::string& error) {
+    if (!SaveOfflineOnQuit(error)) return false;
+    Relaunch(nullptr);
+    return true;
+}
 
 bool AppDelegate::SaveOffline(std::string& error) {
     if (!m_offline) {

@@ -55,10 +55,13 @@ public:
 
     // Offline editing. A backup file opened on the emulated Kelvadeck
     // replaces the device (the data manager starts afresh on it); false with
-    // error, and nothing changed, when the file is no flash image.
+    // error, and nothing changed, when the file is no flash image or the
+    // `--emulator=FILE` image being left cannot be saved.
     [[nodiscard]] bool OpenBackup(const std::string& path, std::string& error);
-    // Back to the connected Kelvadeck; the opened file is let go unsaved.
-    void UseConnectedDevice();
+    // Back to the connected Kelvadeck; an opened backup is let go unsaved
+    // (the `--emulator=FILE` image is saved, as at the end of the program).
+    // False with error, and nothing changed, when that save fails.
+    [[nodiscard]] bool UseConnectedDevice(std::string& error);
     // The opened file, or none while the device is used.
     OfflineDevice* Offline() const { return m_offline.get(); }
     // Writes the emulated flash to the opened file, or (SaveAs) to path,

@@ -236,7 +236,13 @@ void MainMenu::UseConnectedDevice() {
         return;
     }
     if (!SettleUnsavedChanges()) return;
-    m_app.UseConnectedDevice();
+    const std::string path = m_app.Offline()->Path();
+    std::string error;
+    if (!m_app.UseConnectedDevice(error)) {
+        if (UserPrompts* prompts = m_app.Context().prompts) {
+            prompts->ShowError(TextTemplate::Fill(Strings().Get("OFFLINE_SAVE_FAILED"), {path}), error);
+        }
+    }
     UpdateActions();
 }
 

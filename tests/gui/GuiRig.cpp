@@ -37,6 +37,12 @@ GuiRig::GuiRig(Setup setup) : device(WithBlockingReads(setup.knobs)) {
     config.resourceDir = KELVADECK_BUILD_RESOURCE_DIR;
     config.emulated = true;
     config.emulatorImage = "/tmp/test-emulator.mbf";
+    if (!setup.emulatorFile.empty()) {
+        std::string error;
+        config.offline = OfflineDevice::Open(setup.emulatorFile, true, error);
+        if (!config.offline) throw std::runtime_error(error);
+        config.saveOfflineOnQuit = true;
+    }
     m_app = std::make_unique<AppDelegate>(std::move(config));
     m_app->Window().show();
 }

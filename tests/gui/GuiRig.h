@@ -31,6 +31,8 @@ public:
         bool plugged = true;
         // Where the device is looked for instead of the emulator (null: the emulator).
         std::shared_ptr<HidBackend> backend;
+        // Start on this image file as `kelvadeck --emulator=FILE` does.
+        std::string emulatorFile;
     };
 
     GuiRig();

@@ -39,7 +39,7 @@ GuiRig::Setup WithImage(std::vector<uint8_t> image) {
     return setup;
 }
 
-// Changes the first mode's LED colour and writes the settings, as the LED screen does.
+// Changes the first mode's LED colour (red duty, 0 to 100) and writes the settings, as the LED screen does.
 void WriteNewLedColour(GuiRig& rig, uint8_t red) {
     DataManager& dm = rig.Dm();
     dm.g_arPSI[0].bLEDDutyR = red;
@@ -138,6 +138,26 @@ TEST_F(MainMenuTest, SaveChoiceWritesTheFileBeforeClosing) {
     rig.prompts.saveChoices.push_back(UserPrompts::SaveChoice::Save);
     EXPECT_TRUE(rig.App().Menu().MayClose());
     EXPECT_NE(ReadAll(backup), BuildKnownImage());
+}
+
+TEST_F(MainMenuTest, TheStartImageIsSavedWhenLeftForAnotherFileAndNeverAsked) {
+    // kelvadeck --emulator=start.mbf: its image is saved when the program
+    // ends, and so also when another backup replaces it.
+    const fs::path start = File("start.mbf");
+    WriteAll(start, BuildKnownImage());
+    GuiRig::Setup setup;
+    setup.emulatorFile = start.string();
+    GuiRig rig(setup);
+    rig.Launch();
+    ASSERT_NE(rig.App().Offline(), nullptr);
+    WriteNewLedColour(rig, 71);
+    EXPECT_TRUE(rig.App().Menu().MayClose());  // no question: it is saved at the end
+
+    OpenKnownBackup(rig, File("other.mbf"));
+    GuiRig check(WithImage(ReadAll(start)));
+    check.Launch();
+    EXPECT_EQ(check.Dm().g_arPSI[0].bLEDDutyR, 71);
+    EXPECT_TRUE(rig.prompts.unexpected.empty());
 }
 
 TEST_F(MainMenuTest, AFileThatIsNoFlashImageIsRefusedAndTheDeviceStays) {
