@@ -30,14 +30,18 @@ void AppDelegate::UseBackend() {
     if (m_offline) {
         m_backend = std::make_shared<QtHidBackend>(m_offline->Backend(), *m_pump);
         m_ctx.emulated = true;
-        m_ctx.emulatorImage = m_offline->Path();
-        m_ctx.savedOnRequest = m_offline->Path() != m_saveOnQuitPath;
+        NoteOfflineFile();
     } else {
         m_backend = std::make_shared<QtHidBackend>(m_config.backend, *m_pump);
         m_ctx.emulated = m_config.emulated;
         m_ctx.emulatorImage = m_config.emulatorImage;
         m_ctx.savedOnRequest = false;
     }
+}
+
+void AppDelegate::NoteOfflineFile() {
+    m_ctx.emulatorImage = m_offline->Path();
+    m_ctx.savedOnRequest = m_offline->Path() != m_saveOnQuitPath;
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
@@ -107,8 +111,7 @@ bool AppDelegate::SaveOfflineAs(const std::string& path, std::string& error) {
         return false;
     }
     if (!m_offline->SaveAs(path, error)) return false;
-    m_ctx.emulatorImage = m_offline->Path();
-    m_ctx.savedOnRequest = m_offline->Path() != m_saveOnQuitPath;
+    NoteOfflineFile();
     m_window->windowDidLoad();
     return true;
 }

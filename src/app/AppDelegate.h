@@ -84,6 +84,8 @@ private:
     // the device when offline is null.
     void Relaunch(std::unique_ptr<OfflineDevice> offline);
     void UseBackend();
+    // The screens' view of the opened file: its path and how it is saved.
+    void NoteOfflineFile();
 
     Config m_config;
     std::unique_ptr<OfflineDevice> m_offline;

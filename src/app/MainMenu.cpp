@@ -122,20 +122,27 @@ void MainMenu::UpdateActions() {
                            : s.Get("MENU_UNDO")));
 }
 
+bool MainMenu::BusyWithJob() {
+    DataManager* dm = Dm();
+    if (dm == nullptr || !dm->pUSBHID().IsJobRunning()) return false;
+    if (UserPrompts* prompts = m_app.Context().prompts) {
+        prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_BUSY"));
+    }
+    return true;
+}
+
 bool MainMenu::ReadyForJob() {
     DataManager* dm = Dm();
-    UserPrompts* prompts = m_app.Context().prompts;
-    if (dm == nullptr) return false;
-    const StringTable& s = dm->Strings();
-    std::string why;
-    if (dm->pUSBHID().IsJobRunning()) {
-        why = s.Get("JOB_NOT_STARTED_BUSY");
-    } else if (!dm->pUSBHID().bConnected() || !dm->bDataInitialize()) {
-        why = s.Get("JOB_NOT_STARTED_NO_DEVICE");
+    if (dm == nullptr || BusyWithJob()) return false;
+    if (dm->pUSBHID().bConnected() && dm->bDataInitialize()) return true;
+    if (UserPrompts* prompts = m_app.Context().prompts) {
+        prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_NO_DEVICE"));
     }
-    if (why.empty()) return true;
-    if (prompts) prompts->ShowError(s.Get("APPLICATION_NAME"), why);
     return false;
+}
+
+void MainMenu::ShowFileError(const char* key, const std::string& path, const std::string& error) {
+    if (UserPrompts* prompts = m_app.Context().prompts) prompts->ShowError(TextTemplate::Fill(Strings().Get(key), {path}), error);
 }
 
 bool MainMenu::JobFailed(const char* jobKey, const ComResult& result) {
@@ -162,32 +169,21 @@ bool MainMenu::SettleUnsavedChanges() {
         case UserPrompts::SaveChoice::Save:
             break;
     }
-    if (Dm() && Dm()->pUSBHID().IsJobRunning()) {
-        // Saved now, the file would hold the flash half way through the job.
-        prompts->ShowError(s.Get("APPLICATION_NAME"), s.Get("JOB_NOT_STARTED_BUSY"));
-        return false;
-    }
+    // Saved during a job, the file would hold the flash half way through it.
+    if (BusyWithJob()) return false;
     std::string error;
     if (m_app.SaveOffline(error)) return true;
-    prompts->ShowError(TextTemplate::Fill(s.Get("OFFLINE_SAVE_FAILED"), {offline->Path()}), error);
+    ShowFileError("OFFLINE_SAVE_FAILED", offline->Path(), error);
     return false;
 }
 
 void MainMenu::OpenBackup() {
-    DataManager* dm = Dm();
     UserPrompts* prompts = m_app.Context().prompts;
-    if (prompts == nullptr) return;
-    if (dm && dm->pUSBHID().IsJobRunning()) {
-        prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_BUSY"));
-        return;
-    }
-    if (!SettleUnsavedChanges()) return;
+    if (prompts == nullptr || BusyWithJob() || !SettleUnsavedChanges()) return;
     const std::optional<std::string> path = prompts->ChooseOpenFile(C::BACKUP_FILE_EXTENSION);
     if (!path) return;
     std::string error;
-    if (!m_app.OpenBackup(*path, error)) {
-        prompts->ShowError(TextTemplate::Fill(Strings().Get("OFFLINE_OPEN_FAILED"), {*path}), error);
-    }
+    if (!m_app.OpenBackup(*path, error)) ShowFileError("OFFLINE_OPEN_FAILED", *path, error);
     UpdateActions();
 }
 
@@ -199,50 +195,27 @@ void MainMenu::Save() {
         SaveAs();
         return;
     }
-    if (Dm() && Dm()->pUSBHID().IsJobRunning()) {
-        // The flash is half way through a job: saved now, the file would hold that.
-        prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_BUSY"));
-        return;
-    }
+    // Saved during a job, the file would hold the flash half way through it.
+    if (BusyWithJob()) return;
     std::string error;
-    if (!m_app.SaveOffline(error)) {
-        prompts->ShowError(TextTemplate::Fill(Strings().Get("OFFLINE_SAVE_FAILED"), {offline->Path()}), error);
-    }
+    if (!m_app.SaveOffline(error)) ShowFileError("OFFLINE_SAVE_FAILED", offline->Path(), error);
 }
 
 void MainMenu::SaveAs() {
     OfflineDevice* offline = m_app.Offline();
     UserPrompts* prompts = m_app.Context().prompts;
-    if (offline == nullptr || prompts == nullptr) return;
-    if (Dm() && Dm()->pUSBHID().IsJobRunning()) {
-        prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_BUSY"));
-        return;
-    }
+    if (offline == nullptr || prompts == nullptr || BusyWithJob()) return;
     const std::optional<std::string> path = prompts->ChooseSaveFile(C::BACKUP_FILE_EXTENSION);
     if (!path) return;
     std::string error;
-    if (!m_app.SaveOfflineAs(*path, error)) {
-        prompts->ShowError(TextTemplate::Fill(Strings().Get("OFFLINE_SAVE_FAILED"), {*path}), error);
-    }
+    if (!m_app.SaveOfflineAs(*path, error)) ShowFileError("OFFLINE_SAVE_FAILED", *path, error);
 }
 
 void MainMenu::UseConnectedDevice() {
-    if (m_app.Offline() == nullptr) return;
-    DataManager* dm = Dm();
-    if (dm && dm->pUSBHID().IsJobRunning()) {
-        if (UserPrompts* prompts = m_app.Context().prompts) {
-            prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_BUSY"));
-        }
-        return;
-    }
-    if (!SettleUnsavedChanges()) return;
+    if (m_app.Offline() == nullptr || BusyWithJob() || !SettleUnsavedChanges()) return;
     const std::string path = m_app.Offline()->Path();
     std::string error;
-    if (!m_app.UseConnectedDevice(error)) {
-        if (UserPrompts* prompts = m_app.Context().prompts) {
-            prompts->ShowError(TextTemplate::Fill(Strings().Get("OFFLINE_SAVE_FAILED"), {path}), error);
-        }
-    }
+    if (!m_app.UseConnectedDevice(error)) ShowFileError("OFFLINE_SAVE_FAILED", path, error);
     UpdateActions();
 }
 

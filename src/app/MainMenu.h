@@ -52,9 +52,13 @@ public:
 
 private:
     QAction* AddAction(QMenu* menu, const char* objectName, const char* textKey, void (MainMenu::*slot)());
+    // A device job is running (the user is told to wait for it).
+    bool BusyWithJob();
     // No device job is running and a device (or file) is there to talk to;
     // otherwise tells the user why not.
     bool ReadyForJob();
+    // "<what failed for path>" with the reason underneath.
+    void ShowFileError(const char* key, const std::string& path, const std::string& error);
     // Whether an opened file's unsaved changes may be left: saved or
     // discarded (true), or the user cancelled (false).
     bool SettleUnsavedChanges();

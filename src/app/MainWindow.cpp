@@ -51,10 +51,6 @@ void MainWindow::windowDidLoad() {
     setWindowTitle(title);
 }
 
-}  // namespace kelvadeck
-
-namespace kelvadeck {
-
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (m_closeGuard && !m_closeGuard()) {
         event->ignore();
