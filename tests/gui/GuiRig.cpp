@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include "device/USBHidManager.h"
 
@@ -45,6 +47,16 @@ GuiRig::GuiRig(Setup setup) : device(WithBlockingReads(setup.knobs)) {
     }
     m_app = std::make_unique<AppDelegate>(std::move(config));
     m_app->Window().show();
+}
+
+std::vector<uint8_t> ReadAll(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const std::filesystem::path& p, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 GuiRig::~GuiRig() {

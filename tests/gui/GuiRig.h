@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QWidget>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +22,10 @@ namespace kelvadeck::guitest {
 // The desktop application around an emulated Kelvadeck, as the tests use it:
 // the real delegate, window, screens and HID delivery thread; scripted
 // prompts and in-memory user defaults.
+// A whole file as bytes (empty when it cannot be read), and bytes as a whole file.
+std::vector<uint8_t> ReadAll(const std::filesystem::path& p);
+void WriteAll(const std::filesystem::path& p, const std::vector<uint8_t>& bytes);
+
 class GuiRig {
 public:
     struct Setup {

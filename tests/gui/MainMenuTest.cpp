@@ -6,7 +6,6 @@
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "GuiRig.h"
 #include "KnownImage.h"
@@ -22,16 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using FC = FlashControl;
-
-std::vector<uint8_t> ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const fs::path& p, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 GuiRig::Setup WithImage(std::vector<uint8_t> image) {
     GuiRig::Setup setup;

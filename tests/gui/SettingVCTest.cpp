@@ -13,8 +13,6 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "GuiRig.h"
 #include "KnownImage.h"
@@ -34,16 +32,6 @@ namespace fs = std::filesystem;
 using C = Constants;
 using FC = FlashControl;
 using Job = BackupRestoreJob;
-
-std::vector<uint8_t> ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const fs::path& p, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 // The settings screen opened from the main screen, with the highest value
 // its progress bar reached recorded.
