@@ -132,6 +132,7 @@ void DataManager::SectorReadFromDevice(int sector) {
     if (sector < 0 || sector >= static_cast<int>(F::FM_SECTOR_NUM)) return;
     g_bFlashImageReadFlag[static_cast<size_t>(sector)] = 1;
     m_history.SectorReadFromDevice(sector);
+    if (g_bDataInitialize) SetScriptDataFromFlashSector(sector);
 }
 
 // ---------------------------------------------------------------------------
@@ -285,6 +286,12 @@ bool DataManager::DataInitializeFromMemory() {
     g_bDataInitialize = true;
     g_bFlashImageReadFlag[0] = 1;
     g_bFlashImageReadFlag[1] = 1;
+    // A data sector flagged read has its scripts in the model, whoever set the
+    // flag (a read from the device, a restored or opened image): decode those
+    // the new directory points into.
+    for (int s = F::ScriptSector(0); s < static_cast<int>(F::FM_SECTOR_NUM); ++s) {
+        if (SectorReadFlag(s)) SetScriptDataFromFlashSector(s);
+    }
     return true;
 }
 

@@ -1,6 +1,5 @@
 // kelvadeck: the Kelvadeck configurator for the desktop.
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocale>
@@ -17,8 +16,10 @@
 #include "app/FileUserDefaults.h"
 #include "app/MainWindow.h"
 #include "app/SystemLog.h"
+#include "core/ResourceDir.h"
 #include "device/USBHidManager.h"
 #include "app/OfflineDevice.h"
+#include "emulator/EmulatorFaultList.h"
 #include "model/StringTable.h"
 #include "screens/QtUserPrompts.h"
 #include "screens/TopVC.h"
@@ -36,6 +37,7 @@ constexpr int EXIT_NO_DISPLAY = 3;
 struct Options {
     bool emulator = false;
     std::string emulatorFile;
+    std::string emulatorFaults;
     bool verbose = false;
     // Hidden: grab the window (or a screen opened from it) once the device
     // has been read, save it as a PNG and quit. For documentation.
@@ -45,11 +47,14 @@ struct Options {
 
 void PrintUsage(std::FILE* out) {
     std::fprintf(out,
-                 "Usage: kelvadeck [--emulator[=FILE.mbf]] [--verbose]\n"
-                 "  --emulator[=FILE]  use the built-in emulated Kelvadeck instead of a real one;\n"
-                 "                     with FILE its flash is loaded from FILE (erased when FILE\n"
-                 "                     does not exist) and saved back there when you quit\n"
-                 "  --verbose          also print the log lines to standard error\n");
+                 "Usage: kelvadeck [--emulator[=FILE.mbf] [--emulator-faults LIST]] [--verbose]\n"
+                 "  --emulator[=FILE]       use the built-in emulated Kelvadeck instead of a real one;\n"
+                 "                          with FILE its flash is loaded from FILE (erased when FILE\n"
+                 "                          does not exist) and saved back there when you quit\n"
+                 "  --emulator-faults LIST  make the emulated Kelvadeck misbehave: a comma-separated\n"
+                 "                          list of busy=N, busy-code=0xNN, refuse=0xCC,\n"
+                 "                          refuse-at=0xFIRST-0xLAST, drop=N, unplug=N\n"
+                 "  --verbose               also print the log lines to standard error\n");
 }
 
 // False (message printed) for an option that is not known.
@@ -61,6 +66,10 @@ bool ParseArgs(const QStringList& args, Options& o, int& exitCode) {
         } else if (a.startsWith(QLatin1String("--emulator="))) {
             o.emulator = true;
             o.emulatorFile = a.mid(11).toStdString();
+        } else if (a == QLatin1String("--emulator-faults") && i + 1 < args.size()) {
+            o.emulatorFaults = args[++i].toStdString();
+        } else if (a.startsWith(QLatin1String("--emulator-faults="))) {
+            o.emulatorFaults = a.mid(18).toStdString();
         } else if (a == QLatin1String("--verbose") || a == QLatin1String("-v")) {
             o.verbose = true;
         } else if (a.startsWith(QLatin1String("--screenshot="))) {
@@ -82,6 +91,13 @@ bool ParseArgs(const QStringList& args, Options& o, int& exitCode) {
             return false;
         }
     }
+    std::string error;
+    EmulatorKnobs knobs;
+    if (!o.emulatorFaults.empty() && (!o.emulator || !EmulatorFaultList::Apply(o.emulatorFaults, knobs, error))) {
+        std::fprintf(stderr, "kelvadeck: --emulator-faults: %s\n", o.emulator ? error.c_str() : "needs --emulator");
+        exitCode = EXIT_USAGE;
+        return false;
+    }
     return true;
 }
 
@@ -102,21 +118,12 @@ bool HasDisplay() {
 // The folder that holds help/ and presetdata/: next to an installed program
 // (share/kelvadeck), else the build tree's.
 std::string FindResourceDir() {
-    QStringList candidates;
-    if (const char* env = std::getenv("KELVADECK_RESOURCE_DIR"); env != nullptr && *env != '\0') {
-        candidates << QString::fromLocal8Bit(env);
-    }
-    candidates << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/kelvadeck"));
 #ifdef KELVADECK_BUILD_RESOURCE_DIR
-    candidates << QStringLiteral(KELVADECK_BUILD_RESOURCE_DIR);
+    const std::string buildDir = KELVADECK_BUILD_RESOURCE_DIR;
+#else
+    const std::string buildDir;
 #endif
-    for (const QString& c : candidates) {
-        const QDir dir(c);
-        if (dir.exists(QStringLiteral("help")) || dir.exists(QStringLiteral("presetdata"))) {
-            return QDir::cleanPath(dir.absolutePath()).toStdString();
-        }
-    }
-    return {};
+    return ResourceDir::Find(QCoreApplication::applicationDirPath().toStdString(), buildDir);
 }
 
 // Grabs the window, or the screen named, once the device has been read:
@@ -237,6 +244,12 @@ int main(int argc, char** argv) {
                 prompts.ShowError(strings.Get("APPLICATION_NAME"), error);
                 return 1;
             }
+        }
+        if (!options.emulatorFaults.empty()) {
+            // The list was checked with the other options.
+            EmulatorKnobs knobs = offline->Device().Knobs();
+            std::string error;
+            if (EmulatorFaultList::Apply(options.emulatorFaults, knobs, error)) offline->Device().SetKnobs(knobs);
         }
     }
 #ifdef KELVADECK_HAVE_HIDAPI

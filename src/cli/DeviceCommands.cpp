@@ -141,8 +141,8 @@ int Led(DeviceSession& s, int red, int green, int blue, int brightness) {
     s.Dm().pComQue().SetLedPreview(static_cast<uint8_t>(red), static_cast<uint8_t>(green), static_cast<uint8_t>(blue),
                                    static_cast<uint8_t>(brightness));
     const ComResult r = s.StartAndRun();
-    if (!r.Succeeded()) {
-        Fail("the LED preview failed: " + r.Describe());
+    if (!r.Succeeded() || r.nPreviewsRefused > 0) {
+        Fail(r.Succeeded() ? "the device refused the LED preview" : "the LED preview failed: " + r.Describe());
         return DeviceSession::EXIT_FAILED;
     }
     std::cout << "LED preview: red " << red << ", green " << green << ", blue " << blue << ", brightness " << brightness

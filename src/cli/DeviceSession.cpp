@@ -10,6 +10,7 @@
 #include "device/USBHidManager.h"
 #include "emulator/EmulatedKelvadeck.h"
 #include "emulator/EmulatorBackend.h"
+#include "emulator/EmulatorFaultList.h"
 #ifdef KELVADECK_HAVE_HIDAPI
 #include "hid/HidapiBackend.h"
 #endif
@@ -36,6 +37,16 @@ bool DeviceSession::Open() {
             }
             m_emulatorLoaded = true;
         }
+        if (!m_options.emulatorFaults.empty()) {
+            EmulatorKnobs knobs = m_emulator->Knobs();
+            std::string error;
+            if (!EmulatorFaultList::Apply(m_options.emulatorFaults, knobs, error)) {
+                m_error = error;
+                m_exitCode = EXIT_FAILED;
+                return false;
+            }
+            m_emulator->SetKnobs(knobs);
+        }
         m_backend = std::make_shared<EmulatorBackend>(*m_emulator);
     } else {
 #ifdef KELVADECK_HAVE_HIDAPI
@@ -54,6 +65,7 @@ bool DeviceSession::Open() {
     DataManager::Options dmOptions;
     dmOptions.hidBackend = backend;
     dmOptions.language = m_options.language;
+    dmOptions.resourceDir = m_options.resourceDir;
     if (m_options.verbose) dmOptions.logger = Logger([](const std::string& line) { std::cerr << line << "\n"; });
     m_dm = std::make_unique<DataManager>(std::move(dmOptions));
 
@@ -79,6 +91,9 @@ bool DeviceSession::Open() {
 ComResult DeviceSession::RunJob() {
     const ComResult r = SyncComRunner(Hid()).Run();
     m_dm->SetDataUpdate(false);
+    // A write the device stored without applying it at once went through;
+    // the user still hears of it.
+    if (r.Succeeded() && !r.Warning().empty()) std::cerr << "kelvadeck-cli: warning: " << r.Warning() << "\n";
     return r;
 }
 

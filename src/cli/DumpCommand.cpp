@@ -45,6 +45,7 @@ void DumpCommand::Register(CLI::App& app, CliOptions& options) {
         }
         DataManager::Options dmOptions;
         dmOptions.language = options.language;
+        dmOptions.resourceDir = options.resourceDir;
         DataManager dm(std::move(dmOptions));
         const std::string error = LoadImage(dm, image->as<std::string>());
         if (!error.empty()) {

@@ -23,6 +23,8 @@ public:
         return r;
     }
 
+    int64_t NowMicros() const override { return m_inner->NowMicros(); }
+
 private:
     std::unique_ptr<HidDevice> m_inner;
     std::shared_ptr<TracingHidBackend::State> m_state;

@@ -1,9 +1,11 @@
 // kelvadeck-cli: the configurator from a terminal.
 #include <CLI/CLI.hpp>
 #include <cstdlib>
+#include <string>
 
 #include "cli/CliOptions.h"
 #include "cli/CliProgram.h"
+#include "core/ResourceDir.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"Kelvadeck configurator command line"};
@@ -16,6 +18,13 @@ int main(int argc, char** argv) {
             break;
         }
     }
+    // The preset files, found as the desktop application finds them.
+#ifdef KELVADECK_BUILD_RESOURCE_DIR
+    const std::string buildDir = KELVADECK_BUILD_RESOURCE_DIR;
+#else
+    const std::string buildDir;
+#endif
+    options.resourceDir = kelvadeck::ResourceDir::Find(kelvadeck::ResourceDir::ProgramDir(argv[0]), buildDir);
     kelvadeck::CliProgram::Register(app, options);
     CLI11_PARSE(app, argc, argv);
     return options.exitCode;

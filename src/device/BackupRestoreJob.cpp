@@ -133,8 +133,11 @@ BackupRestoreJob::Finish BackupRestoreJob::FinishJob() {
             break;
         case SETSTS_RESTORE_FILE:
             m_logger.Write("SETSTS_RESTORE_FILE Finish!");
-            // The model shows the image that was meant to be written.
+            // The model shows the image that was meant to be written, but a
+            // sector the device did not take holds something else there: it
+            // counts as unread, so nothing is built on it before it is read.
             m_dm.RenewMemBuf();
+            for (int sector : f.result.arFailedSectors) m_dm.SetSectorReadFlag(sector, false);
             if (!ok) f.message = "restore failed, the device may hold a partial image: " + f.result.Describe();
             break;
         case SETSTS_BACKUP_FILE:

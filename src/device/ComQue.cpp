@@ -96,6 +96,12 @@ bool ComQue::AddQue(ComElem e) {
     const uint8_t code = e.bSequenceCommandID;
     if (code == ComElem::COM_CMD_READ || code == ComElem::COM_CMD_WRITE) {
         if (e.nReqSize <= 0 || e.dwFullAddr + static_cast<uint64_t>(e.nReqSize) > FC::FM_TOTAL_SIZE) return false;
+        // A write stays inside one sector: whether that sector's erase went
+        // through decides whether the write may run at all.
+        if (code == ComElem::COM_CMD_WRITE &&
+            e.dwFullAddr / FC::FM_SECTOR_SIZE != (e.dwFullAddr + static_cast<uint64_t>(e.nReqSize) - 1) / FC::FM_SECTOR_SIZE) {
+            return false;
+        }
         if (e.bIOMode == ComElem::IO_MODE_SECTOR) {
             if (!IsSector(e.nSectorNo) || e.dwSectorAddr + static_cast<uint64_t>(e.nReqSize) > FC::FM_SECTOR_SIZE) return false;
         } else if (e.bIOMode == ComElem::IO_MODE_BUFFER) {
@@ -451,10 +457,18 @@ bool ComQue::SetAllReadSectorComQue() {
 }
 
 bool ComQue::SetAllWriteSectorComQue() {
-    ComElem e = MakeStep(ComElem::COM_CMD_WRITE, 0, static_cast<int32_t>(FC::FM_TOTAL_SIZE), ComElem::IO_MODE_BUFFER);
-    e.pIOBuf = m_dm.WholeImage();
-    e.nIOBufSize = FC::FM_TOTAL_SIZE;
-    return AddQue(std::move(e));
+    // One write per sector, so that a sector whose erase the device refused
+    // is left alone while every other one is written, and the job's result
+    // names exactly the sectors that did not take the image.
+    bool ok = true;
+    for (uint32_t sector = 0; sector < FC::FM_SECTOR_NUM; ++sector) {
+        const uint64_t start = static_cast<uint64_t>(sector) * FC::FM_SECTOR_SIZE;
+        ComElem e = MakeStep(ComElem::COM_CMD_WRITE, start, static_cast<int32_t>(FC::FM_SECTOR_SIZE), ComElem::IO_MODE_BUFFER);
+        e.pIOBuf = m_dm.WholeImage() + start;
+        e.nIOBufSize = FC::FM_SECTOR_SIZE;
+        ok = AddQue(std::move(e)) && ok;
+    }
+    return ok;
 }
 
 bool ComQue::CreateBaseSettingInfoComQue() {

@@ -29,7 +29,8 @@ public:
     // Drops the current step and every pending one.
     void Reset();
     // Appends a step. False (nothing appended) for a step whose range does not
-    // fit its buffer or the flash: such a step could never run safely.
+    // fit its buffer or the flash, or a write that spans sectors: such a step
+    // could never run safely.
     bool AddQue(ComElem elem);
     // Makes the oldest pending step current. False when nothing is pending.
     bool NextQue();
@@ -95,6 +96,8 @@ public:
     // job has completed; with no stored script there it is set at once and
     // the result is false.
     bool SetReadScriptDataComQue(int sector);
+    // The whole flash from and into the whole-image buffer (backup, restore);
+    // the write is one step per sector.
     bool SetAllReadSectorComQue();
     bool SetAllWriteSectorComQue();
     bool CreateBaseSettingInfoComQue();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 namespace kelvadeck {
@@ -21,12 +22,38 @@ struct ComResult {
     int32_t nStepsSkipped = 0;  // dropped unrun when the job was aborted
     bool bAborted = false;
     AbortReason eReason = AbortReason::None;
+    // Settings reports the device answered with a refusal. Such a step still
+    // counts as done: what it carries is in the flash, the device only did
+    // not take it over at once (it does at its next start).
+    int32_t nLiveUpdatesRefused = 0;
+    // LED previews the device refused: nothing was shown, nothing is lost.
+    int32_t nPreviewsRefused = 0;
+    // Sectors an erase or a write of this job did not reach as planned
+    // (refused, given up, or not run after an abort): they may not hold what
+    // the job meant to put there.
+    std::set<int> arFailedSectors;
     // Diagnostics
     uint64_t dwExchanges = 0;  // output reports sent, resends included
     uint64_t dwResends = 0;
     uint64_t dwTimeouts = 0;
+    uint64_t dwBusyAnswers = 0;  // answers asking for the request again
 
     bool Succeeded() const { return !bAborted && nStepsFailed == 0; }
+    bool HasWarning() const { return nLiveUpdatesRefused > 0 || nPreviewsRefused > 0; }
+
+    // One line for a write that went through with refused live updates; empty otherwise.
+    std::string Warning() const {
+        if (nLiveUpdatesRefused == 0) return {};
+        return "the device did not apply " + std::to_string(nLiveUpdatesRefused) + " of the new settings at once; " +
+               "they are stored and apply when the device is plugged in again";
+    }
+
+    // "5" or "5, 9, 12": the sectors for a message.
+    std::string FailedSectorList() const {
+        std::string out;
+        for (int sector : arFailedSectors) out += (out.empty() ? "" : ", ") + std::to_string(sector);
+        return out;
+    }
 
     // One line for the user: "3 steps done" or what went wrong.
     std::string Describe() const {
@@ -40,7 +67,12 @@ struct ComResult {
         const std::string counts = std::to_string(nStepsDone) + " step" + (nStepsDone == 1 ? "" : "s") + " done, " +
                                    std::to_string(nStepsFailed) + " failed" +
                                    (nStepsSkipped > 0 ? ", " + std::to_string(nStepsSkipped) + " not run" : "");
-        return s.empty() ? counts : s + " (" + counts + ")";
+        std::string line = s.empty() ? counts : s + " (" + counts + ")";
+        if (!arFailedSectors.empty()) {
+            line += "; flash sector" + std::string(arFailedSectors.size() == 1 ? " " : "s ") + FailedSectorList() +
+                    " not written as planned";
+        }
+        return line;
     }
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
@@ -26,6 +27,14 @@ public:
     // Waits at most timeoutMs for the next input report. Gone means a read
     // error: the device has been unplugged and the handle is useless.
     virtual ReadResult Read(int timeoutMs) = 0;
+    // The time the device lives in, in microseconds from any fixed start:
+    // the host's monotonic clock for hardware. The emulator, which never
+    // waits for real, counts its simulated time instead, so that the time
+    // bounds of a request hold there as on the device.
+    virtual int64_t NowMicros() const {
+        return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
 };
 
 }  // namespace kelvadeck

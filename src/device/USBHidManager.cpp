@@ -51,6 +51,9 @@ int32_t PayloadSize(uint8_t code) {
     }
 }
 
+// Steps that change the flash: what they did not do leaves a sector short.
+bool ChangesFlash(uint8_t code) { return code == ComElem::COM_CMD_WRITE || code == ComElem::COM_CMD_DELETE; }
+
 bool IsAnswerCode(uint8_t code) {
     return code == ComElem::COM_CMD_READ || code == ComElem::COM_CMD_WRITE || code == ComElem::COM_CMD_DELETE ||
            code == ComElem::COM_CMD_GET_VERSION || PayloadSize(code) > 0;
@@ -178,8 +181,7 @@ bool USBHidManager::StartCom() {
     }
     Log("USBHID : Start communication.");
     m_bHidStatus = HID_STATUS_RUNNING;
-    m_nSends = m_nAnswers = m_nIgnored = 0;
-    m_bSettling = false;
+    BeginRequest();
     return Send();
 }
 
@@ -272,6 +274,12 @@ void USBHidManager::PacketReceived(const uint8_t* report, size_t size) {
     if (report != nullptr) std::memcpy(in.data(), report, std::min(size, in.size()));
     if (report == nullptr) size = 0;
 
+    if (m_bPausing) {
+        // The busy answer came already: this one belongs to no request.
+        Log("USBHID : input report while waiting to send again dropped");
+        return;
+    }
+
     if (m_bSettling) {
         // An extra answer to the request that was sent more than once.
         ++m_nAnswers;
@@ -286,7 +294,7 @@ void USBHidManager::PacketReceived(const uint8_t* report, size_t size) {
         // Answers echo their request; this one belongs to an earlier request
         // (late, or a duplicate) and must not be accounted to this one.
         Log(Format("USBHID : answer 0x%X while waiting for 0x%X ignored", code, request));
-        if (++m_nIgnored > m_policy.maxIgnoredAnswers) RepeatRequest();
+        if (++m_nIgnored > m_policy.maxIgnoredAnswers) RetryWhenBusy();
         return;
     }
     ++m_nAnswers;
@@ -327,13 +335,17 @@ void USBHidManager::PacketReceived(const uint8_t* report, size_t size) {
             m_que.ErrorCurrentQue();
         }
     } else if (PayloadSize(code) > 0) {
-        if (in[1] == 0) {
-            accounted = PayloadSize(code);
-        } else {
-            // Refused: the flash holds the setting, but the device did not
-            // take it over live. The job goes on; the result shows the refusal.
+        accounted = PayloadSize(code);
+        if (in[1] != 0) {
+            // Refused: the flash holds the setting (the job wrote it before),
+            // the device only did not take it over live. The step counts as
+            // done and the job goes on; the result carries a warning.
             Log(Format("FAILE : USBCOM received bad anser [%d]!!", code));
-            m_que.ErrorCurrentQue();
+            if (code == ComElem::COM_CMD_SET_LED_PREV_INFO) {
+                ++m_result.nPreviewsRefused;
+            } else {
+                ++m_result.nLiveUpdatesRefused;
+            }
         }
     } else if (code == ComElem::COM_CMD_GET_VERSION) {
         // Single-byte characters up to a 0 byte or the end of the report.
@@ -350,7 +362,7 @@ void USBHidManager::PacketReceived(const uint8_t* report, size_t size) {
     }
 
     if (repeat) {
-        RepeatRequest();
+        RetryWhenBusy();
         return;
     }
     if (accounted > 0) m_que.SetReceiveSize(accounted);
@@ -367,16 +379,26 @@ void USBHidManager::AnswerTimedOut() {
         SendNext();  // no more answers to the old request are coming
         return;
     }
+    if (m_bPausing) {
+        ResendNow();  // the pause after a busy answer is over
+        return;
+    }
     ++m_result.dwTimeouts;
     Log(Format("USBHID : no answer to 0x%X within %d ms", m_outBuf[0], CurrentDeadlineMs()));
-    RepeatRequest();
+    RetryWhenUnanswered();
 }
 
 void USBHidManager::DeviceGone() { HandleGone(); }
 
 int USBHidManager::CurrentDeadlineMs() const {
+    if (m_bPausing) {
+        const int64_t left = m_pauseEndMicros - Now();
+        return left <= 0 ? 0 : static_cast<int>((left + 999) / 1000);
+    }
     return m_outBuf[0] == ComElem::COM_CMD_DELETE ? m_policy.eraseTimeoutMs : m_policy.answerTimeoutMs;
 }
+
+int64_t USBHidManager::Now() const { return m_device ? m_device->NowMicros() : 0; }
 
 bool USBHidManager::Send() {
     if (!m_device) {
@@ -410,19 +432,53 @@ bool USBHidManager::DrainInput() {
     return true;
 }
 
-void USBHidManager::RepeatRequest() {
-    if (m_nSends > m_policy.maxResends) {
-        Log(Format("USBHID : no usable answer to 0x%X after %d attempts, step failed", m_outBuf[0], m_nSends));
-        m_que.ErrorCurrentQue();
-        if (!NoteStepOutcome(false)) return;
-        Advance();
-        return;
-    }
+void USBHidManager::BeginRequest() {
+    m_nSends = m_nAnswers = m_nIgnored = m_nTimeouts = 0;
+    m_bSettling = false;
+    m_bPausing = false;
+    m_busyPauseMs = std::max(1, m_policy.firstBusyPauseMs);
+    m_requestStartMicros = Now();
+}
+
+void USBHidManager::ResendNow() {
+    m_bPausing = false;
     if (!DrainInput()) return;
     m_nIgnored = 0;
     ++m_result.dwResends;
-    Log(Format("USBHID : sending 0x%X again (%d/%d)", m_outBuf[0], m_nSends, m_policy.maxResends));
+    Log(Format("USBHID : sending 0x%X again (attempt %d)", m_outBuf[0], m_nSends + 1));
     Send();
+}
+
+void USBHidManager::RetryWhenUnanswered() {
+    if (++m_nTimeouts > m_policy.maxResends) {
+        GiveUpRequest(Format("no answer to 0x%X after %d attempts", m_outBuf[0], m_nTimeouts));
+        return;
+    }
+    ResendNow();
+}
+
+void USBHidManager::RetryWhenBusy() {
+    ++m_result.dwBusyAnswers;
+    const int budgetMs = m_outBuf[0] == ComElem::COM_CMD_DELETE ? m_policy.eraseBusyBudgetMs : m_policy.busyBudgetMs;
+    const int64_t now = Now();
+    const int64_t pause = int64_t{m_busyPauseMs} * 1000;
+    if (now - m_requestStartMicros + pause > int64_t{budgetMs} * 1000) {
+        GiveUpRequest(Format("device busy with 0x%X for %d ms", m_outBuf[0], budgetMs));
+        return;
+    }
+    // The pump waits out the pause (CurrentDeadlineMs) and then calls
+    // AnswerTimedOut, which sends the request again.
+    m_bPausing = true;
+    m_pauseEndMicros = now + pause;
+    m_busyPauseMs = std::min(m_busyPauseMs * 2, std::max(1, m_policy.maxBusyPauseMs));
+}
+
+void USBHidManager::GiveUpRequest(const std::string& why) {
+    Log("USBHID : " + why + ", step failed");
+    m_bPausing = false;
+    m_que.ErrorCurrentQue();
+    if (!NoteStepOutcome(false)) return;
+    Advance();
 }
 
 void USBHidManager::Advance() {
@@ -437,8 +493,7 @@ void USBHidManager::Advance() {
 }
 
 void USBHidManager::SendNext() {
-    m_bSettling = false;
-    m_nSends = m_nAnswers = m_nIgnored = 0;
+    BeginRequest();
     if (CreateOutBuf()) {
         Send();
         return;
@@ -453,6 +508,9 @@ bool USBHidManager::NoteStepOutcome(bool done) {
         return true;
     }
     ++m_result.nStepsFailed;
+    if (const ComElem* e = m_que.pCurrentCI(); e != nullptr && ChangesFlash(e->bSequenceCommandID)) {
+        m_result.arFailedSectors.insert(e->nSectorNo);
+    }
     if (++m_nFailedInRow >= m_policy.maxFailedStepsInRow) {
         AbortJob(ComResult::AbortReason::TooManyFailures);
         return false;
@@ -464,6 +522,12 @@ void USBHidManager::AbortJob(ComResult::AbortReason reason) {
     if (m_bHidStatus != HID_STATUS_RUNNING) return;
     const int32_t skipped = static_cast<int32_t>(m_que.PendingCount()) + (m_que.IsCurrentQue() ? 1 : 0);
     Log(Format("USBHID : job aborted, %d steps not run", skipped));
+    if (m_que.IsCurrentQue() && ChangesFlash(m_que.pCurrentCI()->bSequenceCommandID)) {
+        m_result.arFailedSectors.insert(m_que.pCurrentCI()->nSectorNo);
+    }
+    for (const ComElem& e : m_que.arQue()) {
+        if (ChangesFlash(e.bSequenceCommandID)) m_result.arFailedSectors.insert(e.nSectorNo);
+    }
     m_que.Reset();
     m_result.nStepsSkipped += skipped;
     m_result.bAborted = true;
@@ -476,7 +540,9 @@ void USBHidManager::EndJob() {
     Log("USBHID : End communication.");
     m_bHidStatus = HID_STATUS_ENDED;
     m_bSettling = false;
-    m_nSends = m_nAnswers = m_nIgnored = 0;
+    m_bPausing = false;
+    m_nSends = m_nAnswers = m_nIgnored = m_nTimeouts = 0;
+    ++m_nJobsEnded;
     m_dm.SetDataUpdate(true);
     if (!m_bConnected && m_device) RegistDetect();
     m_pProgress = nullptr;

@@ -23,11 +23,17 @@ class ProgressReceiver;
 //
 // It never blocks: whoever owns the device's input (the CLI's synchronous
 // pump, the GUI's reader) waits at most CurrentDeadlineMs() for an input
-// report and then calls PacketReceived, AnswerTimedOut or DeviceGone. A
-// request without a usable answer is sent again at most RetryPolicy::maxResends
-// times, then its step fails; several failed steps in a row, or a device that
-// goes away, abort the job. Every job ends exactly once: bHidStatus goes to 2,
-// the data manager's bDataUpdate is raised and LastResult() tells how it went.
+// report and then calls PacketReceived, AnswerTimedOut or DeviceGone.
+//
+// Two ways a request goes without a usable answer. No answer at all within the
+// deadline: it is sent again at most RetryPolicy::maxResends times, then its
+// step fails. An answer asking for it again (the device is busy, say
+// programming a page): the device decides how long that lasts, so the request
+// is sent again after a short pause that doubles up to a cap, for as long as
+// the request's time allows (CurrentDeadlineMs() is then the pause). Several
+// failed steps in a row, or a device that goes away, abort the job. Every job
+// ends exactly once: bHidStatus goes to 2, the data manager's bDataUpdate is
+// raised and LastResult() tells how it went.
 class USBHidManager {
 public:
     static constexpr uint16_t VENDOR_ID = 0x22EA;
@@ -40,9 +46,15 @@ public:
 
     // Round trips take about 2 ms and a 64 KiB erase up to about 2 s.
     struct RetryPolicy {
-        int answerTimeoutMs = 500;
-        int eraseTimeoutMs = 5000;
-        int maxResends = 2;           // per request, for timeouts and "busy" answers alike
+        int answerTimeoutMs = 500;    // for the answer to one request
+        int eraseTimeoutMs = 5000;    // for the answer to an erase
+        int maxResends = 2;           // per request that gets no answer at all
+        // Busy answers: how long one request may keep the device busy before
+        // its step fails, and the pauses before it is sent again.
+        int busyBudgetMs = 2000;
+        int eraseBusyBudgetMs = 5000;
+        int firstBusyPauseMs = 1;
+        int maxBusyPauseMs = 50;
         int maxFailedStepsInRow = 3;  // then the job is aborted
         int maxIgnoredAnswers = 8;    // answers to other requests tolerated per request
     };
@@ -82,8 +94,11 @@ public:
     void AnswerTimedOut();
     // The pump's read failed: the device is gone.
     void DeviceGone();
-    // How long to wait for the next input report of the running job.
+    // How long to wait for the next input report of the running job (while
+    // pausing before a busy request is sent again: the rest of the pause).
     int CurrentDeadlineMs() const;
+    // Jobs ended since creation: tells a screen whether LastResult() is new to it.
+    uint64_t JobsEnded() const { return m_nJobsEnded; }
 
     bool bConnected() const { return m_bConnected; }
     bool bUSBStatusUpdate() const { return m_bUSBStatusUpdate; }
@@ -103,7 +118,12 @@ public:
 private:
     bool Send();
     bool DrainInput();
-    void RepeatRequest();
+    void BeginRequest();
+    void ResendNow();
+    void RetryWhenUnanswered();
+    void RetryWhenBusy();
+    void GiveUpRequest(const std::string& why);
+    int64_t Now() const;
     void Advance();
     void SendNext();
     bool NoteStepOutcome(bool done);
@@ -133,6 +153,13 @@ private:
     int m_nSends = 0;
     int m_nAnswers = 0;
     int m_nIgnored = 0;
+    int m_nTimeouts = 0;
+    // When the request was first sent, on the device's clock; while the
+    // device is busy: the next pause and whether one is running now.
+    int64_t m_requestStartMicros = 0;
+    int m_busyPauseMs = 0;
+    bool m_bPausing = false;
+    int64_t m_pauseEndMicros = 0;
     // After a request that was sent more than once, wait for its extra
     // answers before the next request, so none is taken for the next chunk.
     bool m_bSettling = false;
@@ -140,6 +167,7 @@ private:
 
     ComResult m_result;
     ComResult m_lastResult;
+    uint64_t m_nJobsEnded = 0;
 };
 
 }  // namespace kelvadeck

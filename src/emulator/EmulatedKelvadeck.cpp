@@ -107,7 +107,18 @@ EmulatorCounters EmulatedKelvadeck::Counters() const {
 
 void EmulatedKelvadeck::ResetCounters() {
     std::lock_guard lock(m_mutex);
+    m_clockBaseMicros += m_counters.simulatedMicros + m_counters.hostWaitMicros;
     m_counters = EmulatorCounters{};
+}
+
+void EmulatedKelvadeck::HostWaited(uint64_t micros) {
+    std::lock_guard lock(m_mutex);
+    m_counters.hostWaitMicros += micros;
+}
+
+int64_t EmulatedKelvadeck::ClockMicros() const {
+    std::lock_guard lock(m_mutex);
+    return static_cast<int64_t>(m_clockBaseMicros + m_counters.simulatedMicros + m_counters.hostWaitMicros);
 }
 
 uint64_t EmulatedKelvadeck::ExchangeNumber() const {

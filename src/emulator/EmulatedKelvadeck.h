@@ -56,6 +56,11 @@ public:
 
     EmulatorCounters Counters() const;
     void ResetCounters();
+    // The host waited this long for an answer that did not come.
+    void HostWaited(uint64_t micros);
+    // The emulated link's clock: simulated device time plus the host's
+    // simulated waits since creation. Monotonic; ResetCounters leaves it.
+    int64_t ClockMicros() const;
     // Exchanges since creation: the numbering of dropAnswerOfExchanges and
     // unplugAfterExchanges (ResetCounters does not restart it).
     uint64_t ExchangeNumber() const;
@@ -81,6 +86,8 @@ private:
     bool m_plugged = true;
     uint64_t m_connection = 1;
     uint64_t m_exchangeNumber = 0;
+    // Time counted before the counters were last reset.
+    uint64_t m_clockBaseMicros = 0;
     uint32_t m_busyLeft = 0;
     bool m_unplugDone = false;
 };

@@ -28,9 +28,15 @@ struct EmulatorCounters {
     uint64_t ignoredWrites = 0;
     // Simulated time the device spent, from the latency model.
     uint64_t simulatedMicros = 0;
+    // Simulated time the host spent waiting: reads that found no answer (a
+    // lost one, or a pause before a request is sent again) count their whole
+    // timeout. Only while reads do not wait for real.
+    uint64_t hostWaitMicros = 0;
 
     uint64_t ExchangesFor(uint8_t command) const { return exchangesByCommand[command]; }
     double SimulatedMilliseconds() const { return static_cast<double>(simulatedMicros) / 1000.0; }
+    // What a job took end to end: the device's time and the host's waits.
+    double ElapsedMilliseconds() const { return static_cast<double>(simulatedMicros + hostWaitMicros) / 1000.0; }
 };
 
 }  // namespace kelvadeck

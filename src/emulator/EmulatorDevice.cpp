@@ -29,7 +29,8 @@ HidDevice::ReadResult EmulatorDevice::Read(int timeoutMs) {
         return result;
     }
     std::unique_lock lock(m_mutex);
-    if (m_pending.empty() && timeoutMs > 0 && m_device.Knobs().readsWaitForAnswer) {
+    const bool waitsForReal = m_device.Knobs().readsWaitForAnswer;
+    if (m_pending.empty() && timeoutMs > 0 && waitsForReal) {
         m_answerArrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !m_pending.empty(); });
         if (!m_device.IsConnected(m_connection)) {
             result.status = ReadStatus::Gone;
@@ -37,6 +38,7 @@ HidDevice::ReadResult EmulatorDevice::Read(int timeoutMs) {
         }
     }
     if (m_pending.empty()) {
+        if (timeoutMs > 0 && !waitsForReal) m_device.HostWaited(static_cast<uint64_t>(timeoutMs) * 1000);
         result.status = ReadStatus::Timeout;
         return result;
     }

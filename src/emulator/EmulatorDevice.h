@@ -26,7 +26,10 @@ public:
     EmulatorDevice(EmulatedKelvadeck& device, uint64_t connection, bool answersReports);
 
     [[nodiscard]] bool Write(const Report& report) override;
+    // Without waiting for real, a read that finds no answer costs its whole
+    // timeout on the emulated clock.
     ReadResult Read(int timeoutMs) override;
+    int64_t NowMicros() const override { return m_device.ClockMicros(); }
 
     size_t PendingAnswers() const;
 

@@ -24,7 +24,26 @@ std::string JobMessage::Failure(const std::string& jobNameKey, const ComResult& 
                                        {failed, total});
             break;
     }
-    return TextTemplate::Fill(strings.Get("JOB_FAILED"), {strings.Get(jobNameKey)}) + "\n" + cause;
+    std::string text = TextTemplate::Fill(strings.Get("JOB_FAILED"), {strings.Get(jobNameKey)}) + "\n" + cause;
+    if (!result.arFailedSectors.empty()) {
+        text += "\n" + TextTemplate::Fill(strings.Get("JOB_FAILED_SECTORS"), {result.FailedSectorList()});
+    }
+    return text;
+}
+
+std::string JobMessage::Warning(const ComResult& result, const StringTable& strings) {
+    if (!result.Succeeded()) return {};
+    std::string text;
+    if (result.nLiveUpdatesRefused > 0) {
+        text = TextTemplate::Fill(strings.Get("JOB_WARNING_LIVE_REFUSED"), {std::to_string(result.nLiveUpdatesRefused)});
+    }
+    if (result.nPreviewsRefused > 0) text += (text.empty() ? "" : "\n") + strings.Get("JOB_WARNING_PREVIEW_REFUSED");
+    return text;
+}
+
+std::string JobMessage::Outcome(const std::string& jobNameKey, const ComResult& result, const StringTable& strings) {
+    const std::string failure = Failure(jobNameKey, result, strings);
+    return failure.empty() ? Warning(result, strings) : failure;
 }
 
 std::string JobMessage::NotConnected(const std::string& lastOpenError, const StringTable& strings) {

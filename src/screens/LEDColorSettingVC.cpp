@@ -370,7 +370,7 @@ void LEDColorSettingVC::UpdateAppWindow() {
         m_bVCStatus = LEDSTS_NONE;
         if (status == LEDSTS_PREVIEW) {
             // A lost preview needs no dialog; the line tells what happened.
-            m_lblMessage->setText(Q(JobMessage::Failure("JOB_NAME_LED_PREVIEW", result, s)));
+            m_lblMessage->setText(Q(JobMessage::Outcome("JOB_NAME_LED_PREVIEW", result, s)));
         } else if (status == LEDSTS_WRITE_DATA) {
             Log("LED setting : LEDSTS_WRITE_DATA OFF");
             if (result.Succeeded()) {

@@ -560,6 +560,7 @@ void SettingVC::UpdateAppWindow() {
             case Job::SETSTS_WRITE_DATA:
                 Log("SETSTS_WRITE_DATA Finish!");
                 error = JobMessage::Failure("JOB_NAME_WRITE_SETTINGS", hid.LastResult(), dm.Strings());
+                success = JobMessage::Warning(hid.LastResult(), dm.Strings());
                 break;
             case Job::SETSTS_RESTORE_FILE:
             case Job::SETSTS_BACKUP_FILE:

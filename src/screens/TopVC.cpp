@@ -375,13 +375,21 @@ void TopVC::UpdateAppWindow() {
             if (!hid.bConnected()) ShowConnectionState();
         }
     }
+    if (hid.JobsEnded() != m_nJobsSeen && !dm->bDataUpdate()) {
+        // The job of a screen opened from here ended while that screen was in
+        // front; it told of a failure itself and closed on success. What is
+        // left to tell is a write the device stored without applying it.
+        m_nJobsSeen = hid.JobsEnded();
+        if (hid.LastResult().nLiveUpdatesRefused > 0) m_lblJobMessage->setText(Q(JobMessage::Warning(hid.LastResult(), dm->Strings())));
+    }
     if (dm->bDataUpdate()) {
         Log("TopVC : Get USB data update flag!");
         dm->SetDataUpdate(false);
+        m_nJobsSeen = hid.JobsEnded();
         if (!dm->bDataInitialize()) dm->DataInitializeFromMemory();
-        const std::string failure =
-            JobMessage::Failure(m_strJobKey.empty() ? "JOB_NAME_BOOT" : m_strJobKey, hid.LastResult(), dm->Strings());
-        m_lblJobMessage->setText(Q(failure));
+        const std::string outcome =
+            JobMessage::Outcome(m_strJobKey.empty() ? "JOB_NAME_BOOT" : m_strJobKey, hid.LastResult(), dm->Strings());
+        m_lblJobMessage->setText(Q(outcome));
         m_strJobKey.clear();
         // Controls stay blocked while there is no device to write to.
         if (hid.bConnected()) BlockedControl(false);

@@ -96,6 +96,8 @@ private:
     bool m_bInUpdate = false;
     bool m_bBlocked = true;
     int m_nPollTick = 0;
+    // Jobs of the transport whose end this screen has taken note of.
+    uint64_t m_nJobsSeen = 0;
     // Name of the job whose end the timer waits for ("JOB_NAME_BOOT").
     std::string m_strJobKey;
     // Called at the end of the job started by StartJob.

@@ -286,7 +286,7 @@ TEST_F(DialFixture, CancelDropsEveryEdit) {
 
 TEST_F(DialFixture, RefusedWriteIsShownAndTheScreenStaysOpen) {
     EmulatorKnobs knobs;
-    knobs.errorForCommands = {ComElem::COM_CMD_SET_PROFILE_FUNC_INFO};
+    knobs.errorForCommands = {ComElem::COM_CMD_WRITE};
     Open(0, knobs);
     Release("m_txtKeyInputValue_R", 52, Qt::Key_Z);
     Submit();
@@ -296,6 +296,24 @@ TEST_F(DialFixture, RefusedWriteIsShownAndTheScreenStaysOpen) {
     EXPECT_TRUE(Find<QPushButton>("m_btnSubmit")->isEnabled());
     const std::string job = rig->Dm().Strings().Get("JOB_NAME_WRITE_SETTINGS");
     EXPECT_NE(rig->prompts.errors.front().find(job), std::string::npos) << rig->prompts.errors.front();
+}
+
+// The flash took the change, the device only did not apply it at once: the
+// screen closes as after any write and the main screen says what happened.
+TEST_F(DialFixture, RefusedLiveUpdatesCloseTheScreenAndTheMainScreenWarns) {
+    EmulatorKnobs knobs;
+    knobs.errorForCommands = {ComElem::COM_CMD_SET_PROFILE_FUNC_INFO};
+    Open(0, knobs);
+    Release("m_txtKeyInputValue_R", 52, Qt::Key_Z);
+    Submit();
+    ASSERT_TRUE(Closed());
+    EXPECT_TRUE(rig->prompts.errors.empty());
+    QLabel* message = rig->Find<QLabel>(QStringLiteral("m_lblJobMessage"));
+    ASSERT_NE(message, nullptr);
+    ASSERT_TRUE(GuiRig::PumpUntil([message] { return !message->text().isEmpty(); }, 5000));
+    EXPECT_TRUE(message->text().contains(QStringLiteral("12"))) << message->text().toStdString();
+    const auto flash = FlashModel();
+    EXPECT_EQ(flash->g_arPSI[mode].arDialFuncElemList[0].clsMacroR.bKeyCode, 0x1D);  // Z, in the flash
 }
 
 TEST_F(DialFixture, ColourButtonOpensTheLedColourScreenForThatFunction) {

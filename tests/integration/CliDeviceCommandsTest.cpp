@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -20,6 +21,7 @@
 #include "cli/DumpCommand.h"
 #include "cli/MacroCommands.h"
 #include "macro/MacroScriptFile.h"
+#include "model/Constants.h"
 #include "model/FlashControl.h"
 #include "support/ReferenceImage.h"
 #include "support/CliRunner.h"
@@ -273,6 +275,118 @@ TEST_F(CliDevice, ExportOfAnEmptySlotFails) {
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("empty"), std::string::npos);
     EXPECT_FALSE(fs::exists(Path("x.mcdf")));
+}
+
+// A misbehaving device reproduced from the command line: busy answers are
+// waited out, refused live updates only warn, and a sector the device will
+// not take keeps its bytes and is named.
+TEST_F(CliDevice, EmulatorFaultsAreWaitedOutOrReported) {
+    const std::string text = Path("steps.txt");
+    {
+        std::ofstream t(text);
+        t << "mode once\nkey-press B\ninterval 40\nkey-release B\n";
+    }
+    const std::string mcdf = Path("in.mcdf");
+    ASSERT_EQ(RunCli({"macro", "encode", text, "-o", mcdf}).code, 0);
+    // A backup unlike the device in every byte.
+    const std::vector<uint8_t> reference = Read(ReferenceImageFile("reference.mbf"));
+    std::vector<uint8_t> inverted = reference;
+    for (uint8_t& b : inverted) b = static_cast<uint8_t>(~b);
+    const std::string backup = Path("inverted.mbf");
+    Write(backup, inverted);
+    const auto sectorOf = [](const std::vector<uint8_t>& image, int sector) {
+        const auto at = image.begin() + static_cast<std::ptrdiff_t>(sector) * FC::FM_SECTOR_SIZE;
+        return std::vector<uint8_t>(at, at + FC::FM_SECTOR_SIZE);
+    };
+    const auto slotHoldsTheScript = [&](const std::string& img) {
+        const std::string out = Path("out.mcdf");
+        fs::remove(out);
+        const CliRun exp = RunCli({"macro", "export", "4", out, "--emulator=" + img});
+        EXPECT_EQ(exp.code, 0) << exp.err;
+        EXPECT_EQ(Read(out), Read(mcdf));
+    };
+
+    struct Case {
+        std::string faults;
+        std::vector<std::string> command;
+        int code;
+        bool warns;
+        std::function<void(const std::string& img)> check;
+    };
+    const std::vector<Case> cases = {
+        {"busy=20", {"macro", "import", mcdf, "4", "--yes"}, 0, false, slotHoldsTheScript},
+        {"busy=20", {"backup", Path("b.mbf")}, 0, false, [&](const std::string&) { EXPECT_EQ(Read(Path("b.mbf")), reference); }},
+        {"busy=20", {"restore", backup, "--yes"}, 0, false, [&](const std::string& img) { EXPECT_TRUE(Read(img) == inverted); }},
+        {"busy=20,busy-code=0x61", {"reset", "--yes"}, 0, false, [&](const std::string& img) { EXPECT_TRUE(AllErased(Read(img))); }},
+        {"refuse=0x36", {"macro", "import", mcdf, "4", "--yes"}, 0, true, slotHoldsTheScript},
+        {"refuse-at=0x20000-0x2FFFF", {"restore", backup, "--yes"}, 1, false, [&](const std::string& img) {
+             const std::vector<uint8_t> now = Read(img);
+             for (int s = 0; s < static_cast<int>(FC::FM_SECTOR_NUM); ++s) {
+                 EXPECT_TRUE(sectorOf(now, s) == sectorOf(s == 2 ? reference : inverted, s)) << "sector " << s;
+             }
+         }},
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.faults + " " + c.command[0]);
+        const std::string img = ReferenceImageFile("device" + std::to_string(i) + ".mbf");
+        std::vector<std::string> args = c.command;
+        args.insert(args.end(), {"--emulator=" + img, "--emulator-faults", c.faults});
+        const CliRun r = RunCli(args);
+        EXPECT_EQ(r.code, c.code) << r.err;
+        EXPECT_EQ(r.err.find("warning:") != std::string::npos, c.warns) << r.err;
+        if (c.code != 0) {
+            EXPECT_NE(r.err.find("sector 2 "), std::string::npos) << r.err;
+        }
+        c.check(img);
+    }
+}
+
+TEST_F(CliDevice, AMalformedFaultListIsAUsageErrorNamingIt) {
+    for (const std::string& item : std::vector<std::string>{"busy=x", "frob=1", "refuse-at=0x30-0x10", "refuse=0x100", "drop=0", "unplug"}) {
+        SCOPED_TRACE(item);
+        const CliRun r = RunCli({"info", "--emulator", "--emulator-faults", "busy=1," + item});
+        EXPECT_NE(r.code, 0);
+        EXPECT_NE(r.err.find("\"" + item + "\""), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty());
+    }
+    const CliRun real = RunCli({"info", "--emulator-faults", "busy=1"});
+    EXPECT_NE(real.code, 0);
+    EXPECT_NE(real.err.find("--emulator"), std::string::npos) << real.err;
+}
+
+// The built program finds the preset files as the desktop application does,
+// so a dial function taken from a preset names its file.
+TEST_F(CliDevice, DumpNamesThePresetFileOfADialPreset) {
+#ifdef KELVADECK_CLI_PATH
+    const fs::path cli = KELVADECK_CLI_PATH;
+#else
+    const fs::path cli;
+#endif
+    if (cli.empty() || !fs::exists(cli)) GTEST_SKIP() << "kelvadeck-cli is not built";
+    DataManager dm;
+    testsupport::BuildReferenceImage(dm);
+    SelectItemElemForDial& sel = dm.g_arPSI[1].arSelectItemElemDF[2];
+    sel.bItemID1_R = Constants::APP_DATA_DIAL_FUNC_CATEGORY_ID_PRESET;
+    sel.bItemID2_R = 0;
+    sel.bItemID3_R = 1;
+    ASSERT_TRUE(dm.DataOutputToMemory());
+    for (int s = 0; s < 2; ++s) std::copy_n(dm.SectorBuffer(s), FC::FM_SECTOR_SIZE, dm.WholeImage() + s * FC::FM_SECTOR_SIZE);
+    const std::string img = Path("preset.mbf");
+    Write(img, std::vector<uint8_t>(dm.WholeImage(), dm.WholeImage() + FC::FM_TOTAL_SIZE));
+    for (const std::string& source : {"--image " + img, "--emulator=" + img}) {
+        SCOPED_TRACE(source);
+        const std::string out = Path("dump.json");
+        const std::string cmd = cli.string() + " dump --json " + source + " > " + out + " 2>/dev/null";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        std::ifstream in(out);
+        const auto doc = nlohmann::json::parse(in);
+        const auto& name = doc["arPSI"][1]["arDialFuncElemList"][2]["clsMacroR"]["strDatName"];
+        ASSERT_TRUE(name.is_string()) << name.dump();
+        const std::string path = name.get<std::string>();
+        EXPECT_NE(path.find("presetdata/JA/macro_dial/000/001.dat"), std::string::npos) << path;
+        EXPECT_TRUE(fs::exists(path)) << path;
+    }
 }
 
 // The built program, end to end.

@@ -36,6 +36,13 @@ using FC = FlashControl;
 using testsupport::DeviceJobKind;
 using testsupport::JobRig;
 
+// The settings reports that make the device apply a change at once.
+constexpr uint8_t kLiveUpdates[] = {ComElem::COM_CMD_SET_STANDARD_INFO, ComElem::COM_CMD_SET_PROFILE_STANDARD_INFO,
+                                    ComElem::COM_CMD_SET_PROFILE_FUNC_INFO, ComElem::COM_CMD_SET_DIAL_MACRO_INFO,
+                                    ComElem::COM_CMD_SET_SWITCH_FUNC_INFO};
+
+bool IsLiveUpdate(uint8_t code) { return std::find(std::begin(kLiveUpdates), std::end(kLiveUpdates), code) != std::end(kLiveUpdates); }
+
 const std::vector<uint8_t>& Reference() {
     static const std::vector<uint8_t> image = testsupport::ReferenceImageBytes();
     return image;
@@ -119,6 +126,7 @@ struct Baseline {
     // The slot a script write rewrites (0: none) and where it now lies.
     int scriptSlot = 0;
     EmulatorKnobs::AddressRange slotRange;
+    uint64_t liveUpdates = 0;     // settings reports it sends
 };
 
 int SlotOf(const DeviceJobKind& kind) {
@@ -181,6 +189,7 @@ Baseline MakeBaseline(const DeviceJobKind& kind) {
             b.mainCommand = static_cast<uint8_t>(cmd);
         }
     }
+    for (uint8_t cmd : kLiveUpdates) b.liveUpdates += c.ExchangesFor(cmd);
     return b;
 }
 
@@ -279,8 +288,15 @@ void RunFault(const Baseline& b, const Fault& fault, bool retry) {
     std::optional<uint64_t> late;
     if (fault.lateAfter.has_value()) late = start + fault.lateAfter.value();
     // Every pass accounts an answer or spends a bounded resend: a few passes
-    // per exchange of a clean run is plenty.
-    const PumpOutcome o = Pump(*rig, 8 * b.exchanges + 1000, late);
+    // per exchange of a clean run is plenty, twice the busy answers a
+    // request may get (an answer and a pause each) on top.
+    const uint64_t busy = knobs.busyAnswersBeforeReal;
+    const PumpOutcome o = Pump(*rig, (8 + 2 * busy) * b.exchanges + 1000, late);
+    const bool refusesLiveUpdates = std::any_of(knobs.errorForCommands.begin(), knobs.errorForCommands.end(),
+                                                [](uint8_t c) { return IsLiveUpdate(c); });
+    if (!o.hung && o.result.Succeeded() && b.liveUpdates > 0 && refusesLiveUpdates) {
+        EXPECT_TRUE(o.result.HasWarning()) << b.kind.name << " / " << fault.name;
+    }
     CheckRun(b, fault, *rig, o);
     if (retry && !o.result.Succeeded()) CheckRetry(b, *rig);
 }
@@ -315,10 +331,20 @@ std::vector<Fault> CommonFaults() {
                  }));
     f.push_back(MakeFault("two busy answers before each real one", true,
                  [](EmulatorKnobs& k, const Baseline&, uint64_t) { k.busyAnswersBeforeReal = 2; }));
-    f.push_back(MakeFault("busy beyond the resends", false, [](EmulatorKnobs& k, const Baseline& b, uint64_t) {
-                     k.busyAnswersBeforeReal = 5;
-                     k.busyForCommands = {b.mainCommand};
-                 }));
+    f.push_back(MakeFault("five busy answers before each real one of the main command", true,
+                          [](EmulatorKnobs& k, const Baseline& b, uint64_t) {
+                              k.busyAnswersBeforeReal = 5;
+                              k.busyForCommands = {b.mainCommand};
+                          }));
+    // A device busy for a while with every request: it is asked again, after
+    // growing pauses, for as long as the request's time allows.
+    f.push_back(MakeFault("twenty busy answers before each real one", true,
+                          [](EmulatorKnobs& k, const Baseline&, uint64_t) { k.busyAnswersBeforeReal = 20; }));
+    // Refused live updates: the flash takes the change, the device applies it
+    // when it next starts; the job goes through with a warning.
+    f.push_back(MakeFault("every live update refused", true, [](EmulatorKnobs& k, const Baseline&, uint64_t) {
+        k.errorForCommands = std::set<uint8_t>(std::begin(kLiveUpdates), std::end(kLiveUpdates));
+    }));
     return f;
 }
 
@@ -456,6 +482,39 @@ TEST(FaultInjection, ARefusedEraseKeepsTheSectorAsItWas) {
                                b.before.begin() + static_cast<std::ptrdiff_t>(at)))
             << "data sector " << sector << " was written without its erase";
         CheckRetry(b, *rig);
+    }
+}
+
+// A data sector the device will not erase or program: whatever the job, that
+// sector keeps every old byte, every other sector ends as a clean run leaves
+// it, and a job that meant to change the sector names it.
+TEST(FaultInjection, ARefusedDataSectorKeepsItsBytesAndTheRestTakesTheJob) {
+    const int sector = FC::ScriptSector(0);
+    const uint32_t start = static_cast<uint32_t>(sector) * FC::FM_SECTOR_SIZE;
+    for (const Baseline& b : Baselines()) {
+        SCOPED_TRACE(b.kind.name);
+        auto rig = Prepared(b.kind);
+        EmulatorKnobs knobs;
+        knobs.errorForAddresses = {{start, start + FC::FM_SECTOR_SIZE - 1}};
+        knobs.errorForAddressesCommands = {EmulatedFirmware::CMD_WRITE, EmulatedFirmware::CMD_DELETE};
+        rig->device.SetKnobs(knobs);
+        Queue(*rig, b.kind);
+        const PumpOutcome o = Pump(*rig, 8 * b.exchanges + 1000);
+        ASSERT_FALSE(o.hung);
+        EXPECT_EQ(o.endings, 1);
+        const std::vector<uint8_t> flash = rig->Flash();
+        for (int s = 0; s < static_cast<int>(FC::FM_SECTOR_NUM); ++s) {
+            const auto at = static_cast<std::ptrdiff_t>(s) * FC::FM_SECTOR_SIZE;
+            const std::vector<uint8_t>& want = s == sector ? b.before : b.after;
+            EXPECT_TRUE(std::equal(flash.begin() + at, flash.begin() + at + FC::FM_SECTOR_SIZE, want.begin() + at))
+                << "sector " << s;
+        }
+        const bool changesSector = b.kind.name == "restore" || b.kind.name == "factory reset" ||
+                                   b.kind.name == "macro script write";
+        EXPECT_EQ(o.result.Succeeded(), !changesSector) << o.result.Describe();
+        if (changesSector) {
+            EXPECT_EQ(o.result.arFailedSectors, std::set<int>{sector}) << o.result.Describe();
+        }
     }
 }
 

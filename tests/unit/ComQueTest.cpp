@@ -122,11 +122,31 @@ TEST(ComQueBuilders, WholeFlashJobsUseTheWholeImage) {
     ComQue& que = dm.pComQue();
     ASSERT_TRUE(que.SetAllReadSectorComQue());
     ASSERT_TRUE(que.SetAllWriteSectorComQue());
-    ExpectSteps(que, {{R, 0, 0x200000, ComElem::IO_MODE_BUFFER}, {W, 0, 0x200000, ComElem::IO_MODE_BUFFER}});
+    // The read in one step; the write one step per sector, each from its part of the image.
+    std::vector<StepSpec> want = {{R, 0, 0x200000, ComElem::IO_MODE_BUFFER}};
+    for (uint64_t s = 0; s < 32; ++s) want.push_back({W, s * 0x10000, 0x10000, ComElem::IO_MODE_BUFFER});
+    ExpectSteps(que, want);
     for (const ComElem& e : que.arQue()) {
-        EXPECT_EQ(e.pIOBuf, dm.WholeImage());
-        EXPECT_EQ(e.nIOBufSize, FC::FM_TOTAL_SIZE);
+        EXPECT_EQ(e.pIOBuf, dm.WholeImage() + e.dwFullAddr);
+        EXPECT_EQ(e.nIOBufSize, static_cast<size_t>(e.nReqSize));
     }
+}
+
+TEST(ComQueBuilders, AWriteNeverSpansTwoSectors) {
+    DataManager dm;
+    ComQue& que = dm.pComQue();
+    ComElem e;
+    e.bSequenceCommandID = W;
+    e.dwFullAddr = 0x1FFF0;
+    e.nSectorNo = 1;
+    e.dwSectorAddr = 0xFFF0;
+    e.nReqSize = 0x20;
+    e.bIOMode = ComElem::IO_MODE_BUFFER;
+    e.pIOBuf = dm.WholeImage() + e.dwFullAddr;
+    e.nIOBufSize = 0x20;
+    EXPECT_FALSE(que.AddQue(e));
+    e.nReqSize = 0x10;  // up to the sector's last byte
+    EXPECT_TRUE(que.AddQue(e));
 }
 
 TEST(ComQueBuilders, PayloadsCarryTheSettingsAsEncoded) {
@@ -360,20 +380,21 @@ TEST(ComQueChunks, WholeImageWriteIsFiveChunksPerPage) {
     for (uint32_t i = 0; i < FC::FM_TOTAL_SIZE; ++i) img[i] = static_cast<uint8_t>(i ^ (i >> 9));
     ComQue& que = dm.pComQue();
     ASSERT_TRUE(que.SetAllWriteSectorComQue());
-    ASSERT_TRUE(que.NextQue());
     uint64_t addr = 0;
     uint8_t size = 0;
     uint8_t data[58];
     uint64_t chunks = 0;
     uint64_t expectAddr = 0;
-    while (que.GetNextWriteInfo(addr, size, data)) {
-        ASSERT_EQ(addr, expectAddr);
-        const uint8_t want = (addr % 256) == 232 ? 24 : 58;
-        ASSERT_EQ(size, want) << "at " << addr;
-        ASSERT_EQ(0, std::memcmp(data, img + addr, size));
-        ASSERT_TRUE(que.SetReceiveSize(size));
-        expectAddr += size;
-        ++chunks;
+    while (que.NextQue()) {
+        while (que.GetNextWriteInfo(addr, size, data)) {
+            ASSERT_EQ(addr, expectAddr);
+            const uint8_t want = (addr % 256) == 232 ? 24 : 58;
+            ASSERT_EQ(size, want) << "at " << addr;
+            ASSERT_EQ(0, std::memcmp(data, img + addr, size));
+            ASSERT_TRUE(que.SetReceiveSize(size));
+            expectAddr += size;
+            ++chunks;
+        }
     }
     EXPECT_EQ(chunks, 40960u);
     EXPECT_EQ(expectAddr, FC::FM_TOTAL_SIZE);

@@ -72,6 +72,9 @@ public:
     std::function<void(const Report&, FakeDevice&)> onWrite = [](const Report& r, FakeDevice& d) { d.Push(HealthyAnswer(r)); };
     bool writeFails = false;
     bool gone = false;
+    // The device's clock: a read that waits and finds nothing spends its
+    // whole timeout here, as on the emulator, so nothing waits for real.
+    int64_t clockMicros = 0;
 
     void Push(const Report& r) { input.push_back({HidDevice::ReadStatus::Report, r}); }
     void PushGone() { input.push_back({HidDevice::ReadStatus::Gone, {}}); }
@@ -89,7 +92,10 @@ public:
             input.push_back(later.front());
             later.pop_front();
         }
-        if (input.empty()) return {HidDevice::ReadStatus::Timeout, {}};
+        if (input.empty()) {
+            if (timeoutMs > 0) clockMicros += int64_t{timeoutMs} * 1000;
+            return {HidDevice::ReadStatus::Timeout, {}};
+        }
         HidDevice::ReadResult r = input.front();
         input.pop_front();
         if (r.status == HidDevice::ReadStatus::Gone) gone = true;
@@ -102,6 +108,7 @@ public:
     explicit FakeHandle(std::shared_ptr<FakeDevice> d) : m_d(std::move(d)) {}
     bool Write(const Report& r) override { return m_d->Write(r); }
     ReadResult Read(int timeoutMs) override { return m_d->Read(timeoutMs); }
+    int64_t NowMicros() const override { return m_d->clockMicros; }
 
 private:
     std::shared_ptr<FakeDevice> m_d;

@@ -252,19 +252,28 @@ TEST(ReportProtocolAnswers, WriteErrorFailsTheStepAndTheNextStepFollowsAtOnce) {
     EXPECT_TRUE(rig.dm->bDataUpdate());
 }
 
-TEST(ReportProtocolAnswers, RefusedSettingIsLoggedAndCountedAsFailed) {
+TEST(ReportProtocolAnswers, RefusedLiveUpdatesAreLoggedAndTheJobGoesOnWithAWarning) {
     Rig rig;
     rig.Connect();
-    rig.dev().onWrite = [](const Report& r, FakeDevice& d) { d.Push(Bytes({r[0], 1})); };
+    // Every settings report refused, three in a row and more: the flash write
+    // before them and the erase after them still run.
+    rig.dev().onWrite = [](const Report& r, FakeDevice& d) {
+        d.Push(r[0] == 0x36 || r[0] == 0x64 ? Bytes({r[0], 2}) : HealthyAnswer(r));
+    };
+    ASSERT_TRUE(rig.que().SetDeleteComQue(0));
     ASSERT_TRUE(rig.que().CreateProfileSettingInfoComQue());
-    // only the first of the three is refused
-    int n = 0;
-    rig.dev().onWrite = [&n](const Report& r, FakeDevice& d) { d.Push(Bytes({r[0], static_cast<uint8_t>(n++ == 0 ? 2 : 0)})); };
+    ASSERT_TRUE(rig.que().SetLedPreview(1, 2, 3, 0));
+    ASSERT_TRUE(rig.que().SetDeleteComQue(5));
     ASSERT_TRUE(rig.hid().StartCom());
     const ComResult r = rig.Run();
-    EXPECT_TRUE(rig.Logged("FAILE : USBCOM received bad anser [54]!!"));
-    EXPECT_EQ(r.nStepsFailed, 1);
-    EXPECT_EQ(r.nStepsDone, 2);
+    EXPECT_EQ(rig.Count("FAILE : USBCOM received bad anser [54]!!"), 3u);
+    EXPECT_TRUE(r.Succeeded());
+    EXPECT_EQ(r.nStepsDone, 6);
+    EXPECT_EQ(r.nLiveUpdatesRefused, 3);
+    EXPECT_EQ(r.nPreviewsRefused, 1);
+    EXPECT_TRUE(r.HasWarning());
+    EXPECT_NE(r.Warning().find("3 of the new settings"), std::string::npos) << r.Warning();
+    EXPECT_EQ(rig.dev().written.back()[0], 0x13);
 }
 
 TEST(ReportProtocolAnswers, OverlongReadAnswerFailsTheStepWithoutWritingPastIt) {
@@ -321,35 +330,79 @@ struct RepeatCase {
     Report answer;
     size_t size;
     const char* logLine;
+    uint64_t address = 0x20000;
+    int budgetMs = 2000;
 };
 
-TEST(ReportProtocolAnswers, AnswersThatAccountNothingRepeatTheRequestABoundedNumberOfTimes) {
+// The device decides how long it stays busy: the request goes out again
+// after pauses of 1, 2, 4 ... ms up to 50 ms, until the request's time is
+// spent (longer for an erase); then its step fails and the job goes on.
+TEST(ReportProtocolAnswers, AnswersThatAccountNothingRepeatTheRequestUntilItsTimeRunsOut) {
     const std::vector<RepeatCase> cases = {
         {"zero-count read answer", Bytes({0x11, 0}), 64, nullptr},
         {"busy 0x31", Bytes({0x31}), 64, nullptr},
         {"busy 0x63", Bytes({0x63}), 64, nullptr},
         {"unknown code", Bytes({0x77}), 64, "ERROR : PacketReceived unknown command !!"},
-        {"zero-length report", Bytes({0x11, 8}), 0, nullptr},
+        {"busy erase", Bytes({0x33}), 64, nullptr, 0x40000, 5000},
     };
     for (const RepeatCase& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig;
         rig.Connect();
-        rig.dev().onWrite = nullptr;
-        ASSERT_TRUE(rig.que().AddQue(Step(0x11, 0x20000, 8)));
+        const uint8_t code = c.address == 0x40000 ? 0x13 : 0x11;
+        rig.dev().onWrite = [&c](const Report& r, FakeDevice& d) {
+            d.Push(r[2] == 0x03 ? HealthyAnswer(r) : c.answer);
+        };
+        if (code == 0x13) {
+            ASSERT_TRUE(rig.que().SetDeleteComQue(4));
+        } else {
+            ASSERT_TRUE(rig.que().AddQue(Step(0x11, c.address, 8)));
+        }
         ASSERT_TRUE(rig.que().AddQue(Step(0x11, 0x30000, 8)));
+        const int64_t start = rig.dev().clockMicros;
         ASSERT_TRUE(rig.hid().StartCom());
-        for (int i = 0; i < 3; ++i) rig.hid().PacketReceived(c.answer.data(), c.size);
-        // Three sends of the first request, then the second step's request.
-        ASSERT_EQ(rig.dev().written.size(), 4u);
-        EXPECT_EQ(rig.dev().written[0], rig.dev().written[1]);
-        EXPECT_EQ(rig.dev().written[1], rig.dev().written[2]);
-        EXPECT_EQ(rig.dev().written[3][2], 0x03);
-        EXPECT_EQ(rig.hid().CurrentResult().nStepsFailed, 1);
+        const ComResult r = rig.Run();
+        const int64_t spent = rig.dev().clockMicros - start;
+        // Every send of the first request is the same report.
+        const auto& w = rig.dev().written;
+        ASSERT_GE(w.size(), 10u);
+        for (size_t i = 1; i + 1 < w.size(); ++i) ASSERT_EQ(w[i], w[0]) << i;
+        EXPECT_EQ(w.back()[2], 0x03);
+        // The pauses grow and stay capped; the request's time is spent but not overrun.
+        std::vector<int> pauses;
+        for (int t : rig.dev().readTimeouts) {
+            if (t > 0 && t <= 50) pauses.push_back(t);
+        }
+        ASSERT_GE(pauses.size(), 7u);
+        EXPECT_EQ(std::vector<int>(pauses.begin(), pauses.begin() + 7), (std::vector<int>{1, 2, 4, 8, 16, 32, 50}));
+        EXPECT_LE(spent, int64_t{c.budgetMs} * 1000);
+        EXPECT_GT(spent, int64_t{c.budgetMs - 50} * 1000);
+        EXPECT_EQ(r.nStepsFailed, 1);
+        EXPECT_EQ(r.nStepsDone, 1);
+        EXPECT_FALSE(r.bAborted);
         if (c.logLine) {
             EXPECT_TRUE(rig.Logged(c.logLine));
         }
     }
+}
+
+TEST(ReportProtocolAnswers, AnEmptyReportIsABusyAnswer) {
+    Rig rig;
+    rig.Connect();
+    rig.dev().onWrite = nullptr;
+    ASSERT_TRUE(rig.que().AddQue(Step(0x11, 0x20000, 8)));
+    ASSERT_TRUE(rig.hid().StartCom());
+    const Report empty{};
+    rig.hid().PacketReceived(empty.data(), 0);
+    // A pause of 1 ms, then the same request again.
+    EXPECT_EQ(rig.hid().CurrentDeadlineMs(), 1);
+    EXPECT_EQ(rig.dev().written.size(), 1u);
+    rig.dev().clockMicros += 1000;
+    rig.hid().AnswerTimedOut();
+    ASSERT_EQ(rig.dev().written.size(), 2u);
+    EXPECT_EQ(rig.dev().written[1], rig.dev().written[0]);
+    EXPECT_EQ(rig.hid().CurrentDeadlineMs(), 500);
+    EXPECT_EQ(rig.hid().CurrentResult().dwTimeouts, 0u);
 }
 
 TEST(ReportProtocolAnswers, BusyAnswersThenTheRealOneCompleteTheStep) {
