@@ -6,7 +6,11 @@
 // devices with the same image, once with erased-looking chunks skipped and
 // once without; the two flashes must come out byte for byte the same.
 //
-//   bench_device_jobs            the table and the targets
+// A second table runs the longest writes against a busy device (every request
+// answered busy a few times before it is carried out), and a third shows how
+// long a request waits on a device that stays busy before its step fails.
+//
+//   bench_device_jobs            the tables and the targets
 #include <time.h>
 
 #include <algorithm>
@@ -14,6 +18,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/ComElem.h"
@@ -88,6 +93,54 @@ double DeviceSeconds(const EmulatorCounters& c) {
     return (static_cast<double>(c.exchanges) * kExchangeMicros + static_cast<double>(c.sectorsErased) * kEraseMicros) / 1e6;
 }
 
+// The job on a device that answers every request busy `busy` times first.
+struct BusyRun {
+    bool ok = false;
+    uint64_t exchanges = 0;
+    double elapsedMs = 0;  // device time and the host's pauses
+};
+
+BusyRun RunBusy(const std::vector<uint8_t>& image, const DeviceJobKind& job, uint32_t busy) {
+    BusyRun b;
+    JobRig rig(image, Knobs());
+    if (!rig.Boot().Succeeded()) return b;
+    job.prepare(rig);
+    EmulatorKnobs k = Knobs();
+    k.busyAnswersBeforeReal = busy;
+    rig.device.SetKnobs(k);
+    rig.device.ResetCounters();
+    job.queue(rig);
+    b.ok = rig.Run().Succeeded();
+    b.exchanges = rig.device.Counters().exchanges;
+    b.elapsedMs = rig.device.Counters().ElapsedMilliseconds();
+    return b;
+}
+
+// One request on a device that stays busy: how long until its step fails.
+BusyRun GiveUp(uint8_t command) {
+    BusyRun b;
+    JobRig rig({}, Knobs());
+    if (!rig.Boot().Succeeded()) return b;
+    EmulatorKnobs k = Knobs();
+    k.busyAnswersBeforeReal = 1u << 30;
+    k.busyForCommands = {command};
+    rig.device.SetKnobs(k);
+    rig.device.ResetCounters();
+    ComQue& que = rig.dm->pComQue();
+    if (command == ComElem::COM_CMD_DELETE) {
+        que.SetDeleteComQue(5);
+    } else if (command == ComElem::COM_CMD_READ) {
+        que.SetReadSectorComQue(5);
+    } else {
+        que.SetLedPreview(1, 2, 3, 0);
+    }
+    const ComResult r = rig.Run();
+    b.ok = r.nStepsFailed == 1;
+    b.exchanges = rig.device.Counters().exchanges;
+    b.elapsedMs = rig.device.Counters().ElapsedMilliseconds();
+    return b;
+}
+
 struct Row {
     std::string name;
     bool settingsWrite = false;
@@ -135,6 +188,31 @@ int main() {
         }
     }
 
+    std::printf("\nA busy device: every request answered busy N times before it is carried out. Each busy answer\n"
+                "costs an exchange; the request goes out again after 1, 2, 4 ... 50 ms. time = device time + pauses.\n\n");
+    std::printf("%-26s %6s %10s %12s %6s\n", "job", "busy", "exchanges", "time s", "ok");
+    std::vector<BusyRun> busyRuns;
+    for (const DeviceJobKind& job : AllDeviceJobKinds()) {
+        if (job.name != "macro script write" && job.name != "restore") continue;
+        for (const uint32_t busy : {0u, 5u}) {
+            const BusyRun b = RunBusy(image, job, busy);
+            busyRuns.push_back(b);
+            std::printf("%-26s %6u %10llu %12.2f %6s\n", job.name.c_str(), busy, static_cast<unsigned long long>(b.exchanges),
+                        b.elapsedMs / 1000.0, b.ok ? "yes" : "FAILED");
+        }
+    }
+    std::printf("\nA device that stays busy: one request, until its step fails.\n\n");
+    std::printf("%-26s %10s %12s\n", "request", "sends", "waited s");
+    std::vector<BusyRun> giveUps;
+    for (const auto& [name, command] : {std::pair<const char*, uint8_t>{"read", ComElem::COM_CMD_READ},
+                                        {"erase", ComElem::COM_CMD_DELETE},
+                                        {"settings report", ComElem::COM_CMD_SET_LED_PREV_INFO}}) {
+        const BusyRun b = GiveUp(command);
+        giveUps.push_back(b);
+        std::printf("%-26s %10llu %12.3f%s\n", name, static_cast<unsigned long long>(b.exchanges), b.elapsedMs / 1000.0,
+                    b.ok ? "" : "  (did not fail once)");
+    }
+
     auto find = [&rows](const std::string& name) -> const Row& {
         return *std::find_if(rows.begin(), rows.end(), [&](const Row& r) { return r.name == name; });
     };
@@ -160,6 +238,12 @@ int main() {
     std::snprintf(text, sizeof text, "%.3f s (wall %.3f s)", backup.ours.cpuPerRun, backup.ours.wallPerRun);
     target("full backup at zero latency < 0.3 s host time", backup.ours.wallPerRun < 0.3, text);
     target("every job leaves the flash the plain plan leaves", allSame, allSame ? "all same" : "differs");
+    const bool busyOk = std::all_of(busyRuns.begin(), busyRuns.end(), [](const BusyRun& b) { return b.ok; });
+    target("macro write and restore go through busy=5", busyOk, busyOk ? "both" : "failed");
+    // The last busy answer may come an exchange after the time ran out.
+    const auto within = [](const BusyRun& b, double limitMs) { return b.ok && b.elapsedMs <= limitMs + 5 && b.elapsedMs > limitMs - 60; };
+    const bool giveUpOk = giveUps.size() == 3 && within(giveUps[0], 2000) && within(giveUps[1], 5000) && within(giveUps[2], 2000);
+    target("a busy request gives up after ~2 s (erase ~5 s)", giveUpOk, giveUpOk ? "yes" : "no");
 #ifndef NDEBUG
     std::printf("\n(assertions are on: host times are those of an unoptimised build)\n");
 #endif
