@@ -35,6 +35,15 @@ using FC = FlashControl;
 using testsupport::CliRun;
 using testsupport::RunCli;
 
+// The built program, for the tests that run it as a user does.
+fs::path BuiltCliPath() {
+#ifdef KELVADECK_CLI_PATH
+    return KELVADECK_CLI_PATH;
+#else
+    return {};
+#endif
+}
+
 class CliDevice : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -358,11 +367,7 @@ TEST_F(CliDevice, AMalformedFaultListIsAUsageErrorNamingIt) {
 // The built program finds the preset files as the desktop application does,
 // so a dial function taken from a preset names its file.
 TEST_F(CliDevice, DumpNamesThePresetFileOfADialPreset) {
-#ifdef KELVADECK_CLI_PATH
-    const fs::path cli = KELVADECK_CLI_PATH;
-#else
-    const fs::path cli;
-#endif
+    const fs::path cli = BuiltCliPath();
     if (cli.empty() || !fs::exists(cli)) GTEST_SKIP() << "kelvadeck-cli is not built";
     DataManager dm;
     testsupport::BuildReferenceImage(dm);
@@ -391,11 +396,7 @@ TEST_F(CliDevice, DumpNamesThePresetFileOfADialPreset) {
 
 // The built program, end to end.
 TEST_F(CliDevice, ProgramSmoke) {
-#ifdef KELVADECK_CLI_PATH
-    const fs::path cli = KELVADECK_CLI_PATH;
-#else
-    const fs::path cli;
-#endif
+    const fs::path cli = BuiltCliPath();
     if (cli.empty() || !fs::exists(cli)) GTEST_SKIP() << "kelvadeck-cli is not built";
     const std::string img = Path("smoke.mbf");
     const std::string backup = Path("smoke-backup.mbf");
