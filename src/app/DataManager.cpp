@@ -28,15 +28,6 @@ uint8_t Below(uint8_t value, int limit, uint8_t fallback) { return value < limit
 // The data sector of a script index and the first byte it covers.
 uint64_t SectorStart(int sector) { return static_cast<uint64_t>(sector) * F::FM_SECTOR_SIZE; }
 
-// A directory record names a stored script when its address and size are set,
-// within the device's limits, and its bytes lie wholly inside the data sector
-// that the slot's index belongs to (the only place the firmware puts them).
-bool IsStoredRecord(uint32_t address, uint32_t size, int sector) {
-    if (address == 0 || size == 0) return false;
-    if (address > F::FM_TOTAL_SIZE || size > static_cast<uint32_t>(F::FM_SCRIPT_DATA_MAX_SIZE)) return false;
-    const uint64_t start = SectorStart(sector);
-    return address >= start && address - start + size <= F::FM_SECTOR_SIZE;
-}
 
 }  // namespace
 
@@ -141,7 +132,30 @@ void DataManager::SectorReadFromDevice(int sector) {
 bool DataManager::DataInitializeFromMemory() {
     if (!g_bInitFlag) return false;
     if (g_bDataInitialize) ResetMember(false);
+    DecodeSectors();
+    g_bDataInitialize = true;
+    g_bFlashImageReadFlag[0] = 1;
+    g_bFlashImageReadFlag[1] = 1;
+    // A data sector flagged read has its scripts in the model, whoever set the
+    // flag (a read from the device, a restored or opened image): decode those
+    // the new directory points into.
+    for (int s = F::ScriptSector(0); s < static_cast<int>(F::FM_SECTOR_NUM); ++s) {
+        if (SectorReadFlag(s)) SetScriptDataFromFlashSector(s);
+    }
+    return true;
+}
 
+bool DataManager::PreviewFromMemory() {
+    if (!g_bInitFlag || g_bDataInitialize) return false;
+    g_arPSI.clear();
+    g_arDMI.clear();
+    g_arSCE.clear();
+    g_pSCTI.Reset();
+    DecodeSectors();
+    return true;
+}
+
+void DataManager::DecodeSectors() {
     const uint8_t* s0 = SectorBuffer(0);
     const uint8_t* s1 = SectorBuffer(1);
 
@@ -260,7 +274,7 @@ bool DataManager::DataInitializeFromMemory() {
         const uint8_t* rec = s1 + F::ScriptRecordOffset(i);
         const uint32_t address = ByteIO::ReadLE32(rec + F::FM_OFSET_SCRIPT_REC_ADR);
         const uint32_t size = ByteIO::ReadLE32(rec + F::FM_OFSET_SCRIPT_DATA_SIZE);
-        if (IsStoredRecord(address, size, elem.nSectorNo)) {
+        if (F::IsStoredScriptRecord(address, size, i)) {
             elem.dwSaveAddress = address;
             elem.dwSaveSize = size;
             elem.dwSectorAddr = address - SectorStart(elem.nSectorNo);
@@ -282,17 +296,6 @@ bool DataManager::DataInitializeFromMemory() {
         g_pSCTI.bTotalNum = storedCount;
         g_pSCTI.dwTotalSize = storedSize;
     }
-
-    g_bDataInitialize = true;
-    g_bFlashImageReadFlag[0] = 1;
-    g_bFlashImageReadFlag[1] = 1;
-    // A data sector flagged read has its scripts in the model, whoever set the
-    // flag (a read from the device, a restored or opened image): decode those
-    // the new directory points into.
-    for (int s = F::ScriptSector(0); s < static_cast<int>(F::FM_SECTOR_NUM); ++s) {
-        if (SectorReadFlag(s)) SetScriptDataFromFlashSector(s);
-    }
-    return true;
 }
 
 namespace {
@@ -498,23 +501,27 @@ bool DataManager::DataOutputToMemory() {
     for (size_t i = 0; i < std::min<size_t>(g_arSCE.size(), C::SCRIPT_NUM); ++i) {
         const ScriptElem& e = g_arSCE[i];
         uint8_t* rec = s1 + F::ScriptRecordOffset(static_cast<int>(i));
+        // Every byte of a record follows from the model, except the length
+        // byte of a stored script without a name (kept as the device had it):
+        // an empty slot is erased, as a new device holds it (nothing of an
+        // earlier script, perhaps pointing at another's bytes now, stays), and
+        // so are the name field past the name and the unused tail. What the
+        // device is sent thus never depends on directory bytes the boot read
+        // passed over, which are only ever of those kinds.
         if (!e.IsStored()) {
-            // A slot the user emptied must not keep a record that still points
-            // at bytes (now another script's): erase it as the device would.
-            const uint32_t address = ByteIO::ReadLE32(rec + F::FM_OFSET_SCRIPT_REC_ADR);
-            const uint32_t size = ByteIO::ReadLE32(rec + F::FM_OFSET_SCRIPT_DATA_SIZE);
-            if (IsStoredRecord(address, size, F::ScriptSector(static_cast<int>(i)))) {
-                std::fill(rec, rec + F::FM_SCRIPT_INFO_DATA_SIZE, kErased);
-            }
+            std::fill(rec, rec + F::FM_SCRIPT_INFO_DATA_SIZE, kErased);
             continue;
         }
         ByteIO::WriteLE32(rec + F::FM_OFSET_SCRIPT_REC_ADR, static_cast<uint32_t>(e.dwSaveAddress));
         ByteIO::WriteLE32(rec + F::FM_OFSET_SCRIPT_DATA_SIZE, static_cast<uint32_t>(e.dwSaveSize));
         rec[F::FM_OFSET_SCRIPT_MODE] = e.bScriptMode;
+        size_t nameBytes = 0;
         if (e.strScriptName) {
             rec[F::FM_OFSET_SCRIPT_NAME_SIZE] =
                 ByteIO::WriteName(*e.strScriptName, rec + F::FM_OFSET_SCRIPT_NAME_DATA, kScriptNameMaxUnits);
+            nameBytes = rec[F::FM_OFSET_SCRIPT_NAME_SIZE];
         }
+        std::fill(rec + F::FM_OFSET_SCRIPT_NAME_DATA + nameBytes, rec + F::FM_SCRIPT_INFO_DATA_SIZE, kErased);
     }
     return true;
 }

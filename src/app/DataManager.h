@@ -64,6 +64,13 @@ public:
     // Sectors 0 and 1 -> settings model. Never fails on bad bytes: out-of-range
     // values get defaults. False only when the manager is not set up.
     bool DataInitializeFromMemory();
+    // While the boot read still runs and the settings blocks are in: decodes
+    // the buffers as they are, so the main screen can show the device's
+    // settings before the script directory has arrived. Nothing is marked
+    // decoded or read (bDataInitialize stays false) and the queue runs on;
+    // DataInitializeFromMemory decodes again at the end. False when the model
+    // is decoded already.
+    bool PreviewFromMemory();
     // Settings model -> sectors 0 and 1. False (nothing written) without a decoded model.
     bool DataOutputToMemory();
     void AnalyzeDialFuncSettingFromFlashdata(MacroDataDialFunc& action, uint8_t& item1, uint8_t& item2, uint8_t& item3) const;
@@ -139,6 +146,8 @@ public:
     std::vector<ScriptElem> g_arSCE;
 
 private:
+    // Sectors 0 and 1 -> the model, which must be empty.
+    void DecodeSectors();
     void RebuildScriptSector(int sector);
 
     Options m_options;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/DataManager.h"
+#include "model/ByteIO.h"
 #include "model/Constants.h"
 #include "model/FlashControl.h"
 
@@ -30,6 +31,13 @@ constexpr ComQue::Block kSettingsBlocks[] = {
     {FC::FM_ENCODER_SCRIPT_ST_ADR, FC::FM_ENCODER_SCRIPT_ST_SIZE * C::ENCODER_SCRIPT_NUM},
     {FC::FM_ADR_SW_FUNCTION_SETTING, FC::FM_SW_FUNCTION_SETTING_SIZE_MODE * C::MODE_NUM},
 };
+
+// One read report: the head of a directory record and the first name bytes.
+constexpr int32_t kDirectoryHeadRead = static_cast<int32_t>(FC::FM_USB_READ_DATA_SIZE);
+
+// Where the first-pass read of record i starts in the directory: record 0's
+// comes with the directory's 16-byte header.
+int32_t DirectoryHeadOffset(int index) { return index == 0 ? 0 : FC::ScriptRecordOffset(index); }
 
 bool IsSector(int sector) { return sector >= 0 && sector < static_cast<int>(FC::FM_SECTOR_NUM); }
 
@@ -152,6 +160,14 @@ std::vector<ComQue::Block> ComQue::QueuedWritesInto(int sector) const {
         }
     }
     return out;
+}
+
+bool ComQue::HasReadsInto(int sector) const {
+    const auto readsInto = [sector](const ComElem& e) {
+        return e.bSequenceCommandID == ComElem::COM_CMD_READ && e.bIOMode == ComElem::IO_MODE_SECTOR && e.nSectorNo == sector;
+    };
+    if (IsCurrentQue() && readsInto(*m_pCurrentCI)) return true;
+    return std::any_of(m_arQue.begin(), m_arQue.end(), readsInto);
 }
 
 bool ComQue::CurrentWriteIsOnUnerasedSector() const {
@@ -317,8 +333,13 @@ void ComQue::FinishCurrent(int32_t status) {
         if (it != m_readGroups.end()) {
             it->second.failed = it->second.failed || !done;
             if (--it->second.open <= 0) {
-                if (!it->second.failed) m_dm.SectorReadFromDevice(it->second.sector);
+                const ReadGroup group = it->second;
                 m_readGroups.erase(it);
+                if (!group.failed && group.directoryHeads) {
+                    QueueDirectoryNames();
+                } else if (!group.failed) {
+                    m_dm.SectorReadFromDevice(group.sector);
+                }
             }
         }
     }
@@ -336,6 +357,34 @@ uint8_t* ComQue::StepBuffer(const ComElem& e, size_t& available) const {
         return e.pIOBuf;
     }
     return nullptr;
+}
+
+uint32_t ComQue::NewReadGroup(ReadGroup group) {
+    const uint32_t id = m_nextGroup++;
+    if (m_nextGroup == 0) m_nextGroup = 1;
+    m_readGroups[id] = group;
+    return id;
+}
+
+void ComQue::QueueDirectoryNames() {
+    const uint8_t* s1 = m_dm.SectorBuffer(1);
+    std::vector<ComElem> reads;
+    for (int i = 0; i < C::SCRIPT_NUM; ++i) {
+        const int32_t at = FC::ScriptRecordOffset(i);
+        const uint8_t* rec = s1 + at;
+        if (!FC::IsStoredScriptRecord(ByteIO::ReadLE32(rec + FC::FM_OFSET_SCRIPT_REC_ADR),
+                                      ByteIO::ReadLE32(rec + FC::FM_OFSET_SCRIPT_DATA_SIZE), i)) {
+            continue;
+        }
+        const int32_t nameEnd = at + FC::FM_OFSET_SCRIPT_NAME_DATA + FC::ScriptNameBytesUsed(rec[FC::FM_OFSET_SCRIPT_NAME_SIZE]);
+        const int32_t readEnd = DirectoryHeadOffset(i) + kDirectoryHeadRead;
+        if (nameEnd > readEnd) {
+            reads.push_back(MakeStep(ComElem::COM_CMD_READ, FC::FM_ADR_SCRIPT_INFO + static_cast<uint64_t>(readEnd),
+                                     nameEnd - readEnd, ComElem::IO_MODE_SECTOR));
+        }
+    }
+    // They finish the read that is running: ahead of anything queued behind it.
+    m_arQue.insert(m_arQue.begin(), reads.begin(), reads.end());
 }
 
 bool ComQue::AddSectorRead(uint64_t addr, int32_t size, uint32_t group) {
@@ -358,7 +407,14 @@ bool ComQue::CreateBootComQue() {
     ComElem version = MakeStep(ComElem::COM_CMD_GET_VERSION, 0, ComElem::VERSION_REQ_SIZE, ComElem::IO_MODE_NONE);
     bool ok = AddQue(std::move(version));
     for (const Block& b : kSettingsBlocks) ok = AddSectorRead(b.addr, b.size) && ok;
-    ok = AddSectorRead(FC::FM_ADR_SCRIPT_INFO, FC::FM_SCRIPT_INFO_AREA_SIZE) && ok;
+    if (!m_bDirectoryHeadsFirst) return AddSectorRead(FC::FM_ADR_SCRIPT_INFO, FC::FM_SCRIPT_INFO_AREA_SIZE) && ok;
+    ReadGroup heads;
+    heads.sector = 1;
+    heads.directoryHeads = true;
+    const uint32_t group = NewReadGroup(heads);
+    for (int i = 0; i < C::SCRIPT_NUM; ++i) {
+        ok = AddSectorRead(FC::FM_ADR_SCRIPT_INFO + static_cast<uint64_t>(DirectoryHeadOffset(i)), kDirectoryHeadRead, group) && ok;
+    }
     return ok;
 }
 
@@ -421,9 +477,9 @@ bool ComQue::SetReadSectorComQue(int sector) {
 bool ComQue::SetReadScriptDataComQue(int sector) {
     if (sector < 2 || sector >= static_cast<int>(FC::FM_SECTOR_NUM)) return false;
     const uint64_t sectorStart = static_cast<uint64_t>(sector) * FC::FM_SECTOR_SIZE;
-    const uint32_t group = m_nextGroup++;
-    if (m_nextGroup == 0) m_nextGroup = 1;
-    m_readGroups[group] = ReadGroup{sector, 0, false};
+    ReadGroup reads;
+    reads.sector = sector;
+    const uint32_t group = NewReadGroup(reads);
     bool any = false;
     for (int k = 0; k < FC::FM_SCRIPT_DATA_NUM_PER_SECTOR; ++k) {
         const uint8_t index = static_cast<uint8_t>((sector - 2) + FC::FM_SCRIPT_DATA_SECTOR_NUM * k);

@@ -60,6 +60,9 @@ public:
     // compare a job's flash with the one the unskipped plan produces).
     void SetSkipErasedChunks(bool skip) { m_bSkipErased = skip; }
     bool SkipsErasedChunks() const { return m_bSkipErased; }
+    // On by default. Off, the boot read takes the script directory whole, in
+    // one step (to compare the model and the cost with the two passes').
+    void SetDirectoryHeadsFirst(bool headsFirst) { m_bDirectoryHeadsFirst = headsFirst; }
     // Answers the current step's rest and every pending step will produce when
     // each request is answered at the first try: one per read chunk, per write
     // chunk actually sent, per erase and per single report. Write chunks are
@@ -79,6 +82,13 @@ public:
     // Job builders. Each appends the steps of one job; true when it appended
     // everything it should (the builders returning nothing in the device's
     // original design report true).
+    // The firmware version, the settings blocks and the script directory. The
+    // directory is read in two passes: one report per record first (its
+    // address, size, mode, name length and the first name bytes), then, once
+    // those are in, the rest of each stored script's name as far as its
+    // length says. Bytes past a name and records of empty slots are not read:
+    // the model decodes the same as from the whole directory, and the
+    // encoder writes those bytes as erased, whatever the buffer holds.
     bool CreateBootComQue();
     bool CreateFastWriteComQue();
     // The fast write followed by the live updates of every setting (base,
@@ -114,6 +124,8 @@ public:
         int32_t size;
     };
     static const Block* SettingsBlocks(size_t& count);
+    // A read into the sector's buffer is still to come or running.
+    bool HasReadsInto(int sector) const;
     // The ranges of a sector that pending steps (not the current one) write
     // from its sector buffer, addr counted from the sector's start; empty when
     // an erase of the sector now is not followed by its rewrite.
@@ -124,9 +136,14 @@ private:
         int sector = 0;
         int open = 0;
         bool failed = false;
+        // The heads of the script directory's records: once all are in, the
+        // rest of the names they announce is read.
+        bool directoryHeads = false;
     };
 
+    uint32_t NewReadGroup(ReadGroup group);
     bool AddSectorRead(uint64_t addr, int32_t size, uint32_t group = 0);
+    void QueueDirectoryNames();
     bool AddSectorWrite(uint64_t addr, int32_t size);
     bool AddPayload(uint8_t command, std::vector<uint8_t> payload);
     void FinishCurrent(int32_t status);
@@ -148,6 +165,7 @@ private:
     std::set<uint64_t> m_eraseFailedSectors;
     uint32_t m_nextGroup = 1;
     bool m_bSkipErased = true;
+    bool m_bDirectoryHeadsFirst = true;
 };
 
 }  // namespace kelvadeck

@@ -190,6 +190,21 @@ struct FlashControl {
     static constexpr int32_t ScriptRecordOffset(int index) { return FM_SCRIPT_INFO_DATA_ST_ADR + index * FM_SCRIPT_INFO_DATA_SIZE; }
     // Data sector that holds script index i (0..199).
     static constexpr int32_t ScriptSector(int index) { return 2 + index % FM_SCRIPT_DATA_SECTOR_NUM; }
+    // A directory record names a stored script when its address and size are
+    // set, within the device's limits, and its bytes lie wholly inside the
+    // data sector that the slot's index belongs to (the only place the
+    // firmware puts them).
+    static constexpr bool IsStoredScriptRecord(uint32_t address, uint32_t size, int index) {
+        if (address == 0 || size == 0) return false;
+        if (address > FM_TOTAL_SIZE || size > static_cast<uint32_t>(FM_SCRIPT_DATA_MAX_SIZE)) return false;
+        const uint64_t start = static_cast<uint64_t>(ScriptSector(index)) * FM_SECTOR_SIZE;
+        return address >= start && address - start + size <= FM_SECTOR_SIZE;
+    }
+    // Name bytes a decoder of record bytes takes for a length byte: none for
+    // "no name" (254 or more), else the length rounded up to whole UTF-16 units.
+    static constexpr int32_t ScriptNameBytesUsed(uint8_t lengthByte) {
+        return lengthByte >= FM_SCRIPT_INFO_DATA_NAME_SIZE ? 0 : (lengthByte + 1) / 2 * 2;
+    }
 };
 
 // The blocks of the settings sector never overlap and the directory fits its sector.

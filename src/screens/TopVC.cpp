@@ -375,6 +375,13 @@ void TopVC::UpdateAppWindow() {
             if (!hid.bConnected()) ShowConnectionState();
         }
     }
+    if (m_strJobKey == "JOB_NAME_BOOT" && hid.IsJobRunning() && dm->g_arPSI.empty() && !dm->pComQue().HasReadsInto(0) &&
+        dm->PreviewFromMemory()) {
+        // The settings are in while the script directory is still being
+        // read: the picture shows them now, the macro names follow.
+        Log("TopVC : settings read, directory still coming");
+        RenewUI();
+    }
     if (hid.JobsEnded() != m_nJobsSeen && !dm->bDataUpdate()) {
         // The job of a screen opened from here ended while that screen was in
         // front; it told of a failure itself and closed on success. What is

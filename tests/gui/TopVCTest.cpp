@@ -37,6 +37,23 @@ TEST(TopVC, ShowsTheDialFunctionsOfTheCurrentModeWithTheDefaultMarked) {
     EXPECT_EQ(rig.Find<QLabel>(QStringLiteral("m_lblDialFuncName4"))->toolTip(), QStringLiteral("Opacity"));
 }
 
+// The picture shows the device's settings as soon as they are read, while the
+// script directory is still on its way (here held up by a lost answer).
+TEST(TopVC, ShowsTheSettingsBeforeTheDirectoryHasArrived) {
+    GuiRig::Setup setup = KnownSetup();
+    setup.knobs.dropAnswerOfExchanges = {41};  // the version, 39 settings reads, then the directory
+    GuiRig rig(setup);
+    rig.App().applicationDidFinishLaunching();
+    ASSERT_TRUE(GuiRig::PumpUntil([&] { return Text(rig, QStringLiteral("m_lblDialFuncName2")) == QStringLiteral("Zoom"); }, 5000));
+    EXPECT_FALSE(rig.Dm().bDataInitialize());
+    EXPECT_TRUE(rig.Dm().pUSBHID().IsJobRunning());
+    EXPECT_FALSE(rig.Find<QPushButton>(QStringLiteral("m_btnSetting"))->isEnabled());
+    ASSERT_TRUE(GuiRig::PumpUntil([&] { return rig.Dm().bDataInitialize(); }, 5000));
+    rig.Settle();
+    EXPECT_EQ(Text(rig, QStringLiteral("m_lblDialFuncName2")), QStringLiteral("Zoom"));
+    EXPECT_TRUE(rig.Find<QPushButton>(QStringLiteral("m_btnSetting"))->isEnabled());
+}
+
 TEST(TopVC, ShowsEveryKeyAssignment) {
     GuiRig rig(KnownSetup());
     rig.Launch();

@@ -102,12 +102,13 @@ TEST(ErasedChunkSkip, JobsOnTheReferenceImageStayWithinTheirExchangeBudgets) {
         if (job.settingsWrite) budget = 70;
         if (job.name == "macro script write" || job.name == "switch preset applied") budget = 150;
         if (job.name == "restore") budget = 1000;
+        // The boot read reads heads of directory records and the names they announce.
+        if (job.name == "boot read") budget = 300;
         // Reads and erases are what they were.
-        if (job.name == "boot read") budget = 918;
         if (job.name == "backup") budget = 33826;
         if (job.name == "factory reset") budget = 32;
         EXPECT_LE(n, budget);
-        if (job.name == "boot read" || job.name == "backup" || job.name == "factory reset") {
+        if (job.name == "backup" || job.name == "factory reset") {
             EXPECT_EQ(n, budget);
         }
     }

@@ -1,6 +1,11 @@
 #include "support/ReferenceImage.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <random>
+
+#include "model/ByteIO.h"
 
 namespace kelvadeck::testsupport {
 
@@ -103,6 +108,36 @@ void BuildReferenceImage(DataManager& dm) {
     for (size_t n = 0; n < F::FM_SECTOR_NUM; ++n) {
         std::memcpy(dm.WholeImage() + n * F::FM_SECTOR_SIZE, dm.SectorBuffer(static_cast<int>(n)), F::FM_SECTOR_SIZE);
     }
+}
+
+std::vector<uint8_t> DirectoryStressImage(unsigned seed) {
+    std::vector<uint8_t> image = ReferenceImageBytes();
+    std::mt19937 rng(seed);
+    const auto byte = [&rng] { return static_cast<uint8_t>(rng()); };
+    constexpr uint8_t kNameLengths[] = {0, 1, 2, 35, 36, 37, 51, 52, 53, 62, 100, 252, 253, 254, 255};
+    for (int i = 0; i < C::SCRIPT_NUM; ++i) {
+        uint8_t* rec = image.data() + F::FM_ADR_SCRIPT_INFO + F::ScriptRecordOffset(i);
+        uint8_t* end = rec + F::FM_SCRIPT_INFO_DATA_SIZE;
+        switch (rng() % 4) {
+            case 0:  // erased
+                std::fill(rec, end, 0xFF);
+                break;
+            case 1:  // empty, with leftovers of an earlier script
+                std::generate(rec, end, byte);
+                std::fill(rec, rec + 4, 0x00);
+                break;
+            default: {  // stored, its body somewhere in its own sector
+                std::generate(rec, end, byte);
+                const uint32_t start = static_cast<uint32_t>(F::ScriptSector(i)) * F::FM_SECTOR_SIZE;
+                ByteIO::WriteLE32(rec + F::FM_OFSET_SCRIPT_REC_ADR, start + rng() % 60000);
+                ByteIO::WriteLE32(rec + F::FM_OFSET_SCRIPT_DATA_SIZE, 1 + rng() % 500);
+                rec[F::FM_OFSET_SCRIPT_MODE] = static_cast<uint8_t>(rng() % 5);
+                rec[F::FM_OFSET_SCRIPT_NAME_SIZE] = kNameLengths[rng() % std::size(kNameLengths)];
+                break;
+            }
+        }
+    }
+    return image;
 }
 
 std::vector<uint8_t> ReferenceImageBytes() {

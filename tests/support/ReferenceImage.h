@@ -21,6 +21,12 @@ void BuildReferenceImage(DataManager& dm);
 // The whole 2 MiB image BuildReferenceImage makes, as a backup file holds it.
 std::vector<uint8_t> ReferenceImageBytes();
 
+// The reference image with a script directory that tries every kind of
+// record, varied by seed: erased slots, empty slots holding leftovers, stored
+// scripts with names of every length (none, odd, the longest, the "no name"
+// lengths) and leftover bytes past their names and in their unused tails.
+std::vector<uint8_t> DirectoryStressImage(unsigned seed);
+
 // An encoded script of exactly `size` bytes (key presses, releases and pauses),
 // varied by seed; the scripts of the reference image are made with it.
 MacroCreator ReferenceScript(size_t size, uint8_t seed);
