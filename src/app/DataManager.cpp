@@ -147,15 +147,16 @@ bool DataManager::DataInitializeFromMemory() {
 
 bool DataManager::PreviewFromMemory() {
     if (!g_bInitFlag || g_bDataInitialize) return false;
-    g_arPSI.clear();
-    g_arDMI.clear();
-    g_arSCE.clear();
-    g_pSCTI.Reset();
     DecodeSectors();
     return true;
 }
 
 void DataManager::DecodeSectors() {
+    // Whatever a preview decoded before is replaced.
+    g_arPSI.clear();
+    g_arDMI.clear();
+    g_arSCE.clear();
+    g_pSCTI.Reset();
     const uint8_t* s0 = SectorBuffer(0);
     const uint8_t* s1 = SectorBuffer(1);
 

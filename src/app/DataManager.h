@@ -146,7 +146,7 @@ public:
     std::vector<ScriptElem> g_arSCE;
 
 private:
-    // Sectors 0 and 1 -> the model, which must be empty.
+    // Sectors 0 and 1 -> the model (its settings records and directory replaced).
     void DecodeSectors();
     void RebuildScriptSector(int sector);
 

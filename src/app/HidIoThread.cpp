@@ -7,9 +7,14 @@ namespace kelvadeck {
 
 namespace {
 
-// One blocking read waits at most this long, so that a stop request or a
-// queued resend is seen soon even when an answer never comes.
+// One blocking read waits at most this long right after a write, when its
+// answer is due; a read cannot be cut short, so a stop request or a queued
+// resend is seen only when it returns.
 constexpr int kReadSliceMs = 50;
+// Answers still due without a fresh write (late ones, or lost ones the
+// transport has given up on) are looked for in short slices, so that the next
+// request, queued meanwhile, goes out at once and not a slice later.
+constexpr int kLateReadSliceMs = 5;
 // An answer that has not come after this long is not waited for any more
 // (the transport gave up on it long before and resent or failed the step).
 constexpr auto kForgetAnswerAfter = std::chrono::seconds(10);
@@ -82,6 +87,7 @@ void HidIoThread::Run() {
     auto lastWrite = std::chrono::steady_clock::now();
     for (;;) {
         std::deque<Report> writes;
+        bool wrote = false;
         {
             std::unique_lock lock(m_mutex);
             // Idle: nothing to send and no answer due. The device is not read
@@ -97,10 +103,11 @@ void HidIoThread::Run() {
                 return;
             }
             lastWrite = std::chrono::steady_clock::now();
+            wrote = true;
             std::lock_guard lock(m_mutex);
             ++m_nAnswersDue;
         }
-        const HidDevice::ReadResult result = m_device->Read(kReadSliceMs);
+        const HidDevice::ReadResult result = m_device->Read(wrote ? kReadSliceMs : kLateReadSliceMs);
         switch (result.status) {
             case HidDevice::ReadStatus::Report: {
                 {

@@ -50,6 +50,7 @@ TEST(TopVC, ShowsTheSettingsBeforeTheDirectoryHasArrived) {
     EXPECT_FALSE(rig.Find<QPushButton>(QStringLiteral("m_btnSetting"))->isEnabled());
     ASSERT_TRUE(GuiRig::PumpUntil([&] { return rig.Dm().bDataInitialize(); }, 5000));
     rig.Settle();
+    EXPECT_EQ(rig.Dm().g_arPSI.size(), 3u);
     EXPECT_EQ(Text(rig, QStringLiteral("m_lblDialFuncName2")), QStringLiteral("Zoom"));
     EXPECT_TRUE(rig.Find<QPushButton>(QStringLiteral("m_btnSetting"))->isEnabled());
 }
