@@ -291,7 +291,7 @@ void DataManager::DecodeSectors() {
     // they disagree with the records (a damaged or half-written directory), the
     // records win, so the totals written back always describe what is stored.
     if (g_pSCTI.bTotalNum != storedCount || g_pSCTI.dwTotalSize != storedSize) {
-        m_options.logger.Write("DataManager : script directory totals repaired (" + std::to_string(g_pSCTI.bTotalNum) + "/" +
+        m_options.logger.Warning("DataManager : script directory totals repaired (" + std::to_string(g_pSCTI.bTotalNum) + "/" +
                                std::to_string(g_pSCTI.dwTotalSize) + " -> " + std::to_string(storedCount) + "/" +
                                std::to_string(storedSize) + ")");
         g_pSCTI.bTotalNum = storedCount;
@@ -636,7 +636,7 @@ int DataManager::RenewSwitchScriptInfoFromPreset(int mode, int button, const Sel
     MacroCreator script;
     script.pbRawData = std::vector<uint8_t>(static_cast<size_t>(size));
     if (!ReadFile(*path, script.pbRawData->data(), script.pbRawData->size())) {
-        m_options.logger.Write("Presetファイルの取得に失敗");
+        m_options.logger.Warning("Presetファイルの取得に失敗");
         return PRESET_FILE_UNREADABLE;
     }
     script.dwTotalSize = size;

@@ -15,8 +15,8 @@
 #include "app/DataManager.h"
 #include "app/FileUserDefaults.h"
 #include "app/MainWindow.h"
-#include "app/SystemLog.h"
 #include "core/ResourceDir.h"
+#include "core/SystemLog.h"
 #include "device/USBHidManager.h"
 #include "app/OfflineDevice.h"
 #include "emulator/EmulatorFaultList.h"
@@ -39,6 +39,7 @@ struct Options {
     std::string emulatorFile;
     std::string emulatorFaults;
     bool verbose = false;
+    bool debug = false;
     // Hidden: grab the window (or a screen opened from it) once the device
     // has been read, save it as a PNG and quit. For documentation.
     std::string screenshot;
@@ -54,7 +55,8 @@ void PrintUsage(std::FILE* out) {
                  "  --emulator-faults LIST  make the emulated Kelvadeck misbehave: a comma-separated\n"
                  "                          list of busy=N, busy-code=0xNN, refuse=0xCC,\n"
                  "                          refuse-at=0xFIRST-0xLAST, drop=N, unplug=N\n"
-                 "  --verbose               also print the log lines to standard error\n");
+                 "  --verbose               also print the log lines to standard error\n"
+                 "  --debug                 log every report exchanged too (also KELVADECK_DEBUG=1)\n");
 }
 
 // False (message printed) for an option that is not known.
@@ -72,6 +74,8 @@ bool ParseArgs(const QStringList& args, Options& o, int& exitCode) {
             o.emulatorFaults = a.mid(18).toStdString();
         } else if (a == QLatin1String("--verbose") || a == QLatin1String("-v")) {
             o.verbose = true;
+        } else if (a == QLatin1String("--debug")) {
+            o.debug = true;
         } else if (a.startsWith(QLatin1String("--screenshot="))) {
             o.screenshot = a.mid(13).toStdString();
         } else if (a.startsWith(QLatin1String("--screen="))) {
@@ -223,7 +227,7 @@ int main(int argc, char** argv) {
     const QLocale locale = QLocale::system();
     const std::string language = locale.name().toStdString();
     const StringTable strings(language);
-    SystemLog systemLog(options.verbose);
+    SystemLog systemLog(options.verbose, options.debug);
     FileUserDefaults defaults;
     QtUserPrompts prompts(strings);
 

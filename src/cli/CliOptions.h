@@ -16,6 +16,7 @@ struct CliOptions {
     bool yes = false;
     bool json = false;
     bool verbose = false;
+    bool debug = false;
     // Of the names shown for functions, keys and colours ("ja...": Japanese);
     // empty: English. The program takes it from the host's locale.
     std::string language;
@@ -47,7 +48,8 @@ struct CliOptions {
         app.add_flag("--trace", trace, "Print every exchanged report to stderr");
         app.add_flag("--yes,-y", yes, "Answer confirmations with yes");
         app.add_flag("--json", json, "Print data as JSON");
-        app.add_flag("--verbose,-v", verbose, "Print log lines to stderr too");
+        app.add_flag("--verbose,-v", verbose, "Print the log lines (info and above) to stderr too");
+        app.add_flag("--debug", debug, "Log every report exchanged too (also KELVADECK_DEBUG=1)");
     }
 };
 

@@ -5,6 +5,7 @@
 #include "app/DataManager.h"
 #include "cli/CliOptions.h"
 #include "cli/TracingHidBackend.h"
+#include "core/SystemLog.h"
 #include "device/ComQue.h"
 #include "device/SyncComRunner.h"
 #include "device/USBHidManager.h"
@@ -66,7 +67,8 @@ bool DeviceSession::Open() {
     dmOptions.hidBackend = backend;
     dmOptions.language = m_options.language;
     dmOptions.resourceDir = m_options.resourceDir;
-    if (m_options.verbose) dmOptions.logger = Logger([](const std::string& line) { std::cerr << line << "\n"; });
+    m_log = std::make_unique<SystemLog>(m_options.verbose, m_options.debug);
+    dmOptions.logger = m_log->MakeLogger();
     m_dm = std::make_unique<DataManager>(std::move(dmOptions));
 
     USBHidManager& hid = Hid();

@@ -11,6 +11,7 @@ struct CliOptions;
 class DataManager;
 class EmulatedKelvadeck;
 class HidBackend;
+class SystemLog;
 class TracingHidBackend;
 class USBHidManager;
 
@@ -54,7 +55,8 @@ private:
     std::unique_ptr<EmulatedKelvadeck> m_emulator;
     std::shared_ptr<HidBackend> m_backend;
     std::shared_ptr<TracingHidBackend> m_trace;
-    std::unique_ptr<DataManager> m_dm;  // last: goes before the devices it uses
+    std::unique_ptr<SystemLog> m_log;
+    std::unique_ptr<DataManager> m_dm;  // last: goes before the devices and the log it uses
     bool m_emulatorLoaded = false;
     bool m_closed = false;
     std::string m_error;

@@ -61,7 +61,7 @@ bool BackupRestoreJob::Begin(uint8_t mode) {
 
 bool BackupRestoreJob::StartBackup(const std::string& path) {
     if (!CanStart()) return false;
-    m_logger.Write(path);
+    m_logger.Debug(path);
     m_backupPath = path;
     m_dm.pComQue().SetAllReadSectorComQue();
     return Begin(SETSTS_BACKUP_FILE);
@@ -69,17 +69,17 @@ bool BackupRestoreJob::StartBackup(const std::string& path) {
 
 bool BackupRestoreJob::StartRestore(const std::string& path) {
     if (!CanStart()) return false;
-    m_logger.Write(path);
+    m_logger.Debug(path);
     m_restorePath = path;
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
-        m_logger.Write("Restoreファイルの確認に失敗");
+        m_logger.Warning("Restoreファイルの確認に失敗");
         m_lastError = "cannot restore: " + path + " does not exist";
         return false;
     }
     m_dm.ClearIOmemory();
     if (!m_dm.ReadFile(path, m_dm.WholeImage(), FC::FM_TOTAL_SIZE)) {
-        m_logger.Write("Restoreファイルの確認に失敗");
+        m_logger.Warning("Restoreファイルの確認に失敗");
         m_dm.ClearIOmemory();
         m_lastError = "cannot restore: " + path + " is not a backup file (it must hold " +
                       std::to_string(FC::FM_TOTAL_SIZE) + " bytes)";
@@ -103,11 +103,11 @@ void BackupRestoreJob::UpdateProgressBar() {
     } else {
         m_nBarValue = m_nProgressMax;
     }
-    if (m_nProgressCount >= m_nProgressMax) m_logger.Write("alredy finish progressbar!");
+    if (m_nProgressCount >= m_nProgressMax) m_logger.Debug("alredy finish progressbar!");
     ++m_nProgressCount;
     char line[96];
     std::snprintf(line, sizeof line, "現在の値 : %f / %d", static_cast<double>(m_nBarValue), m_nProgressMax);
-    m_logger.Write(line);
+    m_logger.Debug(line);
     if (m_progressFn) m_progressFn(m_nProgressCount, m_nProgressMax);
     if (m_nBarValue == m_nProgressMax) {
         m_nProgressCount = 0;

@@ -89,7 +89,8 @@ int32_t USBHidManager::GetIntProperty(const std::string& key) const {
 }
 
 void USBHidManager::DeviceDetected() {
-    Log("USBHID : Device Detected!");
+    // A search that finds nothing is routine while no device is plugged in
+    // (the caller may look several times a second): only a found device is news.
     if (m_bHidStatus == HID_STATUS_RUNNING) AbortJob(ComResult::AbortReason::Reset);
     m_device.reset();
     m_selected.reset();
@@ -105,18 +106,26 @@ void USBHidManager::DeviceDetected() {
         if (page == USAGE_PAGE_VENDOR) break;
         m_selected.reset();
     }
+    std::string openFailure;
     if (m_selected) {
         m_device = m_backend->Open(m_selected->path);
         if (!m_device) {
             m_lastOpenError = m_backend->LastError();
-            Log("USBHID : cannot open " + m_selected->path + (m_lastOpenError.empty() ? "" : ": " + m_lastOpenError));
+            openFailure = "USBHID : cannot open " + m_selected->path + (m_lastOpenError.empty() ? "" : ": " + m_lastOpenError);
             m_selected.reset();
         }
+    }
+    Log(m_device ? Logger::Level::Info : Logger::Level::Debug, "USBHID : Device Detected!");
+    if (!openFailure.empty()) {
+        // The same failure again on every search is said once.
+        Log(openFailure == m_lastOpenFailureLogged ? Logger::Level::Debug : Logger::Level::Warning, openFailure);
+        m_lastOpenFailureLogged = openFailure;
     }
     if (!m_device) {
         DeviceRemoved();
         return;
     }
+    m_lastOpenFailureLogged.clear();
     RegistDetect();
     m_dm.ResetMember(true);
     m_que.Reset();  // the data manager's reset does this too; a standalone queue needs it
@@ -124,8 +133,10 @@ void USBHidManager::DeviceDetected() {
     StartCom();
 }
 
-void USBHidManager::DeviceRemoved() {
-    Log("USBHID : Device Removed!");
+void USBHidManager::DeviceRemoved() { MarkRemoved(m_bConnected ? Logger::Level::Info : Logger::Level::Debug); }
+
+void USBHidManager::MarkRemoved(Logger::Level level) {
+    Log(level, "USBHID : Device Removed!");
     // The next device may be another Kelvadeck: it must never get this one's sectors.
     m_dm.History().Forget();
     m_bConnected = false;
@@ -151,11 +162,11 @@ void USBHidManager::PollDevices() {
 
 bool USBHidManager::StartCom() {
     if (!m_bConnected || !m_device) {
-        Log("USBHID : not connecte usb...");
+        Log(Logger::Level::Warning, "USBHID : not connecte usb...");
         return false;
     }
     if (m_bHidStatus == HID_STATUS_RUNNING) {
-        Log("USBHID : alredy start communication...");
+        Log(Logger::Level::Debug, "USBHID : alredy start communication...");
         return true;
     }
     m_result = ComResult{};
@@ -175,7 +186,7 @@ bool USBHidManager::StartCom() {
             EndJob();
             return true;
         }
-        Log("USBHID : no que data...");
+        Log(Logger::Level::Debug, "USBHID : no que data...");
         m_dm.History().JobEnded(false);
         return false;
     }
@@ -190,7 +201,7 @@ bool USBHidManager::CreateOutBuf() {
         if (!m_que.IsCurrentQue()) {
             if (!m_que.HasQue()) return false;
             if (!m_que.NextQue()) {
-                Log("ERROR : CreateOutBuf bad error !!");
+                Log(Logger::Level::Error, "ERROR : CreateOutBuf bad error !!");
                 return false;
             }
             if (!m_que.IsCurrentQue()) continue;  // a step appended already finished
@@ -206,7 +217,7 @@ bool USBHidManager::CreateOutBuf() {
                 m_outBuf[0] = code;
                 PutAddress(m_outBuf, addr);
                 m_outBuf[5] = size;
-                Log(Format("Read: 0x%lX[%X %X %X %X] : %d/%d", static_cast<unsigned long>(addr), m_outBuf[1], m_outBuf[2],
+                Log(Logger::Level::Debug, Format("Read: 0x%lX[%X %X %X %X] : %d/%d", static_cast<unsigned long>(addr), m_outBuf[1], m_outBuf[2],
                            m_outBuf[3], m_outBuf[4], size, e.nSumSize));
                 return true;
             }
@@ -214,7 +225,7 @@ bool USBHidManager::CreateOutBuf() {
                 if (e.bIOMode == ComElem::IO_MODE_BUFFER && e.nSumSize == 0) m_dm.History().WholeImageWriteSent();
                 if (m_que.CurrentWriteIsOnUnerasedSector()) {
                     // The old bytes are still intact; writing would corrupt them.
-                    Log("USBHID : sector not erased, its write skipped");
+                    Log(Logger::Level::Warning, "USBHID : sector not erased, its write skipped");
                     m_que.ErrorCurrentQue();
                     if (!NoteStepOutcome(false)) return false;
                     continue;
@@ -241,7 +252,7 @@ bool USBHidManager::CreateOutBuf() {
                 m_dm.History().EraseSent(e.nSectorNo);
                 m_outBuf[0] = code;
                 PutAddress(m_outBuf, e.dwFullAddr);
-                Log(Format("Delete: 0x%lX[%X %X %X %X]", static_cast<unsigned long>(e.dwFullAddr), m_outBuf[1], m_outBuf[2],
+                Log(Logger::Level::Debug, Format("Delete: 0x%lX[%X %X %X %X]", static_cast<unsigned long>(e.dwFullAddr), m_outBuf[1], m_outBuf[2],
                            m_outBuf[3], m_outBuf[4]));
                 return true;
             case ComElem::COM_CMD_GET_VERSION:
@@ -255,11 +266,11 @@ bool USBHidManager::CreateOutBuf() {
             const size_t n = std::min<size_t>(std::min<size_t>(static_cast<size_t>(std::max(e.nReqSize, 0)), e.arPayload.size()),
                                               HidDevice::REPORT_SIZE - 1);
             std::copy_n(e.arPayload.begin(), n, m_outBuf.begin() + 1);
-            Log(Format("Single: command = 0x%X, size = %d", code, e.nReqSize));
+            Log(Logger::Level::Debug, Format("Single: command = 0x%X, size = %d", code, e.nReqSize));
             return true;
         }
         // A step no report exists for: it fails, the job goes on.
-        Log("ERROR : CreateOutBuf unknown command !!");
+        Log(Logger::Level::Error, "ERROR : CreateOutBuf unknown command !!");
         m_que.ErrorCurrentQue();
         ++m_result.nStepsFailed;
     }
@@ -267,7 +278,7 @@ bool USBHidManager::CreateOutBuf() {
 
 void USBHidManager::PacketReceived(const uint8_t* report, size_t size) {
     if (m_bHidStatus != HID_STATUS_RUNNING) {
-        Log("USBHID : input report outside a job ignored");
+        Log(Logger::Level::Debug, "USBHID : input report outside a job ignored");
         return;
     }
     HidDevice::Report in{};
@@ -276,14 +287,14 @@ void USBHidManager::PacketReceived(const uint8_t* report, size_t size) {
 
     if (m_bPausing) {
         // The busy answer came already: this one belongs to no request.
-        Log("USBHID : input report while waiting to send again dropped");
+        Log(Logger::Level::Debug, "USBHID : input report while waiting to send again dropped");
         return;
     }
 
     if (m_bSettling) {
         // An extra answer to the request that was sent more than once.
         ++m_nAnswers;
-        Log("USBHID : duplicate answer dropped");
+        Log(Logger::Level::Debug, "USBHID : duplicate answer dropped");
         if (Outstanding() == 0) SendNext();
         return;
     }
@@ -293,7 +304,7 @@ void USBHidManager::PacketReceived(const uint8_t* report, size_t size) {
     if (size > 0 && IsAnswerCode(code) && code != request) {
         // Answers echo their request; this one belongs to an earlier request
         // (late, or a duplicate) and must not be accounted to this one.
-        Log(Format("USBHID : answer 0x%X while waiting for 0x%X ignored", code, request));
+        Log(Logger::Level::Debug, Format("USBHID : answer 0x%X while waiting for 0x%X ignored", code, request));
         if (++m_nIgnored > m_policy.maxIgnoredAnswers) RetryWhenBusy();
         return;
     }
@@ -308,7 +319,7 @@ void USBHidManager::PacketReceived(const uint8_t* report, size_t size) {
         const uint8_t requested = m_outBuf[5];
         if (n > requested) {
             // More bytes than asked for: the answer cannot be trusted.
-            Log(Format("ERROR : PacketReceived read answer of %d bytes for %d requested", n, requested));
+            Log(Logger::Level::Warning, Format("ERROR : PacketReceived read answer of %d bytes for %d requested", n, requested));
             m_que.ErrorCurrentQue();
         } else if (n == 0) {
             repeat = true;
@@ -324,7 +335,7 @@ void USBHidManager::PacketReceived(const uint8_t* report, size_t size) {
         if (in[1] == 0) {
             accounted = m_outBuf[5];
         } else {
-            Log(Format("ERROR : write of %d bytes refused [%d]", m_outBuf[5], in[1]));
+            Log(Logger::Level::Warning, Format("ERROR : write of %d bytes refused [%d]", m_outBuf[5], in[1]));
             m_que.ErrorCurrentChunk(m_outBuf[5]);
         }
     } else if (code == ComElem::COM_CMD_DELETE) {
@@ -340,7 +351,7 @@ void USBHidManager::PacketReceived(const uint8_t* report, size_t size) {
             // Refused: the flash holds the setting (the job wrote it before),
             // the device only did not take it over live. The step counts as
             // done and the job goes on; the result carries a warning.
-            Log(Format("FAILE : USBCOM received bad anser [%d]!!", code));
+            Log(Logger::Level::Warning, Format("FAILE : USBCOM received bad anser [%d]!!", code));
             if (code == ComElem::COM_CMD_SET_LED_PREV_INFO) {
                 ++m_result.nPreviewsRefused;
             } else {
@@ -357,7 +368,7 @@ void USBHidManager::PacketReceived(const uint8_t* report, size_t size) {
     } else if (IsBusyCode(code)) {
         repeat = true;
     } else {
-        Log("ERROR : PacketReceived unknown command !!");
+        Log(Logger::Level::Warning, "ERROR : PacketReceived unknown command !!");
         repeat = true;
     }
 
@@ -384,7 +395,7 @@ void USBHidManager::AnswerTimedOut() {
         return;
     }
     ++m_result.dwTimeouts;
-    Log(Format("USBHID : no answer to 0x%X within %d ms", m_outBuf[0], CurrentDeadlineMs()));
+    Log(Logger::Level::Warning, Format("USBHID : no answer to 0x%X within %d ms", m_outBuf[0], CurrentDeadlineMs()));
     RetryWhenUnanswered();
 }
 
@@ -408,7 +419,7 @@ bool USBHidManager::Send() {
     ++m_nSends;
     ++m_result.dwExchanges;
     if (!m_device->Write(m_outBuf)) {
-        Log("USBHID : write failed");
+        Log(Logger::Level::Warning, "USBHID : write failed");
         HandleGone();
         return false;
     }
@@ -428,7 +439,7 @@ bool USBHidManager::DrainInput() {
         ++dropped;
         ++m_nAnswers;  // a late answer to something already sent
     }
-    if (dropped > 0) Log(Format("USBHID : %d stale input reports dropped", dropped));
+    if (dropped > 0) Log(Logger::Level::Debug, Format("USBHID : %d stale input reports dropped", dropped));
     return true;
 }
 
@@ -445,7 +456,7 @@ void USBHidManager::ResendNow() {
     if (!DrainInput()) return;
     m_nIgnored = 0;
     ++m_result.dwResends;
-    Log(Format("USBHID : sending 0x%X again (attempt %d)", m_outBuf[0], m_nSends + 1));
+    Log(Logger::Level::Debug, Format("USBHID : sending 0x%X again (attempt %d)", m_outBuf[0], m_nSends + 1));
     Send();
 }
 
@@ -474,7 +485,7 @@ void USBHidManager::RetryWhenBusy() {
 }
 
 void USBHidManager::GiveUpRequest(const std::string& why) {
-    Log("USBHID : " + why + ", step failed");
+    Log(Logger::Level::Warning, "USBHID : " + why + ", step failed");
     m_bPausing = false;
     m_que.ErrorCurrentQue();
     if (!NoteStepOutcome(false)) return;
@@ -521,7 +532,7 @@ bool USBHidManager::NoteStepOutcome(bool done) {
 void USBHidManager::AbortJob(ComResult::AbortReason reason) {
     if (m_bHidStatus != HID_STATUS_RUNNING) return;
     const int32_t skipped = static_cast<int32_t>(m_que.PendingCount()) + (m_que.IsCurrentQue() ? 1 : 0);
-    Log(Format("USBHID : job aborted, %d steps not run", skipped));
+    Log(Logger::Level::Error, Format("USBHID : job aborted, %d steps not run", skipped));
     if (m_que.IsCurrentQue() && ChangesFlash(m_que.pCurrentCI()->bSequenceCommandID)) {
         m_result.arFailedSectors.insert(m_que.pCurrentCI()->nSectorNo);
     }
@@ -551,14 +562,14 @@ void USBHidManager::EndJob() {
 }
 
 void USBHidManager::HandleGone() {
-    Log("USBHID : the device does not respond any more (read or write error)");
+    Log(Logger::Level::Warning, "USBHID : the device does not respond any more (read or write error)");
     // Close the handle first: it is useless now, and the next arrival opens a new one.
     m_device.reset();
     m_selected.reset();
     const bool wasConnected = m_bConnected;
     m_bConnected = false;
     if (m_bHidStatus == HID_STATUS_RUNNING) AbortJob(ComResult::AbortReason::DeviceGone);
-    if (wasConnected) DeviceRemoved();
+    if (wasConnected) MarkRemoved(Logger::Level::Info);
     m_dm.History().Forget();
 }
 

@@ -130,7 +130,10 @@ private:
     void AbortJob(ComResult::AbortReason reason);
     void EndJob();
     void HandleGone();
+    // Searching again; the line at `level` (a device that was there, or a search that found none).
+    void MarkRemoved(Logger::Level level);
     void Log(const std::string& line) const { m_logger.Write(line); }
+    void Log(Logger::Level level, const std::string& line) const { m_logger.Write(level, line); }
     int Outstanding() const { return m_nSends > m_nAnswers ? m_nSends - m_nAnswers : 0; }
 
     DataManager& m_dm;
@@ -145,6 +148,7 @@ private:
     std::optional<HidBackend::HidInterfaceInfo> m_selected;
     std::unique_ptr<HidDevice> m_device;
     std::string m_lastOpenError;
+    std::string m_lastOpenFailureLogged;
     ProgressReceiver* m_pProgress = nullptr;
 
     HidDevice::Report m_outBuf{};

@@ -33,7 +33,7 @@ KeyCode::KeyCode(const UserDefaults* defaults, const Logger* logger) {
         stored = defaults->GetInteger(KEYBOARD_TYPE_USER_SETTING).value_or(0);
     }
     if (logger != nullptr) {
-        logger->Write("KeyCode : KeyCode " + std::to_string(stored));
+        logger->Debug("KeyCode : KeyCode " + std::to_string(stored));
     }
     // 0 means "not chosen yet"; every value other than JIS reads as US anyway.
     nsnKeyboardType = stored == 0 ? KEYBOARD_TYPE_US : stored;

@@ -112,7 +112,7 @@ std::optional<std::string> Utility::GetPresetFileName(int kind, uint8_t item1, u
         std::error_code ec;
         if (std::filesystem::is_regular_file(std::filesystem::path(path), ec) && !ec) answer = std::move(path);
     }
-    if (m_logger != nullptr) m_logger->Write("Utility : Preset file path = " + answer.value_or("(null)"));
+    if (m_logger != nullptr) m_logger->Debug("Utility : Preset file path = " + answer.value_or("(null)"));
     return answer;
 }
 

@@ -532,7 +532,7 @@ void SetKey(MacroDataScript& step, uint16_t macKeyCode, const KeyCode& keyCode) 
 }
 
 void LogLine(const Logger* logger, const std::string& text) {
-    if (logger != nullptr) logger->Write("MacroCreator : " + text);
+    if (logger != nullptr) logger->Debug("MacroCreator : " + text);
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ DialFuncSettingVC::DialFuncSettingVC(ScreenContext& context, QWidget* parent) : 
 DialFuncSettingVC::~DialFuncSettingVC() = default;
 
 void DialFuncSettingVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Write(line);
+    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
 }
 
 const StringTable& DialFuncSettingVC::Strings() const {

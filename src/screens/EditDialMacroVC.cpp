@@ -50,7 +50,7 @@ std::string EditDialMacroVC::T(const char* key) const {
 }
 
 void EditDialMacroVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Write(line);
+    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
 }
 
 void EditDialMacroVC::BuildControls() {

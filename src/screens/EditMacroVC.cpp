@@ -110,7 +110,7 @@ std::string EditMacroVC::T(const char* key) const {
 }
 
 void EditMacroVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Write(line);
+    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
 }
 
 void EditMacroVC::ShowError(const std::string& text) const {

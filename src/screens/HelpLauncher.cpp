@@ -8,7 +8,7 @@
 namespace kelvadeck {
 
 void HelpLauncher::Open(const ScreenContext& ctx, const char* page) {
-    if (ctx.pDM) ctx.pDM->Log().Write(ctx.countryCode);
+    if (ctx.pDM) ctx.pDM->Log().Debug(ctx.countryCode);
     if (ctx.prompts == nullptr) return;
     const StringTable fallback;
     const StringTable& s = ctx.pDM ? ctx.pDM->Strings() : fallback;

@@ -67,7 +67,7 @@ LEDColorSettingVC::LEDColorSettingVC(ScreenContext& context, QWidget* parent) : 
 LEDColorSettingVC::~LEDColorSettingVC() = default;
 
 void LEDColorSettingVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Write(line);
+    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
 }
 
 void LEDColorSettingVC::BuildControls() {

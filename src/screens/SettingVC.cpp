@@ -69,7 +69,7 @@ SettingVC::~SettingVC() {
 }
 
 void SettingVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Write(line);
+    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
 }
 
 void SettingVC::BuildControls() {

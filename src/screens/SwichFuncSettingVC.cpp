@@ -46,7 +46,7 @@ SwichFuncSettingVC::SwichFuncSettingVC(ScreenContext& context, QWidget* parent) 
 SwichFuncSettingVC::~SwichFuncSettingVC() = default;
 
 void SwichFuncSettingVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Write(line);
+    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
 }
 
 void SwichFuncSettingVC::BuildControls() {

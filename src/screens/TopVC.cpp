@@ -135,7 +135,7 @@ TopVC::TopVC(ScreenContext& context, QWidget* parent) : QWidget(parent), m_ctx(c
 TopVC::~TopVC() = default;
 
 void TopVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Write(line);
+    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
 }
 
 QPushButton* TopVC::OverlayButton(QWidget* parent, const QString& name, long tag, const QRect& geometry) {

@@ -34,7 +34,10 @@ GuiRig::GuiRig(Setup setup) : device(WithBlockingReads(setup.knobs)) {
     config.backend = m_onEmulator ? std::shared_ptr<HidBackend>(backend) : setup.backend;
     config.defaults = &defaults;
     config.prompts = &prompts;
-    config.logger = Logger([this](const std::string& line) { log.push_back(line); });
+    config.logger = Logger([this](Logger::Level level, const std::string& line) {
+        log.push_back(line);
+        if (level >= Logger::Level::Info) logged.push_back(line);
+    });
     config.countryCode = setup.countryCode;
     config.resourceDir = KELVADECK_BUILD_RESOURCE_DIR;
     config.emulated = true;

@@ -53,6 +53,8 @@ public:
     MemoryUserDefaults defaults;
     ScriptedUserPrompts prompts;
     std::vector<std::string> log;
+    // The lines a default log keeps (info and above).
+    std::vector<std::string> logged;
 
     AppDelegate& App() { return *m_app; }
     DataManager& Dm() { return *m_app->pDM(); }

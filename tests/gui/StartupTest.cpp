@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <algorithm>
 #include <QPushButton>
 
 #include "GuiRig.h"
@@ -132,6 +133,20 @@ TEST(Startup, RemovalBlocksTheControlsAndReplugReadsAgain) {
     ASSERT_TRUE(GuiRig::PumpUntil([&] { return Enabled(rig, "m_btnSetting"); }, 5000));
     EXPECT_TRUE(rig.LogHas("USBHID : Device Detected!"));
     EXPECT_TRUE(rig.LogHas("TopVC : Get USB data update flag!"));
+}
+
+// The system log hears of a device's arrival, its boot read and its removal,
+// not of every report nor of every look for a device that is not there.
+TEST(Startup, AStartAndTenSecondsWithoutADeviceLogAFewLines) {
+    GuiRig rig;
+    rig.Launch();
+    rig.device.Unplug();
+    GuiRig::Settle(10000);
+    RecordProperty("info_lines", static_cast<int>(rig.logged.size()));
+    EXPECT_LT(rig.logged.size(), 20u) << rig.logged.size() << " lines, the first: " << (rig.logged.empty() ? "" : rig.logged.front());
+    EXPECT_GT(rig.log.size(), 200u) << "the debug lines are still made";
+    EXPECT_TRUE(std::count(rig.logged.begin(), rig.logged.end(), "USBHID : Device Removed!") == 1);
+    EXPECT_TRUE(std::count(rig.logged.begin(), rig.logged.end(), "USBHID : Device Detected!") == 1);
 }
 
 TEST(Startup, UnplugDuringTheBootReadIsShownAsAFailedRead) {
