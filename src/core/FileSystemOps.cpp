@@ -1,0 +1,29 @@
+#include "core/FileSystemOps.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kelvadeck {
+
+const FileSystemOps& FileSystemOps::Real() {
+    static const FileSystemOps real{
+        [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); },
+        [](int fd, const void* data, size_t size) { return ::write(fd, data, size); },
+        [](int fd) { return ::fsync(fd); },
+        [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
+        [](int fd) { return ::close(fd); },
+        [](const char* from, const char* to, bool replace) {
+            if (replace) return ::rename(from, to);
+#if defined(__APPLE__)
+            return ::renamex_np(from, to, RENAME_EXCL);
+#else
+            return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+#endif
+        },
+    };
+    return real;
+}
+
+}  // namespace kelvadeck
