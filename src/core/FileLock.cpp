@@ -58,7 +58,8 @@ FileLock::Outcome FileLock::Lock(const std::string& path, const std::span<const 
     const std::optional<std::string> target = AtomicFile::Target(path, error);
     if (!target) return Outcome::Failed;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        UniqueFd fd(::open(target->c_str(), O_RDONLY | O_CLOEXEC));
+        // Non-blocking: a FIFO in the file's place must not hang the program.
+        UniqueFd fd(::open(target->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
         if (!fd.Valid()) {
             if (errno != ENOENT || initial == nullptr) {
                 error = AtomicFile::Reason(errno);

@@ -25,10 +25,14 @@ void Check(bool ok) {
     if (!ok) std::abort();
 }
 
-// A device whose every sector has been read, with its model decoded.
-void ReadWhole(DataManager& dm) {
+// dm wiped to an erased device whose every sector has been read, with its
+// model decoded. A new data manager per run would cost more than the checks
+// it serves; a wiped one holds nothing of the run before.
+DataManager& Erased(DataManager& dm) {
+    dm.ResetMember(true);
     for (int sector = 0; sector < static_cast<int>(FC::FM_SECTOR_NUM); ++sector) dm.SetSectorReadFlag(sector, true);
     Check(dm.DataInitializeFromMemory());
+    return dm;
 }
 
 std::string Export(const DataManager& dm) {
@@ -39,8 +43,8 @@ std::string Export(const DataManager& dm) {
 // Applies an accepted plan onto an erased device whose every sector has been
 // read, and exports the result.
 std::string ApplyAndExport(const SettingsJson::Plan& plan) {
-    DataManager dm;
-    ReadWhole(dm);
+    static DataManager target;
+    DataManager& dm = Erased(target);
     std::string error;
     Check(SettingsJson::Apply(plan, dm, error));
     for (const int sector : SettingsJsonTransfer::AllDataSectors()) dm.SetScriptDataFromFlashSector(sector);
@@ -56,8 +60,8 @@ void StoreName(uint8_t* field, size_t fieldSize, const uint8_t* data, size_t siz
 
 // The input as the names of script 1 and of the first dial function.
 void CheckStoredNames(const uint8_t* data, size_t size, const KeyCode& keys) {
-    DataManager dm;
-    ReadWhole(dm);
+    static DataManager device;
+    DataManager& dm = Erased(device);
     MacroCreator script;
     script.pbRawData = std::vector<uint8_t>{0x41, 0x04, 0x40, 0x04};
     script.dwTotalSize = 4;

@@ -168,6 +168,16 @@ TEST_F(CliFiles, LinksAndPermissionsAroundTheImageAreKept) {
     EXPECT_EQ(dir.Names(), (std::set<std::string>{"device.mbf", "device.mbf.part", "real", "victim.txt"}));
 }
 
+// Something that is no file where the image should be is refused at once
+// (opening a FIFO to lock it would otherwise wait for a writer forever).
+TEST_F(CliFiles, AFifoIsNoImage) {
+    const std::string fifo = dir.File("device.mbf");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const CliRun r = RunCli({"info", "--emulator=" + fifo});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("is not a regular file"), std::string::npos) << r.err;
+}
+
 // Commands that only read never write the image, so they work on read-only
 // media; the file is exactly the one it was (same inode, same time).
 TEST_F(CliFiles, ReadingCommandsLeaveAReadOnlyImageAlone) {
