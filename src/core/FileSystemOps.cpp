@@ -1,5 +1,6 @@
 #include "core/FileSystemOps.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -17,10 +18,16 @@ const FileSystemOps& FileSystemOps::Real() {
         [](const char* from, const char* to, bool replace) {
             if (replace) return ::rename(from, to);
 #if defined(__APPLE__)
-            return ::renamex_np(from, to, RENAME_EXCL);
+            if (::renamex_np(from, to, RENAME_EXCL) == 0) return 0;
 #else
-            return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+            if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
 #endif
+            if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return -1;
+            // A file system without an exclusive rename: a hard link cannot
+            // replace a file either.
+            if (::link(from, to) != 0) return -1;
+            ::unlink(from);
+            return 0;
         },
     };
     return real;
