@@ -91,7 +91,7 @@ TEST(AtomicFile, TheTemporaryIsCreatedExclusivelyBesideTheTarget) {
     EXPECT_EQ(fs::path(opened[0].first).parent_path(), dir.Path() / "real");
 }
 
-TEST(AtomicFile, TargetsThatAreNoFileOrMayNotBeWrittenAreRefused) {
+TEST(AtomicFile, TargetsThatAreNoFileAreRefused) {
     ScratchDir dir;
     fs::create_directories(dir.Path() / "folder");
     ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
@@ -122,14 +122,20 @@ TEST(AtomicFile, TargetsThatAreNoFileOrMayNotBeWrittenAreRefused) {
     EXPECT_EQ(error, "File exists");
     EXPECT_EQ(ScratchDir::Read(dir.File("existing")), "old");
     EXPECT_EQ(dir.Names(), (std::set<std::string>{"existing", "fifo", "folder", "loop-a", "loop-b"}));
+}
 
-    // A file the user may not write stays as it is, although the folder
-    // would let a rename replace it.
-    ASSERT_EQ(::chmod(dir.File("existing").c_str(), 0444), 0);
-    if (::access(dir.File("existing").c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights that write any file";
-    EXPECT_FALSE(AtomicFile::Write(dir.File("existing"), "new", error));
+// A file the user may not write stays as it is, although the folder would
+// let a rename replace it.
+TEST(AtomicFile, AFileTheUserMayNotWriteIsNotReplaced) {
+    ScratchDir dir;
+    const std::string path = dir.File("read-only.mbf");
+    ScratchDir::Write(path, "old");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    if (::access(path.c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights that write any file";
+    std::string error;
+    EXPECT_FALSE(AtomicFile::Write(path, "new", error));
     EXPECT_EQ(error, "Permission denied");
-    EXPECT_EQ(ScratchDir::Read(dir.File("existing")), "old");
+    EXPECT_EQ(ScratchDir::Read(path), "old");
 }
 
 // The real thing, no seam: a file size limit (ulimit -f) stops the write of a
