@@ -82,11 +82,19 @@ void AppDelegate::Relaunch(std::unique_ptr<OfflineDevice> offline) {
 }
 
 bool AppDelegate::OpenBackup(const std::string& path, std::string& error) {
-    std::unique_ptr<OfflineDevice> offline = OfflineDevice::Open(path, false, error);
-    if (!offline) return false;
-    // The image of `--emulator=FILE` is kept when it is left, as it would be
-    // at the end of the program.
-    if (!SaveOfflineOnQuit(error)) return false;
+    std::unique_ptr<OfflineDevice> offline;
+    if (m_offline && m_offline->Holds(path)) {
+        // The open file again (to drop its edits): it is locked by us already.
+        if (!SaveOfflineOnQuit(error)) return false;
+        offline = m_offline->Reopen(error);
+        if (!offline) return false;
+    } else {
+        offline = OfflineDevice::Open(path, false, error);
+        if (!offline) return false;
+        // The image of `--emulator=FILE` is kept when it is left, as it
+        // would be at the end of the program.
+        if (!SaveOfflineOnQuit(error)) return false;
+    }
     Relaunch(std::move(offline));
     return true;
 }
@@ -124,6 +132,8 @@ bool AppDelegate::HasUnsavedOfflineChanges() const {
 
 bool AppDelegate::SaveOfflineOnQuit(std::string& error) {
     if (!m_offline || m_saveOnQuitPath.empty() || m_offline->Path() != m_saveOnQuitPath) return true;
+    // An unchanged image is not written: a read-only one works too.
+    if (!m_offline->IsModified()) return true;
     return m_offline->Save(error);
 }
 

@@ -71,7 +71,8 @@ public:
     // Whether closing the window would lose edits of an opened file: it has
     // unsaved changes and is not one that is saved when the program ends.
     bool HasUnsavedOfflineChanges() const;
-    // At the end of the program: writes back the `--emulator=FILE` image.
+    // At the end of the program: writes back the `--emulator=FILE` image
+    // when its flash has changed.
     [[nodiscard]] bool SaveOfflineOnQuit(std::string& error);
 
     DataManager* pDM() const { return g_pDM.get(); }

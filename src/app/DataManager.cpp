@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/AtomicFile.h"
 #include "device/ComQue.h"
 #include "device/HidBackend.h"
 #include "device/USBHidManager.h"
@@ -648,12 +649,13 @@ int DataManager::RenewSwitchScriptInfoFromPreset(int mode, int button, const Sel
 // ---------------------------------------------------------------------------
 // Files
 
+bool DataManager::SaveFile(const std::string& path, const uint8_t* data, size_t size, std::string& error) const {
+    return AtomicFile::Write(path, std::span(data, size), error, *m_options.fileOps);
+}
+
 bool DataManager::SaveFile(const std::string& path, const uint8_t* data, size_t size) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    out.flush();
-    return static_cast<bool>(out);
+    std::string error;
+    return SaveFile(path, data, size, error);
 }
 
 bool DataManager::ReadFile(const std::string& path, uint8_t* data, size_t size) const {

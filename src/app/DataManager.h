@@ -9,6 +9,7 @@
 
 #include "app/Logger.h"
 #include "app/WriteHistory.h"
+#include "core/FileSystemOps.h"
 #include "keys/KeyCode.h"
 #include "keys/Utility.h"
 #include "model/Constants.h"
@@ -42,6 +43,8 @@ public:
         Logger logger;
         // Where the device is looked for; null: nowhere (no device is ever found).
         std::shared_ptr<HidBackend> hidBackend;
+        // The system calls SaveFile writes with (tests make them fail).
+        const FileSystemOps* fileOps = &FileSystemOps::Real();
     };
 
     DataManager();
@@ -102,8 +105,12 @@ public:
     static constexpr int PRESET_SECTOR_NOT_READ = -5;  // the slot's sector is not loaded
     int RenewSwitchScriptInfoFromPreset(int mode, int button, const SelectItemElemForSwich& select);
 
-    // Whole-file I/O for backup files. False when the file cannot be written,
-    // or holds fewer than size bytes (only the first size bytes are read).
+    // Whole-file I/O for backup files. SaveFile replaces the file only once
+    // every byte is on disk (AtomicFile): false, with the reason in error and
+    // any older file at path untouched, when it cannot be written. ReadFile
+    // is false when the file holds fewer than size bytes (only the first
+    // size bytes are read).
+    [[nodiscard]] bool SaveFile(const std::string& path, const uint8_t* data, size_t size, std::string& error) const;
     [[nodiscard]] bool SaveFile(const std::string& path, const uint8_t* data, size_t size) const;
     [[nodiscard]] bool ReadFile(const std::string& path, uint8_t* data, size_t size) const;
 

@@ -5,11 +5,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
+
+#include "core/AtomicFile.h"
 
 namespace kelvadeck {
 
@@ -74,15 +75,6 @@ std::optional<long> ParseInteger(const std::string& text) {
     return value;
 }
 
-std::string TempSuffix() {
-    std::random_device rd;
-    std::uniform_int_distribution<unsigned> dist(0, 0xFFFFFF);
-    char buf[16];
-    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, dist(rd), 16);
-    (void)ec;
-    return ".tmp-" + std::string(buf, ptr);
-}
-
 std::filesystem::path FromEnv(const char* name) {
     const char* value = std::getenv(name);
     if (value == nullptr || *value == '\0') return {};
@@ -95,7 +87,8 @@ std::filesystem::path FromEnv(const char* name) {
 
 FileUserDefaults::FileUserDefaults() : m_path(DefaultPath()) {}
 
-FileUserDefaults::FileUserDefaults(std::filesystem::path file) : m_path(std::move(file)) {}
+FileUserDefaults::FileUserDefaults(std::filesystem::path file, const FileSystemOps& ops)
+    : m_path(std::move(file)), m_ops(&ops) {}
 
 std::filesystem::path FileUserDefaults::DefaultPath() {
     std::filesystem::path base;
@@ -143,20 +136,10 @@ bool FileUserDefaults::SetInteger(const std::string& key, long value) {
         if (ec) return false;
     }
 
-    std::filesystem::path temp = m_path;
-    temp += TempSuffix();
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << "# Kelvadeck user settings\n";
-    for (const auto& [k, v] : kept) out << k << '=' << v << '\n';
-    out.close();  // close() sets failbit when the last bytes cannot be written
-    if (out) std::filesystem::rename(temp, m_path, ec);
-    if (!out || ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temp, ignored);
-        return false;
-    }
-    return true;
+    std::string text = "# Kelvadeck user settings\n";
+    for (const auto& [k, v] : kept) text += k + '=' + v + '\n';
+    std::string error;
+    return AtomicFile::Write(m_path.string(), text, error, *m_ops);
 }
 
 }  // namespace kelvadeck

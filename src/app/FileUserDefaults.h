@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/UserDefaults.h"
+#include "core/FileSystemOps.h"
 
 namespace kelvadeck {
 
@@ -15,14 +16,14 @@ namespace kelvadeck {
 //
 // The file is read on every GetInteger, so a change made by another instance is
 // seen. A missing, unreadable or garbled file (or a garbled line) simply leaves
-// values absent. SetInteger rewrites the whole file through a temporary file
-// and a rename, so a reader never sees half a file.
+// values absent. SetInteger rewrites the whole file with AtomicFile, so a
+// reader never sees half a file and a failed write keeps the old one.
 class FileUserDefaults : public UserDefaults {
 public:
     // The file in the platform's usual place (see DefaultPath).
     FileUserDefaults();
-    // An explicit file, e.g. for tests or a --config option.
-    explicit FileUserDefaults(std::filesystem::path file);
+    // An explicit file, e.g. for tests or a --config option, written with ops.
+    explicit FileUserDefaults(std::filesystem::path file, const FileSystemOps& ops = FileSystemOps::Real());
 
     // Empty when the environment names no home or configuration folder; such
     // defaults read as absent and refuse to store.
@@ -36,6 +37,7 @@ public:
 
 private:
     std::filesystem::path m_path;
+    const FileSystemOps* m_ops = &FileSystemOps::Real();
 };
 
 }  // namespace kelvadeck

@@ -9,11 +9,13 @@
 #include <string>
 
 #include "app/DataManager.h"
+#include "cli/CliMessages.h"
 #include "cli/CliOptions.h"
 #include "cli/DeviceSession.h"
 #include "cli/DumpCommand.h"
 #include "cli/MacroCommands.h"
 #include "cli/TerminalProgress.h"
+#include "cli/TerminalText.h"
 #include "device/BackupRestoreJob.h"
 #include "device/ComQue.h"
 #include "device/USBHidManager.h"
@@ -36,26 +38,6 @@ using FC = FlashControl;
 // Longest name that reads back unchanged: a length byte of 254 or more means no name.
 constexpr size_t kScriptNameMaxUnits = (FC::FM_SCRIPT_INFO_DATA_NAME_SIZE - 1) / 2;
 
-void Fail(const std::string& line) { std::cerr << "kelvadeck-cli: " << line << "\n"; }
-
-// Asks on the terminal; only an explicit yes goes on. --yes answers for the user.
-bool Confirm(const CliOptions& options, const std::string& question) {
-    if (options.yes) return true;
-    std::cerr << question << " [y/N] " << std::flush;
-    std::string answer;
-    if (!std::getline(std::cin, answer)) {
-        std::cerr << "\n";
-        return false;
-    }
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES";
-}
-
-std::string Printable(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) out.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?');
-    return out;
-}
-
 void PrintJson(const json& j) { std::cout << j.dump(2, ' ', false, json::error_handler_t::replace) << "\n"; }
 
 // Runs one of the three whole-flash jobs with a progress bar and reports it.
@@ -66,7 +48,7 @@ int RunFlashJob(DeviceSession& session, BackupRestoreJob& job, const std::string
     bar.Finish();
     const BackupRestoreJob::Finish f = job.FinishJob();
     if (f.outcome != BackupRestoreJob::Outcome::Ok) {
-        Fail(f.message);
+        CliMessages::Fail(f.message);
         return f.result.eReason == ComResult::AbortReason::DeviceGone ? DeviceSession::EXIT_NO_DEVICE
                                                                        : DeviceSession::EXIT_FAILED;
     }
@@ -95,9 +77,9 @@ int Info(DeviceSession& s, const CliOptions& options) {
                       static_cast<unsigned>(hid.GetIntProperty("ProductID")),
                       static_cast<unsigned>(hid.GetIntProperty("DeviceUsagePage")));
         std::cout << "Kelvadeck: connected" << (options.UseEmulator() ? " (emulated)" : "") << "\n"
-                  << "Firmware: " << Printable(firmware) << "\n"
+                  << "Firmware: " << TerminalText::Escape(firmware) << "\n"
                   << "Device: " << ids << "\n"
-                  << "Path: " << (iface ? iface->path : "") << "\n";
+                  << "Path: " << TerminalText::Escape(iface ? iface->path : "") << "\n";
     }
     return DeviceSession::EXIT_OK;
 }
@@ -105,7 +87,7 @@ int Info(DeviceSession& s, const CliOptions& options) {
 int Backup(DeviceSession& s, const std::string& path) {
     BackupRestoreJob job(s.Dm(), s.Dm().Log());
     if (!job.StartBackup(path)) {
-        Fail(job.LastError());
+        CliMessages::Fail(job.LastError());
         return DeviceSession::EXIT_FAILED;
     }
     return RunFlashJob(s, job, "backup", "Backed up " + std::to_string(FC::FM_TOTAL_SIZE) + " bytes to " + path);
@@ -113,25 +95,25 @@ int Backup(DeviceSession& s, const std::string& path) {
 
 int Restore(DeviceSession& s, const CliOptions& options, const std::string& path) {
     BackupRestoreJob job(s.Dm(), s.Dm().Log());
-    if (!Confirm(options, "Write " + path + " into the Kelvadeck? Every setting and script on it is replaced.")) {
-        Fail("restore cancelled; the device is unchanged");
+    if (!CliMessages::Confirm(options, "Write " + path + " into the Kelvadeck? Every setting and script on it is replaced.")) {
+        CliMessages::Fail("restore cancelled; the device is unchanged");
         return DeviceSession::EXIT_CANCELLED;
     }
     if (!job.StartRestore(path)) {
-        Fail(job.LastError());
+        CliMessages::Fail(job.LastError());
         return DeviceSession::EXIT_FAILED;
     }
     return RunFlashJob(s, job, "restore", "Restored " + path + " to the device");
 }
 
 int Reset(DeviceSession& s, const CliOptions& options) {
-    if (!Confirm(options, "Erase the Kelvadeck to its factory state? Every setting and script on it is lost.")) {
-        Fail("reset cancelled; the device is unchanged");
+    if (!CliMessages::Confirm(options, "Erase the Kelvadeck to its factory state? Every setting and script on it is lost.")) {
+        CliMessages::Fail("reset cancelled; the device is unchanged");
         return DeviceSession::EXIT_CANCELLED;
     }
     BackupRestoreJob job(s.Dm(), s.Dm().Log());
     if (!job.StartFormat()) {
-        Fail(job.LastError());
+        CliMessages::Fail(job.LastError());
         return DeviceSession::EXIT_FAILED;
     }
     return RunFlashJob(s, job, "reset", "The device was reset to its factory state");
@@ -142,7 +124,7 @@ int Led(DeviceSession& s, int red, int green, int blue, int brightness) {
                                    static_cast<uint8_t>(brightness));
     const ComResult r = s.StartAndRun();
     if (!r.Succeeded() || r.nPreviewsRefused > 0) {
-        Fail(r.Succeeded() ? "the device refused the LED preview" : "the LED preview failed: " + r.Describe());
+        CliMessages::Fail(r.Succeeded() ? "the device refused the LED preview" : "the LED preview failed: " + r.Describe());
         return DeviceSession::EXIT_FAILED;
     }
     std::cout << "LED preview: red " << red << ", green " << green << ", blue " << blue << ", brightness " << brightness
@@ -157,7 +139,7 @@ bool ReadScriptSector(DeviceSession& s, int sector) {
     if (dm.pComQue().SetReadScriptDataComQue(sector)) {
         const ComResult r = s.StartAndRun();
         if (!r.Succeeded() || !dm.SectorReadFlag(sector)) {
-            Fail("reading script sector " + std::to_string(sector) + " failed: " + r.Describe());
+            CliMessages::Fail("reading script sector " + std::to_string(sector) + " failed: " + r.Describe());
             return false;
         }
     }
@@ -170,7 +152,7 @@ bool ReadScriptSector(DeviceSession& s, int sector) {
 const ScriptElem* ReadScript(DeviceSession& s, int scriptNo) {
     DataManager& dm = s.Dm();
     if (scriptNo < 1 || static_cast<size_t>(scriptNo) > dm.g_arSCE.size()) {
-        Fail("no script slot " + std::to_string(scriptNo));
+        CliMessages::Fail("no script slot " + std::to_string(scriptNo));
         return nullptr;
     }
     if (!ReadScriptSector(s, FC::ScriptSector(scriptNo - 1))) return nullptr;
@@ -200,12 +182,13 @@ int MacroShow(DeviceSession& s, const CliOptions& options, int scriptNo) {
         std::cout << "# script " << scriptNo << ": empty\n";
         return DeviceSession::EXIT_OK;
     }
-    // A comment first, so that the listing still reads back with `macro encode`.
-    std::cout << "# script " << scriptNo << (e->strScriptName ? " \"" + name + "\"" : "") << ", " << e->dwSaveSize
-              << " bytes\n"
+    // A comment first, so that the listing still reads back with `macro encode`;
+    // the name is quoted and escaped, so it stays inside the comment.
+    std::cout << "# script " << scriptNo << (e->strScriptName ? " " + TerminalText::Quote(name) : "") << ", "
+              << e->dwSaveSize << " bytes\n"
               << MacroScriptText::Format(steps, e->bScriptMode, strings);
     if (!complete) {
-        Fail("script " + std::to_string(scriptNo) + " holds bytes that are no steps; the listing stops there");
+        CliMessages::Fail("script " + std::to_string(scriptNo) + " holds bytes that are no steps; the listing stops there");
         return DeviceSession::EXIT_FAILED;
     }
     return DeviceSession::EXIT_OK;
@@ -215,17 +198,18 @@ int MacroExport(DeviceSession& s, int scriptNo, const std::string& path) {
     const ScriptElem* e = ReadScript(s, scriptNo);
     if (e == nullptr) return DeviceSession::EXIT_FAILED;
     if (!e->IsStored() || !e->pbRawData) {
-        Fail("script " + std::to_string(scriptNo) + " is empty; nothing was written");
+        CliMessages::Fail("script " + std::to_string(scriptNo) + " is empty; nothing was written");
         return DeviceSession::EXIT_FAILED;
     }
     // The bytes as stored on the device, not re-encoded.
     const auto bytes = MacroScriptFile::BuildBytes(e->bScriptMode, *e->pbRawData);
     if (!bytes) {
-        Fail("script " + std::to_string(scriptNo) + " cannot be put in a macro script file (mode or size out of range)");
+        CliMessages::Fail("script " + std::to_string(scriptNo) + " cannot be put in a macro script file (mode or size out of range)");
         return DeviceSession::EXIT_FAILED;
     }
-    if (!MacroScriptFile::WriteFile(path, *bytes)) {
-        Fail("cannot write " + path);
+    std::string error;
+    if (!MacroScriptFile::WriteFile(path, *bytes, error)) {
+        CliMessages::Fail("cannot write " + path + ": " + error);
         return DeviceSession::EXIT_FAILED;
     }
     std::cout << "Script " << scriptNo << " (" << e->pbRawData->size() << " bytes) written to " << path << "\n";
@@ -246,9 +230,9 @@ int MacroImport(DeviceSession& s, const CliOptions& options, const ImportArgs& a
     DataManager& dm = s.Dm();
     const ScriptElem* before = ReadScript(s, args.scriptNo);
     if (before == nullptr) return DeviceSession::EXIT_FAILED;
-    if (!Confirm(options, "Write " + args.path + " into script " + std::to_string(args.scriptNo) + " of the Kelvadeck" +
+    if (!CliMessages::Confirm(options, "Write " + args.path + " into script " + std::to_string(args.scriptNo) + " of the Kelvadeck" +
                               (before->IsStored() ? ", replacing the script stored there?" : "?"))) {
-        Fail("import cancelled; the device is unchanged");
+        CliMessages::Fail("import cancelled; the device is unchanged");
         return DeviceSession::EXIT_CANCELLED;
     }
     MacroCreator macro;
@@ -257,7 +241,7 @@ int MacroImport(DeviceSession& s, const CliOptions& options, const ImportArgs& a
     macro.dwTotalSize = imported.script.size();
     macro.arCurrentMacroScript = imported.steps;
     if (!dm.RenewMacroScriptInfo(args.scriptNo, macro)) {
-        Fail("script " + std::to_string(args.scriptNo) + " cannot be stored: the other scripts of its sector are not all readable");
+        CliMessages::Fail("script " + std::to_string(args.scriptNo) + " cannot be stored: the other scripts of its sector are not all readable");
         return DeviceSession::EXIT_FAILED;
     }
     ScriptElem& slot = dm.g_arSCE[static_cast<size_t>(args.scriptNo - 1)];
@@ -265,7 +249,7 @@ int MacroImport(DeviceSession& s, const CliOptions& options, const ImportArgs& a
     slot.idMacroCreator = macro;
     if (args.nameOption && args.nameOption->count() > 0) slot.strScriptName = TextConvert::Utf8ToUtf16(args.name);
     if (!dm.DataOutputToMemory()) {
-        Fail("the settings could not be encoded");
+        CliMessages::Fail("the settings could not be encoded");
         return DeviceSession::EXIT_FAILED;
     }
     ComQue& que = dm.pComQue();
@@ -275,7 +259,7 @@ int MacroImport(DeviceSession& s, const CliOptions& options, const ImportArgs& a
     que.CreateWriteScriptComQue(args.scriptNo);
     const ComResult r = s.StartAndRun();
     if (!r.Succeeded()) {
-        Fail("writing script " + std::to_string(args.scriptNo) + " failed: " + r.Describe());
+        CliMessages::Fail("writing script " + std::to_string(args.scriptNo) + " failed: " + r.Describe());
         return r.eReason == ComResult::AbortReason::DeviceGone ? DeviceSession::EXIT_NO_DEVICE : DeviceSession::EXIT_FAILED;
     }
     std::cout << "Script " << args.scriptNo << " written: " << imported.script.size() << " bytes, " << imported.steps.size()
@@ -289,13 +273,13 @@ int DeviceCommands::WithDevice(const CliOptions& options, const std::function<in
     DeviceSession session(options);
     int code = DeviceSession::EXIT_OK;
     if (!session.Open()) {
-        Fail(session.Error());
+        CliMessages::Fail(session.Error());
         code = session.ExitCode();
     } else {
         code = body(session);
     }
     if (!session.Close()) {
-        Fail(session.Error());
+        CliMessages::Fail(session.Error());
         if (code == DeviceSession::EXIT_OK) code = session.ExitCode();
     }
     return code;
@@ -312,7 +296,7 @@ int DeviceCommands::DumpFromDevice(const CliOptions& options) {
         if (queued) {
             const ComResult r = s.StartAndRun();
             if (!r.Succeeded()) {
-                Fail("reading the scripts failed: " + r.Describe());
+                CliMessages::Fail("reading the scripts failed: " + r.Describe());
                 return DeviceSession::EXIT_FAILED;
             }
         }
@@ -343,7 +327,7 @@ void DeviceCommands::Register(CLI::App& app, CliOptions& options) {
         std::error_code ec;
         const auto size = std::filesystem::file_size(*restorePath, ec);
         if (ec || size < FC::FM_TOTAL_SIZE) {
-            Fail("cannot restore " + *restorePath + ": " +
+            CliMessages::Fail("cannot restore " + *restorePath + ": " +
                  (ec ? ec.message() : "a backup file holds " + std::to_string(FC::FM_TOTAL_SIZE) + " bytes, it has " +
                                           std::to_string(size)));
             options.exitCode = DeviceSession::EXIT_FAILED;
@@ -410,7 +394,7 @@ void DeviceCommands::Register(CLI::App& app, CliOptions& options) {
         KeyCode keys;
         const MacroScriptFile::Imported imported = MacroScriptFile::ImportFile(importArgs->path, keys);
         if (!imported.ok()) {
-            Fail(importArgs->path + ": " + MacroScriptFile::ErrorText(imported));
+            CliMessages::Fail(importArgs->path + ": " + MacroScriptFile::ErrorText(imported));
             options.exitCode = DeviceSession::EXIT_FAILED;
             return;
         }
@@ -418,7 +402,7 @@ void DeviceCommands::Register(CLI::App& app, CliOptions& options) {
         if (importArgs->modeOption->count() > 0) {
             const auto parsed = MacroScriptText::ParseMode(importArgs->mode);
             if (!parsed) {
-                Fail("unknown mode \"" + importArgs->mode + "\" (once, loop, fire, hold or 0..3)");
+                CliMessages::Fail("unknown mode \"" + importArgs->mode + "\" (once, loop, fire, hold or 0..3)");
                 options.exitCode = DeviceSession::EXIT_FAILED;
                 return;
             }
@@ -426,7 +410,7 @@ void DeviceCommands::Register(CLI::App& app, CliOptions& options) {
         }
         if (importArgs->nameOption->count() > 0 &&
             TextConvert::Utf8ToUtf16(importArgs->name).size() > kScriptNameMaxUnits) {
-            Fail("the name is too long: a script name has at most " + std::to_string(kScriptNameMaxUnits) + " characters");
+            CliMessages::Fail("the name is too long: a script name has at most " + std::to_string(kScriptNameMaxUnits) + " characters");
             options.exitCode = DeviceSession::EXIT_FAILED;
             return;
         }

@@ -1,6 +1,9 @@
 #include "cli/DeviceSession.h"
 
+#include <chrono>
 #include <iostream>
+#include <thread>
+#include <vector>
 
 #include "app/DataManager.h"
 #include "cli/CliOptions.h"
@@ -18,6 +21,14 @@
 
 namespace kelvadeck {
 
+namespace {
+
+// How long a command waits for an image another program holds.
+constexpr std::chrono::seconds kImageWait{10};
+constexpr std::chrono::milliseconds kImagePoll{50};
+
+}  // namespace
+
 DeviceSession::DeviceSession(const CliOptions& options) : m_options(options) {}
 
 DeviceSession::~DeviceSession() {
@@ -31,12 +42,13 @@ bool DeviceSession::Open() {
         m_emulator = std::make_unique<EmulatedKelvadeck>();
         if (!m_options.emulatorFile.empty()) {
             std::string error;
-            if (!m_emulator->LoadImage(m_options.emulatorFile, error)) {
-                m_error = "cannot use " + m_options.emulatorFile + " as the emulator's flash: " + error;
+            if (!LockImage() || !m_emulator->LoadImage(m_image.Path(), error)) {
+                if (m_error.empty()) m_error = "cannot use " + m_options.emulatorFile + " as the emulator's flash: " + error;
                 m_exitCode = EXIT_FAILED;
+                m_image.Release();
                 return false;
             }
-            m_emulatorLoaded = true;
+            m_loadedChanges = m_emulator->FlashChanges();
         }
         if (!m_options.emulatorFaults.empty()) {
             EmulatorKnobs knobs = m_emulator->Knobs();
@@ -90,6 +102,36 @@ bool DeviceSession::Open() {
     return true;
 }
 
+// Commands on one image run one after the other rather than side by side,
+// where each would save its own edit over the other's. A command takes well
+// under a second, so a second command waits for the first instead of failing:
+// scripts may start several at once. A program that keeps the image longer
+// (the desktop application holds it while it runs) makes the command give up
+// after a while with a message, rather than hang.
+bool DeviceSession::LockImage() {
+    const std::string& path = m_options.emulatorFile;
+    const std::vector<uint8_t> erased(EmulatedFlash::SIZE, EmulatedFlash::ERASED);  // a missing image: a new device
+    const auto deadline = std::chrono::steady_clock::now() + kImageWait;
+    for (;;) {
+        std::string error;
+        switch (m_image.TryLockOrCreate(path, erased, error)) {
+            case FileLock::Outcome::Locked:
+            case FileLock::Outcome::Created:
+                return true;
+            case FileLock::Outcome::Failed:
+                m_error = "cannot use " + path + " as the emulator's flash: " + error;
+                return false;
+            case FileLock::Outcome::Busy:
+                break;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            m_error = path + " is in use by another Kelvadeck program; try again when it has finished";
+            return false;
+        }
+        std::this_thread::sleep_for(kImagePoll);
+    }
+}
+
 ComResult DeviceSession::RunJob() {
     const ComResult r = SyncComRunner(Hid()).Run();
     m_dm->SetDataUpdate(false);
@@ -119,15 +161,17 @@ bool DeviceSession::Close() {
     m_closed = true;
     bool ok = true;
     // The emulated device keeps what the command did to it, also after a
-    // failure: that is what a real device would hold.
-    if (m_emulator && m_emulatorLoaded) {
+    // failure: that is what a real device would hold. An unchanged flash is
+    // not written, so reading commands work on read-only media.
+    if (m_emulator && m_image.Held() && m_emulator->FlashChanges() != m_loadedChanges) {
         std::string error;
-        if (!m_emulator->SaveImage(m_options.emulatorFile, error)) {
+        if (!m_image.Replace(m_emulator->FlashImage(), error)) {
             if (m_error.empty()) m_error = "cannot save the emulator's flash to " + m_options.emulatorFile + ": " + error;
             if (m_exitCode == EXIT_OK) m_exitCode = EXIT_FAILED;
             ok = false;
         }
     }
+    m_image.Release();
     if (m_trace) std::cerr << "exchanges: " << m_trace->Exchanges() << "\n";
     return ok;
 }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "core/FileLock.h"
 #include "device/ComResult.h"
 
 namespace kelvadeck {
@@ -16,9 +17,10 @@ class TracingHidBackend;
 class USBHidManager;
 
 // One command's connection to a Kelvadeck: the hidapi device or, with
-// --emulator, the emulated one (its flash loaded from and saved back to the
-// image file), optionally traced, with a data manager that has read the
-// device's settings (the boot job) and decoded them.
+// --emulator, the emulated one (its flash loaded from the image file, which
+// stays locked for the whole command, and saved back when the command changed
+// it), optionally traced, with a data manager that has read the device's
+// settings (the boot job) and decoded them.
 class DeviceSession {
 public:
     // Exit statuses of the device commands.
@@ -41,8 +43,9 @@ public:
     // Queues nothing: starts what is queued and runs it. A job that cannot
     // start reports itself as aborted.
     ComResult StartAndRun();
-    // Saves the emulator's flash (with --emulator=FILE) and prints the
-    // exchange count (with --trace). False with Error() when saving fails.
+    // Saves the emulator's flash (with --emulator=FILE, when the command
+    // changed it), releases the image and prints the exchange count (with
+    // --trace). False with Error() when saving fails.
     bool Close();
 
     DataManager& Dm() { return *m_dm; }
@@ -51,13 +54,16 @@ public:
     int ExitCode() const { return m_exitCode; }
 
 private:
+    bool LockImage();
+
     const CliOptions& m_options;
+    FileLock m_image;  // --emulator=FILE, from Open to Close
+    uint64_t m_loadedChanges = 0;
     std::unique_ptr<EmulatedKelvadeck> m_emulator;
     std::shared_ptr<HidBackend> m_backend;
     std::shared_ptr<TracingHidBackend> m_trace;
     std::unique_ptr<SystemLog> m_log;
     std::unique_ptr<DataManager> m_dm;  // last: goes before the devices and the log it uses
-    bool m_emulatorLoaded = false;
     bool m_closed = false;
     std::string m_error;
     int m_exitCode = EXIT_OK;

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "app/DataManager.h"
+#include "cli/CliMessages.h"
 #include "cli/CliOptions.h"
 #include "cli/DeviceCommands.h"
 #include "cli/ModelPrinter.h"
@@ -49,7 +50,7 @@ void DumpCommand::Register(CLI::App& app, CliOptions& options) {
         DataManager dm(std::move(dmOptions));
         const std::string error = LoadImage(dm, image->as<std::string>());
         if (!error.empty()) {
-            std::cerr << "kelvadeck-cli: " << error << "\n";
+            CliMessages::Fail(error);
             options.exitCode = 1;
             return;
         }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <system_error>
 
+#include "cli/CliMessages.h"
 #include "cli/CliOptions.h"
 #include "keys/KeyCode.h"
 #include "macro/MacroCreator.h"
@@ -83,11 +84,11 @@ std::string StopReason(const std::vector<uint8_t>& script, const std::vector<Mac
 int MacroCommands::Decode(const DecodeArgs& args, std::ostream& out, std::ostream& err) {
     const auto keys = LayoutKeys(args.layout);
     if (!keys) {
-        err << "kelvadeck-cli: unknown keyboard layout \"" << args.layout << "\" (us or jis)\n";
+        CliMessages::Fail(err, "unknown keyboard layout \"" + args.layout + "\" (us or jis)");
         return 1;
     }
     if (args.input.empty()) {
-        err << "kelvadeck-cli: macro decode needs hex bytes or a file\n";
+        CliMessages::Fail(err, "macro decode needs hex bytes or a file");
         return 1;
     }
 
@@ -98,14 +99,14 @@ int MacroCommands::Decode(const DecodeArgs& args, std::ostream& out, std::ostrea
         const std::string& path = args.input[0];
         const auto bytes = MacroScriptFile::ReadFile(path, MacroScriptFile::FILE_SIZE_LIMIT - 1);
         if (!bytes) {
-            err << "kelvadeck-cli: cannot read " << path << " (missing, unreadable or larger than a macro file)\n";
+            CliMessages::Fail(err, "cannot read " + path + " (missing, unreadable or larger than a macro file)");
             return 1;
         }
         if (HasSignature(*bytes)) {
             // A macro script file: every check of an import.
             const MacroScriptFile::Imported imported = MacroScriptFile::Import(bytes->data(), bytes->size(), *keys);
             if (!imported.ok()) {
-                err << "kelvadeck-cli: " << path << ": " << MacroScriptFile::ErrorText(imported) << "\n";
+                CliMessages::Fail(err, path + ": " + MacroScriptFile::ErrorText(imported));
                 return 1;
             }
             mode = imported.mode;
@@ -119,15 +120,15 @@ int MacroCommands::Decode(const DecodeArgs& args, std::ostream& out, std::ostrea
         for (const std::string& word : args.input) joined += word + " ";
         const auto bytes = MacroScriptText::ParseHex(joined);
         if (!bytes) {
-            err << "kelvadeck-cli: \"" << joined.substr(0, 60) << (joined.size() > 60 ? "..." : "")
-                << "\" is neither a file nor hex bytes\n";
+            CliMessages::Fail(err, "\"" + joined.substr(0, 60) + (joined.size() > 60 ? "..." : "") +
+                                       "\" is neither a file nor hex bytes");
             return 1;
         }
         script = *bytes;
     }
     if (script.size() > MacroScriptFile::SCRIPT_SIZE_MAX) {
-        err << "kelvadeck-cli: the script has " << script.size() << " bytes; the device takes at most "
-            << MacroScriptFile::SCRIPT_SIZE_MAX << "\n";
+        CliMessages::Fail(err, "the script has " + std::to_string(script.size()) + " bytes; the device takes at most " +
+                                   std::to_string(MacroScriptFile::SCRIPT_SIZE_MAX));
         return 1;
     }
 
@@ -148,7 +149,7 @@ int MacroCommands::Decode(const DecodeArgs& args, std::ostream& out, std::ostrea
         out << MacroScriptText::Format(macro.arCurrentMacroScript, mode, strings);
     }
     if (!complete) {
-        err << "kelvadeck-cli: " << StopReason(script, macro.arCurrentMacroScript) << "\n";
+        CliMessages::Fail(err, StopReason(script, macro.arCurrentMacroScript));
         return 1;
     }
     return 0;
@@ -157,14 +158,14 @@ int MacroCommands::Decode(const DecodeArgs& args, std::ostream& out, std::ostrea
 int MacroCommands::Encode(const EncodeArgs& args, std::istream& in, std::ostream& out, std::ostream& err) {
     const auto keys = LayoutKeys(args.layout);
     if (!keys) {
-        err << "kelvadeck-cli: unknown keyboard layout \"" << args.layout << "\" (us or jis)\n";
+        CliMessages::Fail(err, "unknown keyboard layout \"" + args.layout + "\" (us or jis)");
         return 1;
     }
     std::optional<uint8_t> modeOverride;
     if (args.mode) {
         modeOverride = MacroScriptText::ParseMode(*args.mode);
         if (!modeOverride) {
-            err << "kelvadeck-cli: unknown mode \"" << *args.mode << "\" (once, loop, fire, hold or 0..3)\n";
+            CliMessages::Fail(err, "unknown mode \"" + *args.mode + "\" (once, loop, fire, hold or 0..3)");
             return 1;
         }
     }
@@ -177,7 +178,7 @@ int MacroCommands::Encode(const EncodeArgs& args, std::istream& in, std::ostream
         if (name != "<stdin>") {
             file.open(args.input, std::ios::binary);
             if (!file) {
-                err << "kelvadeck-cli: cannot read " << args.input << "\n";
+                CliMessages::Fail(err, "cannot read " + args.input);
                 return 1;
             }
             source = &file;
@@ -186,19 +187,19 @@ int MacroCommands::Encode(const EncodeArgs& args, std::istream& in, std::ostream
         while (source->read(buffer, sizeof buffer) || source->gcount() > 0) {
             text.append(buffer, static_cast<size_t>(source->gcount()));
             if (text.size() > kTextLimit) {
-                err << "kelvadeck-cli: " << name << " is too large for a macro text (over " << kTextLimit << " bytes)\n";
+                CliMessages::Fail(err, name + " is too large for a macro text (over " + std::to_string(kTextLimit) + " bytes)");
                 return 1;
             }
         }
         if (source->bad()) {
-            err << "kelvadeck-cli: cannot read " << name << "\n";
+            CliMessages::Fail(err, "cannot read " + name);
             return 1;
         }
     }
 
     const MacroScriptText::Parsed parsed = MacroScriptText::Parse(text, *keys);
     if (!parsed.ok) {
-        err << "kelvadeck-cli: " << name << ":" << parsed.errorLine << ": " << parsed.error << "\n";
+        CliMessages::Fail(err, name + ":" + std::to_string(parsed.errorLine) + ": " + parsed.error);
         return 1;
     }
 
@@ -206,14 +207,13 @@ int MacroCommands::Encode(const EncodeArgs& args, std::istream& in, std::ostream
     MacroCreator macro;
     macro.bScriptMode = modeOverride.value_or(parsed.mode.value_or(0));
     if (!macro.AnalyzeDataFromFlash(parsed.script.data(), static_cast<int32_t>(parsed.script.size()), *keys)) {
-        err << "kelvadeck-cli: " << name << ": internal error: the steps do not decode\n";
+        CliMessages::Fail(err, name + ": internal error: the steps do not decode");
         return 1;
     }
     const MacroScriptFile::Exported exported =
         args.output.empty() ? MacroScriptFile::Build(macro) : MacroScriptFile::Export(macro, args.output);
     if (!exported.ok()) {
-        err << "kelvadeck-cli: " << (args.output.empty() ? name : args.output) << ": "
-            << MacroScriptFile::ErrorText(exported) << "\n";
+        CliMessages::Fail(err, (args.output.empty() ? name : args.output) + ": " + MacroScriptFile::ErrorText(exported));
         return 1;
     }
     if (args.output.empty()) {

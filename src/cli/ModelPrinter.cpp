@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "app/DataManager.h"
+#include "cli/TerminalText.h"
 #include "model/TextConvert.h"
 
 namespace kelvadeck {
@@ -167,7 +168,7 @@ std::string ActionText(const MacroDataDialFunc& a) {
 }
 
 std::string NameText(const std::optional<std::u16string>& name) {
-    return name ? "\"" + TextConvert::Utf16ToUtf8(*name) + "\"" : std::string("(none)");
+    return name ? TerminalText::Quote(TextConvert::Utf16ToUtf8(*name)) : std::string("(none)");
 }
 
 }  // namespace
@@ -175,7 +176,7 @@ std::string NameText(const std::optional<std::u16string>& name) {
 std::string ModelPrinter::ToText(const DataManager& dm) {
     std::ostringstream out;
     const StandardSettingInfo& ssi = dm.g_pSSI;
-    out << "Firmware: " << ssi.strFirmwareVer.value_or("(unknown)") << "\n";
+    out << "Firmware: " << (ssi.strFirmwareVer ? TerminalText::Escape(*ssi.strFirmwareVer) : "(unknown)") << "\n";
     out << "Current mode: " << int{ssi.bMode} + 1 << "\n";
     out << "LED sleep flag " << int{ssi.bLEDSleepFlag} << ", mode lighting " << int{ssi.bLEDLampTypeMode}
         << ", function lighting " << int{ssi.bLEDLampTypeFunc} << ", off time " << int{ssi.bLEDOffTimer}

@@ -4,9 +4,11 @@
 #include <memory>
 
 #include "app/DataManager.h"
+#include "cli/CliMessages.h"
 #include "cli/CliOptions.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DeviceSession.h"
+#include "cli/TerminalText.h"
 #include "export/SettingsJson.h"
 #include "export/SettingsJsonTransfer.h"
 #include "keys/KeyCode.h"
@@ -18,19 +20,6 @@ namespace {
 
 using C = Constants;
 
-void Fail(const std::string& line) { std::cerr << "kelvadeck-cli: " << line << "\n"; }
-
-bool Confirm(const CliOptions& options, const std::string& question) {
-    if (options.yes) return true;
-    std::cerr << question << " [y/N] " << std::flush;
-    std::string answer;
-    if (!std::getline(std::cin, answer)) {
-        std::cerr << "\n";
-        return false;
-    }
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES";
-}
-
 int ExitFor(const ComResult& r) {
     return r.eReason == ComResult::AbortReason::DeviceGone ? DeviceSession::EXIT_NO_DEVICE : DeviceSession::EXIT_FAILED;
 }
@@ -41,13 +30,13 @@ bool ReadSectors(DeviceSession& s, const std::vector<int>& sectors) {
     if (SettingsJsonTransfer::QueueUnreadSectors(dm, sectors)) {
         const ComResult r = s.StartAndRun();
         if (!r.Succeeded()) {
-            Fail("reading the scripts failed: " + r.Describe());
+            CliMessages::Fail("reading the scripts failed: " + r.Describe());
             return false;
         }
     }
     int failed = 0;
     if (!SettingsJsonTransfer::LoadSectors(dm, sectors, failed)) {
-        Fail("script sector " + std::to_string(failed) + " could not be read");
+        CliMessages::Fail("script sector " + std::to_string(failed) + " could not be read");
         return false;
     }
     return true;
@@ -64,7 +53,7 @@ int SettingsJsonCommands::Export(DeviceSession& s, const std::string& path) {
     }
     std::string error;
     if (!SettingsJsonTransfer::WriteDocument(s.Dm(), path, scripts, error)) {
-        Fail(error);
+        CliMessages::Fail(error);
         return DeviceSession::EXIT_FAILED;
     }
     std::cout << "Settings of " << static_cast<int>(C::MODE_NUM) << " modes and " << scripts << " scripts written to " << path << "\n";
@@ -76,14 +65,16 @@ int SettingsJsonCommands::Import(const CliOptions& options, const std::string& p
     std::string text;
     std::string error;
     if (!SettingsJsonTransfer::ReadText(path, text, error)) {
-        Fail(error);
+        CliMessages::Fail(error);
         return DeviceSession::EXIT_FAILED;
     }
     const KeyCode keys;
     const SettingsJson::Plan plan = SettingsJson::Read(text, keys);
     if (!plan.ok()) {
-        Fail(path + " was not applied; nothing on the device was changed:");
-        for (const SettingsJson::Problem& p : plan.problems) std::cerr << "  " << SettingsJson::Describe(p) << "\n";
+        CliMessages::Fail(path + " was not applied; nothing on the device was changed:");
+        for (const SettingsJson::Problem& p : plan.problems) {
+            std::cerr << "  " << TerminalText::Escape(SettingsJson::Describe(p)) << "\n";
+        }
         return DeviceSession::EXIT_FAILED;
     }
 
@@ -96,21 +87,21 @@ int SettingsJsonCommands::Import(const CliOptions& options, const std::string& p
         question += " of " + path;
         if (plan.firmware) question += " (from firmware " + *plan.firmware + ")";
         question += " into the Kelvadeck? Its settings are replaced.";
-        if (!Confirm(options, question)) {
-            Fail("import cancelled; the device is unchanged");
+        if (!CliMessages::Confirm(options, question)) {
+            CliMessages::Fail("import cancelled; the device is unchanged");
             return DeviceSession::EXIT_CANCELLED;
         }
         if (!SettingsJson::Apply(plan, dm, error)) {
-            Fail(error + "; the device is unchanged");
+            CliMessages::Fail(error + "; the device is unchanged");
             return DeviceSession::EXIT_FAILED;
         }
         if (!SettingsJsonTransfer::QueueImportWrites(plan, dm)) {
-            Fail("the writes could not be prepared; the device is unchanged");
+            CliMessages::Fail("the writes could not be prepared; the device is unchanged");
             return DeviceSession::EXIT_FAILED;
         }
         const ComResult r = s.StartAndRun();
         if (!r.Succeeded()) {
-            Fail("writing the settings failed: " + r.Describe());
+            CliMessages::Fail("writing the settings failed: " + r.Describe());
             return ExitFor(r);
         }
         std::cout << "Settings" << (plan.scripts.empty() ? "" : " and " + std::to_string(plan.scripts.size()) + " scripts")

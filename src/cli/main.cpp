@@ -1,13 +1,24 @@
 // kelvadeck-cli: the configurator from a terminal.
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <cstdlib>
+#include <iostream>
 #include <string>
+#include <system_error>
 
+#include "cli/CliMessages.h"
 #include "cli/CliOptions.h"
 #include "cli/CliProgram.h"
+#include "cli/OutputBuffer.h"
 #include "core/ResourceDir.h"
 
 int main(int argc, char** argv) {
+    // A command whose output did not arrive (a full disk behind `> FILE`)
+    // has not done its work: it ends with the reason and exit status 1.
+    kelvadeck::OutputBuffer out(STDOUT_FILENO);
+    std::streambuf* const console = std::cout.rdbuf(&out);
+
     CLI::App app{"Kelvadeck configurator command line"};
     kelvadeck::CliOptions options;
     // The locale's language, by the usual precedence of its variables.
@@ -26,6 +37,19 @@ int main(int argc, char** argv) {
 #endif
     options.resourceDir = kelvadeck::ResourceDir::Find(kelvadeck::ResourceDir::ProgramDir(argv[0]), buildDir);
     kelvadeck::CliProgram::Register(app, options);
-    CLI11_PARSE(app, argc, argv);
-    return options.exitCode;
+    int code = 0;
+    try {
+        app.parse(argc, argv);
+        code = options.exitCode;
+    } catch (const CLI::ParseError& e) {
+        code = app.exit(e);
+    }
+    std::cout.flush();
+    std::cout.rdbuf(console);
+    if (out.Failure() != 0) {
+        kelvadeck::CliMessages::Fail("cannot write to standard output: " +
+                                     std::error_code(out.Failure(), std::generic_category()).message());
+        if (code == 0) code = 1;
+    }
+    return code;
 }

@@ -63,6 +63,7 @@ bool BackupRestoreJob::StartBackup(const std::string& path) {
     if (!CanStart()) return false;
     m_logger.Debug(path);
     m_backupPath = path;
+    m_bCancelled = false;
     m_dm.pComQue().SetAllReadSectorComQue();
     return Begin(SETSTS_BACKUP_FILE);
 }
@@ -95,6 +96,12 @@ bool BackupRestoreJob::StartFormat() {
     if (!CanStart()) return false;
     m_dm.pComQue().SetFormatComQue();
     return Begin(SETSTS_FORMAT);
+}
+
+void BackupRestoreJob::CancelBackup() {
+    if (m_bCurrentMode != SETSTS_BACKUP_FILE) return;
+    m_bCancelled = true;
+    m_dm.pComQue().Reset();
 }
 
 void BackupRestoreJob::UpdateProgressBar() {
@@ -142,12 +149,15 @@ BackupRestoreJob::Finish BackupRestoreJob::FinishJob() {
             break;
         case SETSTS_BACKUP_FILE:
             m_logger.Write("SETSTS_BACKUP_FILE Finish!");
-            if (!ok) {
+            if (m_bCancelled) {
+                f.outcome = Outcome::Cancelled;
+                f.message = "backup cancelled, no file was written";
+            } else if (!ok) {
                 // A file with unread parts would restore as a damaged device.
                 f.message = "backup failed, no file was written: " + f.result.Describe();
-            } else if (!m_dm.SaveFile(m_backupPath, m_dm.WholeImage(), FC::FM_TOTAL_SIZE)) {
+            } else if (!m_dm.SaveFile(m_backupPath, m_dm.WholeImage(), FC::FM_TOTAL_SIZE, f.fileError)) {
                 f.outcome = Outcome::FileFailed;
-                f.message = "cannot write the backup file " + m_backupPath;
+                f.message = "cannot write the backup file " + m_backupPath + ": " + f.fileError;
             }
             break;
         case SETSTS_FORMAT:

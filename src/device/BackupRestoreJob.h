@@ -32,12 +32,14 @@ public:
         NotStarted,   // the job could not start: no device, another job running, bad file
         JobFailed,    // steps failed or the job was aborted
         FileFailed,   // the backup file could not be written
+        Cancelled,    // the backup was cancelled: no file was written
         NothingToFinish,
     };
 
     struct Finish {
         Outcome outcome = Outcome::NothingToFinish;
-        std::string message;  // one line for the user; empty on success
+        std::string message;    // one line for the user; empty on success
+        std::string fileError;  // FileFailed: why, in the system's words
         ComResult result;
     };
 
@@ -53,6 +55,9 @@ public:
     [[nodiscard]] bool StartBackup(const std::string& path);
     [[nodiscard]] bool StartRestore(const std::string& path);
     [[nodiscard]] bool StartFormat();
+    // Drops the steps left of a running backup: the job ends with the answer
+    // in flight, and its file is not written.
+    void CancelBackup();
     const std::string& LastError() const { return m_lastError; }
 
     // Once per accounted answer while the job runs.
@@ -84,6 +89,7 @@ private:
     std::string m_backupPath;
     std::string m_restorePath;
     uint8_t m_bCurrentMode = SETSTS_NONE;
+    bool m_bCancelled = false;
     int32_t m_nProgressMax = 0;
     int32_t m_nProgressCount = 0;
     int32_t m_nBarValue = 0;

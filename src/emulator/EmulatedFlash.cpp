@@ -5,6 +5,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/AtomicFile.h"
+
 namespace kelvadeck {
 
 EmulatedFlash::EmulatedFlash() : m_bytes(SIZE, ERASED) {}
@@ -12,19 +14,28 @@ EmulatedFlash::EmulatedFlash() : m_bytes(SIZE, ERASED) {}
 bool EmulatedFlash::EraseSector(uint32_t sector) {
     if (sector >= SECTOR_NUM) return false;
     const auto begin = m_bytes.begin() + static_cast<std::ptrdiff_t>(sector) * SECTOR_SIZE;
-    std::fill(begin, begin + SECTOR_SIZE, ERASED);
+    const auto end = begin + SECTOR_SIZE;
+    if (std::any_of(begin, end, [](uint8_t b) { return b != ERASED; })) ++m_changes;
+    std::fill(begin, end, ERASED);
     return true;
 }
 
-void EmulatedFlash::EraseAll() { std::fill(m_bytes.begin(), m_bytes.end(), ERASED); }
+void EmulatedFlash::EraseAll() {
+    if (std::any_of(m_bytes.begin(), m_bytes.end(), [](uint8_t b) { return b != ERASED; })) ++m_changes;
+    std::fill(m_bytes.begin(), m_bytes.end(), ERASED);
+}
 
 bool EmulatedFlash::Program(uint32_t address, std::span<const uint8_t> data) {
     if (address >= SIZE || data.size() > PAGE_SIZE) return false;
     const uint32_t pageStart = address - address % PAGE_SIZE;
     const uint32_t offset = address % PAGE_SIZE;
+    bool changed = false;
     for (size_t i = 0; i < data.size(); ++i) {
-        m_bytes[pageStart + (offset + i) % PAGE_SIZE] &= data[i];
+        uint8_t& cell = m_bytes[pageStart + (offset + i) % PAGE_SIZE];
+        changed = changed || (cell & data[i]) != cell;
+        cell &= data[i];
     }
+    if (changed) ++m_changes;
     return true;
 }
 
@@ -37,6 +48,7 @@ size_t EmulatedFlash::Read(uint32_t address, std::span<uint8_t> out) const {
 
 bool EmulatedFlash::Overwrite(uint32_t address, std::span<const uint8_t> data) {
     if (address > SIZE || data.size() > SIZE - address) return false;
+    if (!std::equal(data.begin(), data.end(), m_bytes.begin() + address)) ++m_changes;
     std::copy(data.begin(), data.end(), m_bytes.begin() + address);
     return true;
 }
@@ -78,37 +90,13 @@ bool EmulatedFlash::LoadImage(const std::string& path, std::string& error) {
         error = "Flash image " + path + " could not be read completely";
         return false;
     }
+    if (image != m_bytes) ++m_changes;
     m_bytes = std::move(image);
     return true;
 }
 
 bool EmulatedFlash::SaveImage(const std::string& path, std::string& error) const {
-    namespace fs = std::filesystem;
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            error = "Cannot create " + temporary + " to save the flash image";
-            return false;
-        }
-        out.write(reinterpret_cast<const char*>(m_bytes.data()), static_cast<std::streamsize>(m_bytes.size()));
-        out.close();
-        if (!out) {
-            error = "Cannot write the flash image to " + temporary;
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temporary, path, ec);
-    if (ec) {
-        error = "Cannot replace " + path + " with the saved flash image: " + ec.message();
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return false;
-    }
-    return true;
+    return AtomicFile::Write(path, std::span<const uint8_t>(m_bytes), error);
 }
 
 }  // namespace kelvadeck

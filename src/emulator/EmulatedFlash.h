@@ -41,17 +41,22 @@ public:
     [[nodiscard]] bool Overwrite(uint32_t address, std::span<const uint8_t> data);
 
     std::span<const uint8_t> Bytes() const { return m_bytes; }
+    // How many erases, programs and overwrites have changed a byte so far
+    // (loading an image counts too). Equal counts mean the same flash: an
+    // image file needs writing back only when the count has moved.
+    uint64_t Changes() const { return m_changes; }
 
     // Loads an image file. A missing file means a new, erased device (true).
     // A file of any size other than 2,097,152 bytes, or one that cannot be
     // read, is refused: false, error says why, flash unchanged.
     [[nodiscard]] bool LoadImage(const std::string& path, std::string& error);
-    // Writes the image through a temporary file that replaces path only once
-    // complete, so a failed save never destroys the previous file.
+    // Writes the image with AtomicFile: a failed save never destroys the
+    // previous file. error holds the reason.
     [[nodiscard]] bool SaveImage(const std::string& path, std::string& error) const;
 
 private:
     std::vector<uint8_t> m_bytes;
+    uint64_t m_changes = 0;
 };
 
 }  // namespace kelvadeck

@@ -136,4 +136,14 @@ bool EmulatedKelvadeck::SaveImage(const std::string& path, std::string& error) c
     return m_flash.SaveImage(path, error);
 }
 
+std::vector<uint8_t> EmulatedKelvadeck::FlashImage() const {
+    std::lock_guard lock(m_mutex);
+    return {m_flash.Bytes().begin(), m_flash.Bytes().end()};
+}
+
+uint64_t EmulatedKelvadeck::FlashChanges() const {
+    std::lock_guard lock(m_mutex);
+    return m_flash.Changes();
+}
+
 }  // namespace kelvadeck

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "device/HidDevice.h"
 #include "emulator/EmulatedFirmware.h"
@@ -73,6 +74,10 @@ public:
     // The flash image file of `--emulator=FILE`: see EmulatedFlash.
     [[nodiscard]] bool LoadImage(const std::string& path, std::string& error);
     [[nodiscard]] bool SaveImage(const std::string& path, std::string& error) const;
+    // A copy of the whole flash, and EmulatedFlash::Changes, taken while no
+    // exchange runs.
+    std::vector<uint8_t> FlashImage() const;
+    uint64_t FlashChanges() const;
 
 private:
     bool BusyApplies(uint8_t command) const;

@@ -10,6 +10,7 @@
 #include "macro/MacroCreator.h"
 #include "macro/MacroScriptText.h"
 #include "model/Constants.h"
+#include "model/ByteIO.h"
 #include "model/FlashControl.h"
 #include "model/TextConvert.h"
 
@@ -67,8 +68,14 @@ std::string SwitchLabel(int button) {
     return button == C::ENCODER_BUTTON_ID ? "dial-push" : "SW" + std::to_string(button + 1);
 }
 
-ojson Name(const std::optional<std::u16string>& name) {
-    return name ? ojson(TextConvert::Utf16ToUtf8(*name)) : ojson(nullptr);
+// A name as a write keeps it (ByteIO::WriteName): at most maxUnits units,
+// never half a surrogate pair. A script name read from the device can be one
+// unit longer than a write keeps (its length byte 253); the document holds
+// what the device would hold after importing it, so that it always imports.
+// An unpaired surrogate becomes U+FFFD: JSON text has no other way to hold it.
+ojson Name(const std::optional<std::u16string>& name, size_t maxUnits) {
+    if (!name) return nullptr;
+    return TextConvert::Utf16ToUtf8(std::u16string_view(*name).substr(0, ByteIO::StoredUnits(*name, maxUnits)));
 }
 
 ojson Entry(uint8_t id, const FunctionCatalogues::List* list) {
@@ -257,6 +264,59 @@ public:
 
 private:
     std::vector<SettingsJson::Problem>& m_problems;
+};
+
+// Finds the keys given twice in one object while a document is parsed: the
+// parser keeps only the last of them, so which one was meant cannot be told.
+class DuplicateKeys {
+public:
+    explicit DuplicateKeys(Checker& checker) : m_checker(checker) {}
+
+    // A parser callback: sees every event, keeps every value.
+    bool operator()(int /*depth*/, json::parse_event_t event, json& parsed) {
+        switch (event) {
+            case json::parse_event_t::object_start:
+            case json::parse_event_t::array_start:
+                m_levels.push_back({event == json::parse_event_t::object_start, ChildPath(), {}, 0});
+                break;
+            case json::parse_event_t::key:
+                m_key = parsed.get<std::string>();
+                if (!m_levels.back().keys.insert(m_key).second) {
+                    m_checker.Fail(Checker::At(m_levels.back().path, m_key), "is given twice; a key may appear once in an object");
+                }
+                break;
+            case json::parse_event_t::object_end:
+            case json::parse_event_t::array_end:
+                m_levels.pop_back();
+                ValueEnded();
+                break;
+            case json::parse_event_t::value:
+                ValueEnded();
+                break;
+        }
+        return true;
+    }
+
+private:
+    struct Level {
+        bool object = false;
+        std::string path;
+        std::set<std::string> keys;
+        size_t index = 0;  // of the next element, in an array
+    };
+
+    std::string ChildPath() const {
+        if (m_levels.empty()) return "";
+        const Level& top = m_levels.back();
+        return top.object ? Checker::At(top.path, m_key) : Checker::At(top.path, top.index);
+    }
+    void ValueEnded() {
+        if (!m_levels.empty() && !m_levels.back().object) ++m_levels.back().index;
+    }
+
+    Checker& m_checker;
+    std::vector<Level> m_levels;
+    std::string m_key;
 };
 
 // The catalogue selection of a direction or a button: ids of category,
@@ -535,7 +595,7 @@ ojson SettingsJson::Export(const DataManager& dm) {
 
     auto scriptName = [&dm](uint8_t no) {
         if (no == 0 || no > dm.g_arSCE.size() || !dm.g_arSCE[no - 1u].IsStored()) return ojson(nullptr);
-        return Name(dm.g_arSCE[no - 1u].strScriptName);
+        return Name(dm.g_arSCE[no - 1u].strScriptName, kScriptNameMaxUnits);
     };
 
     ojson modes = ojson::array();
@@ -557,7 +617,7 @@ ojson SettingsJson::Export(const DataManager& dm) {
                              {"action", ActionJson(a, true, keys)}};
             };
             funcs.push_back(ojson{{"function", f + 1},
-                                  {"name", Name(e.strFunctionName)},
+                                  {"name", Name(e.strFunctionName, kFunctionNameMaxUnits)},
                                   {"colour", Colour(e)},
                                   {"clockwise", direction(sel.bItemID1_R, sel.bItemID2_R, sel.bItemID3_R, e.clsMacroR)},
                                   {"counterClockwise", direction(sel.bItemID1_L, sel.bItemID2_L, sel.bItemID3_L, e.clsMacroL)}});
@@ -609,7 +669,7 @@ ojson SettingsJson::Export(const DataManager& dm) {
         ojson sj;
         sj["number"] = i + 1;
         sj["preset"] = i >= C::SCRIPT_USER_USE_NUM;
-        sj["name"] = Name(e.strScriptName);
+        sj["name"] = Name(e.strScriptName, kScriptNameMaxUnits);
         const char* mode = MacroScriptText::ModeName(e.bScriptMode);
         sj["mode"] = mode ? ojson(mode) : ojson(e.bScriptMode);
         const auto& steps = e.idMacroCreator.arCurrentMacroScript;
@@ -636,11 +696,16 @@ SettingsJson::Plan SettingsJson::Read(std::string_view text, const KeyCode& keys
         c.Fail("", "the file is larger than " + std::to_string(TEXT_LIMIT) + " bytes");
         return plan;
     }
-    const json doc = json::parse(text.begin(), text.end(), nullptr, false);
+    DuplicateKeys duplicates(c);
+    const json doc = json::parse(
+        text.begin(), text.end(),
+        [&duplicates](int depth, json::parse_event_t event, json& parsed) { return duplicates(depth, event, parsed); }, false);
     if (doc.is_discarded()) {
+        plan.problems.clear();
         c.Fail("", "not valid JSON");
         return plan;
     }
+    if (!plan.ok()) return plan;
     if (!doc.is_object()) {
         c.Fail("", "the document must be a JSON object");
         return plan;

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "app/DataManager.h"
+#include "core/AtomicFile.h"
 #include "device/ComQue.h"
 #include "model/FlashControl.h"
 
@@ -79,11 +80,11 @@ std::string SettingsJsonTransfer::DocumentText(const DataManager& dm, size_t& sc
     return doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
-bool SettingsJsonTransfer::WriteDocument(const DataManager& dm, const std::string& path, size_t& scripts, std::string& error) {
-    const std::string text = DocumentText(dm, scripts);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file || !file.write(text.data(), static_cast<std::streamsize>(text.size())) || !file.flush()) {
-        error = "cannot write " + path;
+bool SettingsJsonTransfer::WriteDocument(const DataManager& dm, const std::string& path, size_t& scripts, std::string& error,
+                                         const FileSystemOps& ops) {
+    std::string why;
+    if (!AtomicFile::Write(path, DocumentText(dm, scripts), why, ops)) {
+        error = "cannot write " + path + ": " + why;
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FileSystemOps.h"
 #include "export/SettingsJson.h"
 
 namespace kelvadeck {
@@ -33,9 +34,12 @@ public:
     // Reads a document file whole. False with error when it cannot be read
     // or is larger than SettingsJson::TEXT_LIMIT.
     static bool ReadText(const std::string& path, std::string& text, std::string& error);
-    // Writes the document of the model to path. False with error when the
-    // file cannot be written; scripts receives the number of scripts written.
-    static bool WriteDocument(const DataManager& dm, const std::string& path, size_t& scripts, std::string& error);
+    // Writes the document of the model to path (AtomicFile: an older file is
+    // replaced only once the new one is complete). False with error ("cannot
+    // write PATH: reason") when it cannot be written; scripts receives the
+    // number of scripts written.
+    static bool WriteDocument(const DataManager& dm, const std::string& path, size_t& scripts, std::string& error,
+                              const FileSystemOps& ops = FileSystemOps::Real());
     // The document as text (two-space indentation, ending with a newline).
     static std::string DocumentText(const DataManager& dm, size_t& scripts);
 };

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/AtomicFile.h"
 #include "macro/MacroCreator.h"
 #include "model/ByteIO.h"
 
@@ -78,9 +79,10 @@ MacroScriptFile::Exported MacroScriptFile::Build(const MacroCreator& macro) {
     return result;
 }
 
-MacroScriptFile::Exported MacroScriptFile::Export(const MacroCreator& macro, const std::string& path) {
+MacroScriptFile::Exported MacroScriptFile::Export(const MacroCreator& macro, const std::string& path,
+                                                  const FileSystemOps& ops) {
     Exported result = Build(macro);
-    if (result.ok() && !WriteFile(path, result.bytes)) result.error = ExportError::WriteFailed;
+    if (result.ok() && !WriteFile(path, result.bytes, result.writeError, ops)) result.error = ExportError::WriteFailed;
     return result;
 }
 
@@ -161,17 +163,14 @@ std::string MacroScriptFile::ErrorText(const Exported& exported) {
                    "-byte limit: the last " + std::to_string(exported.StepsLeftOut()) + " of " +
                    std::to_string(exported.steps) + " steps do not fit";
         case ExportError::BadMode: return "the play mode is not 0 to 3";
-        case ExportError::WriteFailed: return "the file could not be written";
+        case ExportError::WriteFailed: return "the file could not be written: " + exported.writeError;
     }
     return "unknown error";
 }
 
-bool MacroScriptFile::WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
+bool MacroScriptFile::WriteFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error,
+                                const FileSystemOps& ops) {
+    return AtomicFile::Write(path, bytes, error, ops);
 }
 
 std::optional<std::vector<uint8_t>> MacroScriptFile::ReadFile(const std::string& path, size_t maxSize) {

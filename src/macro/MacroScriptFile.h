@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FileSystemOps.h"
 #include "model/Constants.h"
 #include "model/FlashControl.h"
 #include "model/MacroDataScript.h"
@@ -67,7 +68,7 @@ public:
         None,
         TooLong,      // the steps encode to more than 9362 bytes; nothing was cut or written
         BadMode,      // the play mode is not one of the four
-        WriteFailed,  // the file could not be written completely
+        WriteFailed,  // the file could not be written (writeError says why); an older file is kept
     };
 
     struct Exported {
@@ -76,6 +77,7 @@ public:
         size_t steps = 0;            // steps in the script
         size_t stepsThatFit = 0;     // leading steps within the device's limit
         size_t scriptBytes = 0;      // encoded length of all steps, limit ignored
+        std::string writeError;      // WriteFailed: why, in the system's words
         bool ok() const { return error == ExportError::None; }
         size_t StepsLeftOut() const { return steps - stepsThatFit; }
         size_t BytesOver() const;
@@ -90,7 +92,8 @@ public:
     // not fit; it is never cut silently.
     static Exported Build(const MacroCreator& macro);
     // Build, then write to path; a file that cannot be written is reported.
-    static Exported Export(const MacroCreator& macro, const std::string& path);
+    static Exported Export(const MacroCreator& macro, const std::string& path,
+                           const FileSystemOps& ops = FileSystemOps::Real());
 
     // Checks and decodes a file held in memory (key names on the given layout).
     static Imported Import(const uint8_t* data, size_t size, const KeyCode& keyCode);
@@ -107,9 +110,11 @@ public:
     static std::string ErrorText(const Imported& imported);
     static std::string ErrorText(const Exported& exported);
 
-    // Whole-file helpers. WriteFile is false unless every byte was written;
-    // ReadFile is none when the file is missing, unreadable or larger than maxSize.
-    [[nodiscard]] static bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
+    // Whole-file helpers. WriteFile replaces path only once every byte is on
+    // disk (AtomicFile), else it is false with the reason in error; ReadFile
+    // is none when the file is missing, unreadable or larger than maxSize.
+    [[nodiscard]] static bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error,
+                                        const FileSystemOps& ops = FileSystemOps::Real());
     static std::optional<std::vector<uint8_t>> ReadFile(const std::string& path, size_t maxSize);
 };
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kelvadeck {
 
@@ -33,16 +34,29 @@ struct ByteIO {
         return name;
     }
 
-    // Writes at most maxUnits code units at data and returns the byte count to
+    // How many leading code units of name a field of maxUnits keeps: all
+    // that fit, but never the first half of a surrogate pair without its
+    // second (the character would turn into an unpaired surrogate).
+    static size_t StoredUnits(std::u16string_view name, size_t maxUnits) {
+        if (name.size() <= maxUnits) return name.size();
+        const bool splitsPair = maxUnits > 0 && IsHighSurrogate(name[maxUnits - 1]) && IsLowSurrogate(name[maxUnits]);
+        return splitsPair ? maxUnits - 1 : maxUnits;
+    }
+
+    // Writes the StoredUnits of name at data and returns the byte count to
     // store; longer names are cut so they never run past their field.
     static uint8_t WriteName(const std::u16string& name, uint8_t* data, size_t maxUnits) {
-        const size_t units = name.size() < maxUnits ? name.size() : maxUnits;
+        const size_t units = StoredUnits(name, maxUnits);
         for (size_t k = 0; k < units; ++k) {
             data[2 * k] = static_cast<uint8_t>(name[k]);
             data[2 * k + 1] = static_cast<uint8_t>(name[k] >> 8);
         }
         return static_cast<uint8_t>(units * 2);
     }
+
+private:
+    static bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+    static bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 };
 
 }  // namespace kelvadeck

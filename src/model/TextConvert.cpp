@@ -54,50 +54,46 @@ std::string TextConvert::Utf16ToUtf8(std::u16string_view text) {
 
 std::u16string TextConvert::Utf8ToUtf16(std::string_view text) {
     std::u16string out;
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto b0 = static_cast<unsigned char>(text[i]);
-        int extra = 0;
-        char32_t cp = 0;
-        if (b0 < 0x80) {
-            cp = b0;
-        } else if ((b0 & 0xE0) == 0xC0) {
-            extra = 1;
-            cp = b0 & 0x1F;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            extra = 2;
-            cp = b0 & 0x0F;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            extra = 3;
-            cp = b0 & 0x07;
-        } else {
-            AppendUtf16(out, kReplacement);
-            ++i;
-            continue;
-        }
-        if (i + static_cast<size_t>(extra) >= text.size()) {  // truncated sequence at the end
-            AppendUtf16(out, kReplacement);
-            break;
-        }
-        bool ok = true;
-        for (int k = 1; k <= extra; ++k) {
-            const auto b = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
-            if ((b & 0xC0) != 0x80) {
-                ok = false;
-                break;
-            }
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        static constexpr char32_t kMinForLength[] = {0, 0x80, 0x800, 0x10000};
-        if (!ok || cp < kMinForLength[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            AppendUtf16(out, kReplacement);
-            ++i;
-            continue;
-        }
-        AppendUtf16(out, cp);
-        i += static_cast<size_t>(extra) + 1;
+    for (size_t i = 0; i < text.size();) {
+        char32_t cp = kReplacement;
+        const size_t length = DecodeUtf8(text, i, cp);
+        AppendUtf16(out, length == 0 ? kReplacement : cp);
+        i += length == 0 ? 1 : length;
     }
     return out;
+}
+
+size_t TextConvert::DecodeUtf8(std::string_view text, size_t at, char32_t& cp) {
+    if (at >= text.size()) return 0;
+    const auto b0 = static_cast<unsigned char>(text[at]);
+    size_t length = 0;
+    char32_t value = 0;
+    if (b0 < 0x80) {
+        cp = b0;
+        return 1;
+    }
+    if ((b0 & 0xE0) == 0xC0) {
+        length = 2;
+        value = b0 & 0x1F;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        length = 3;
+        value = b0 & 0x0F;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        length = 4;
+        value = b0 & 0x07;
+    } else {
+        return 0;
+    }
+    if (length > text.size() - at) return 0;
+    for (size_t k = 1; k < length; ++k) {
+        const auto b = static_cast<unsigned char>(text[at + k]);
+        if ((b & 0xC0) != 0x80) return 0;
+        value = (value << 6) | (b & 0x3F);
+    }
+    static constexpr char32_t kMinForLength[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < kMinForLength[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    cp = value;
+    return length;
 }
 
 }  // namespace kelvadeck

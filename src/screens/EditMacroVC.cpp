@@ -813,7 +813,9 @@ void EditMacroVC::ClickExport() {
             break;
         case MacroScriptFile::ExportError::BadMode:
         case MacroScriptFile::ExportError::WriteFailed:
-            ShowError(TextTemplate::Fill(T("SCRIPT_FILE_EXPORT_ERROR_MSG"), {*path}));
+            // The reason (a full disk, no permission) goes with the message.
+            ShowError(TextTemplate::Fill(T("SCRIPT_FILE_EXPORT_ERROR_MSG"), {*path}) + "\n" +
+                      MacroScriptFile::ErrorText(exported));
             break;
     }
 }

@@ -22,7 +22,6 @@
 #include "device/USBHidManager.h"
 #include "keys/KeyCode.h"
 #include "model/Constants.h"
-#include "screenlogic/BackupFileStaging.h"
 #include "screenlogic/JobMessage.h"
 #include "screenlogic/ProgressEstimate.h"
 #include "screenlogic/SystemSettingsForm.h"
@@ -425,8 +424,9 @@ void SettingVC::ClickBackup() {
     g_pstrBackupPath = *path;
     m_bCancelBackup = false;
     BlockedControl(true);
-    // The job writes next to the chosen file; it takes the chosen name only when complete.
-    if (!m_job->StartBackup(BackupFileStaging::StagingPath(g_pstrBackupPath))) {
+    // The file is written only once the whole flash has been read, and
+    // replaces an older file of that name only once it is complete.
+    if (!m_job->StartBackup(g_pstrBackupPath)) {
         JobNotStarted(Dm().Strings().Get(Dm().pUSBHID().bConnected() ? "JOB_NOT_STARTED_BUSY" : "JOB_NOT_STARTED_NO_DEVICE"));
         return;
     }
@@ -441,8 +441,9 @@ void SettingVC::ClickCancelBackup() {
     Log("Setting : backup cancelled");
     m_bCancelBackup = true;
     m_btnCancelBackup->setEnabled(false);
-    // The steps left are dropped; the job ends with the answer in flight.
-    Dm().pComQue().Reset();
+    // The steps left are dropped; the job ends with the answer in flight
+    // and writes no file.
+    m_job->CancelBackup();
 }
 
 void SettingVC::ClickRestore() {
@@ -503,24 +504,15 @@ std::string SettingVC::FinishLongJob(std::string& success) {
     const Job::Finish finish = m_job->FinishJob();
     switch (mode) {
         case Job::SETSTS_BACKUP_FILE:
-            if (m_bCancelBackup) {
-                BackupFileStaging::Discard(g_pstrBackupPath);
+            if (finish.outcome == Job::Outcome::Cancelled) {
                 success = s.Get("BACKUP_CANCELLED_MSG");
                 return {};
             }
             if (finish.outcome == Job::Outcome::JobFailed) {
-                BackupFileStaging::Discard(g_pstrBackupPath);
                 return JobMessage::Failure("JOB_NAME_BACKUP", finish.result, s) + "\n" + s.Get("BACKUP_NOT_WRITTEN_MSG");
             }
             if (finish.outcome == Job::Outcome::FileFailed) {
-                return TextTemplate::Fill(s.Get("BACKUP_FILE_WRITE_ERROR"),
-                                          {g_pstrBackupPath, BackupFileStaging::WhyNotWritable(g_pstrBackupPath)});
-            }
-            {
-                std::string error;
-                if (!BackupFileStaging::Commit(g_pstrBackupPath, error)) {
-                    return TextTemplate::Fill(s.Get("BACKUP_FILE_WRITE_ERROR"), {g_pstrBackupPath, error});
-                }
+                return TextTemplate::Fill(s.Get("BACKUP_FILE_WRITE_ERROR"), {g_pstrBackupPath, finish.fileError});
             }
             success = TextTemplate::Fill(s.Get("BACKUP_DONE_MSG"), {g_pstrBackupPath});
             return {};

@@ -349,6 +349,7 @@ TEST_F(EditorFixture, ExportAndImportMakeTheSameScriptAgain) {
     Find<QPushButton>("m_btnExport")->click();
     ASSERT_EQ(rig->prompts.errors.size(), 2u);
     EXPECT_NE(rig->prompts.errors[1].find(nowhere), std::string::npos) << rig->prompts.errors[1];
+    EXPECT_NE(rig->prompts.errors[1].find("No such file or directory"), std::string::npos) << rig->prompts.errors[1];
     fs::remove(file);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
 
@@ -11,6 +12,7 @@
 #include "KnownImage.h"
 #include "support/ReferenceImage.h"
 #include "app/MainMenu.h"
+#include "core/FileLock.h"
 #include "device/ComQue.h"
 #include "export/SettingsJsonTransfer.h"
 #include "keys/KeyCode.h"
@@ -287,6 +289,50 @@ TEST_F(MainMenuTest, DeviceCommandsWaitForADevice) {
     rig.App().Menu().ExportJson();  // e.g. by its shortcut
     EXPECT_EQ(rig.prompts.errors.size(), 1u);
     EXPECT_TRUE(rig.prompts.panelExtensions.empty());
+}
+
+// Another program (kelvadeck-cli, another window) holds the file: opening it
+// here is refused with a reason; once it is free it opens. Opening the open
+// file again drops its edits, and an unchanged start image is never rewritten.
+TEST_F(MainMenuTest, AFileAnotherProgramHoldsIsNotOpenedAndOnlyChangedImagesAreWritten) {
+    const fs::path start = File("start.mbf");
+    WriteAll(start, BuildKnownImage());
+    struct stat before {};
+    ASSERT_EQ(::stat(start.c_str(), &before), 0);
+    GuiRig::Setup setup;
+    setup.emulatorFile = start.string();
+    GuiRig rig(setup);
+    rig.Launch();
+
+    const fs::path other = File("other.mbf");
+    WriteAll(other, BuildKnownImage());
+    FileLock cli;
+    std::string error;
+    ASSERT_EQ(cli.TryLock(other.string(), error), FileLock::Outcome::Locked) << error;
+    rig.prompts.openAnswers.push_back(other.string());
+    rig.App().Menu().OpenBackup();
+    ASSERT_EQ(rig.prompts.errors.size(), 1u);
+    EXPECT_NE(rig.prompts.errors[0].find("is in use by another Kelvadeck program"), std::string::npos) << rig.prompts.errors[0];
+    EXPECT_EQ(rig.App().Offline()->Path(), start.string());
+
+    cli.Release();
+    OpenKnownBackup(rig, other);  // the start image, unchanged, is left as it was
+    struct stat after {};
+    ASSERT_EQ(::stat(start.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+
+    WriteNewLedColour(rig, 0x21);
+    rig.prompts.saveChoices.push_back(UserPrompts::SaveChoice::Discard);
+    rig.prompts.openAnswers.push_back(other.string());
+    rig.App().Menu().OpenBackup();
+    ASSERT_TRUE(rig.WaitIdle());
+    EXPECT_EQ(rig.prompts.errors.size(), 1u);
+    EXPECT_EQ(rig.App().Offline()->Path(), other.string());
+    EXPECT_NE(rig.Dm().g_arPSI[0].bLEDDutyR, 0x21);  // the file as it is on disk
+    EXPECT_FALSE(rig.App().HasUnsavedOfflineChanges());
+    EXPECT_EQ(cli.TryLock(other.string(), error), FileLock::Outcome::Busy);  // still held here
+    EXPECT_TRUE(rig.prompts.unexpected.empty());
 }
 
 }  // namespace

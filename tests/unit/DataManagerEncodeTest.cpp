@@ -192,6 +192,18 @@ TEST(DataManagerEncode, ScriptNamesAreCutToWhatReadsBack) {
     EXPECT_EQ(rec[264], 0xFF) << "bytes after the name field are untouched";
     ASSERT_TRUE(dm.DataInitializeFromMemory());
     EXPECT_EQ(dm.g_arSCE[4].strScriptName->size(), 126u);
+
+    // A character of two units is never cut in half: x and 63 pairs keep x
+    // and 62 pairs (125 units); 16 pairs in a dial function name keep 15.
+    std::u16string pairs;
+    for (int i = 0; i < 63; ++i) pairs += u"\U0001F58C";
+    dm.g_arSCE[4].strScriptName = u"x" + pairs;
+    dm.g_arPSI[0].arDialFuncElemList[0].strFunctionName = pairs.substr(0, 32);
+    ASSERT_TRUE(dm.DataOutputToMemory());
+    EXPECT_EQ(rec[F::FM_OFSET_SCRIPT_NAME_SIZE], 250);
+    ASSERT_TRUE(dm.DataInitializeFromMemory());
+    EXPECT_EQ(dm.g_arSCE[4].strScriptName, u"x" + pairs.substr(0, 124));
+    EXPECT_EQ(dm.g_arPSI[0].arDialFuncElemList[0].strFunctionName, pairs.substr(0, 30));
 }
 
 TEST(DataManagerEncode, ScriptsArePackedPerSector) {

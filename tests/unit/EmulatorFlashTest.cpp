@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -172,19 +173,53 @@ TEST(EmulatorFlash, SaveIntoMissingFolderFailsWithReason) {
     EXPECT_FALSE(error.empty());
 }
 
-TEST(EmulatorFlash, FailedSaveKeepsThePreviousFile) {
+TEST(EmulatorFlash, SaveLeavesAPlantedTemporaryNameAlone) {
     TempDir dir;
     const std::string path = dir.File("keep.mbf");
     WriteFileOfSize(path, EmulatedFlash::SIZE, 0x11);
-    // A folder in the way of the temporary file makes the save fail before
-    // the old image is touched.
-    fs::create_directories(path + ".part");
+    // A link where an earlier version wrote its temporary file: following it
+    // would overwrite whatever it points to.
+    const std::string victim = dir.File("victim.txt");
+    WriteFileOfSize(victim, 6, 'v');
+    fs::create_symlink(victim, path + ".part");
     EmulatedFlash flash;
     std::string error;
-    EXPECT_FALSE(flash.SaveImage(path, error));
+    ASSERT_TRUE(flash.SaveImage(path, error)) << error;
+    EXPECT_EQ(fs::file_size(victim), 6u);
+    EXPECT_TRUE(fs::is_symlink(path + ".part"));
     EmulatedFlash loaded;
     ASSERT_TRUE(loaded.LoadImage(path, error)) << error;
-    EXPECT_EQ(At(loaded, 0), 0x11);
+    EXPECT_EQ(At(loaded, 0), 0xFF);
+}
+
+// An image is written back only when Changes() moved: an operation that
+// leaves every byte as it was must not count, one that changes a byte must.
+TEST(EmulatorFlash, ChangesCountOnlyOperationsThatChangeAByte) {
+    const std::vector<uint8_t> ones = {0xFF, 0xFF};
+    const std::vector<uint8_t> zeros = {0x00, 0x00};
+    struct Case {
+        const char* what;
+        std::function<bool(EmulatedFlash&)> op;
+        bool changes;
+    };
+    const std::vector<Case> cases = {
+        {"erase an erased sector", [](EmulatedFlash& f) { return f.EraseSector(3); }, false},
+        {"erase a programmed sector", [](EmulatedFlash& f) { return f.EraseSector(0); }, true},
+        {"erase all", [](EmulatedFlash& f) { f.EraseAll(); return true; }, true},
+        {"program 0xFF", [&](EmulatedFlash& f) { return f.Program(0x200, ones); }, false},
+        {"program bits already clear", [&](EmulatedFlash& f) { return f.Program(0x100, zeros); }, false},
+        {"program 0x00 over 0xFF", [&](EmulatedFlash& f) { return f.Program(0x200, zeros); }, true},
+        {"overwrite with the same bytes", [&](EmulatedFlash& f) { return f.Overwrite(0x100, zeros); }, false},
+        {"overwrite with other bytes", [&](EmulatedFlash& f) { return f.Overwrite(0x100, ones); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EmulatedFlash flash;
+        ASSERT_TRUE(flash.Program(0x100, zeros));  // sector 0 holds two programmed bytes
+        const uint64_t before = flash.Changes();
+        ASSERT_TRUE(c.op(flash));
+        EXPECT_EQ(flash.Changes() != before, c.changes);
+    }
 }
 
 }  // namespace

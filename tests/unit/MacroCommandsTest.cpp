@@ -69,7 +69,10 @@ protected:
         std::filesystem::remove_all(m_dir, ec);
     }
     std::string Path(const std::string& name) const { return (m_dir / name).string(); }
-    void Write(const std::string& name, const Bytes& bytes) const { ASSERT_TRUE(MacroScriptFile::WriteFile(Path(name), bytes)); }
+    void Write(const std::string& name, const Bytes& bytes) const {
+        std::string error;
+        ASSERT_TRUE(MacroScriptFile::WriteFile(Path(name), bytes, error)) << error;
+    }
     Bytes Read(const std::string& name) const { return MacroScriptFile::ReadFile(Path(name), 1 << 20).value_or(Bytes{}); }
 
     std::filesystem::path m_dir;

@@ -51,7 +51,10 @@ protected:
         std::filesystem::remove_all(m_dir, ec);
     }
     std::string Path(const std::string& name) const { return (m_dir / name).string(); }
-    void Write(const std::string& name, const Bytes& bytes) const { ASSERT_TRUE(F::WriteFile(Path(name), bytes)); }
+    void Write(const std::string& name, const Bytes& bytes) const {
+        std::string error;
+        ASSERT_TRUE(F::WriteFile(Path(name), bytes, error)) << error;
+    }
 
     std::filesystem::path m_dir;
     KeyCode m_keys;

@@ -11,7 +11,6 @@
 #include "app/DataManager.h"
 #include "keys/KeyCode.h"
 #include "model/Constants.h"
-#include "screenlogic/BackupFileStaging.h"
 #include "screenlogic/HelpPage.h"
 #include "screenlogic/JobMessage.h"
 #include "screenlogic/LedColorTarget.h"
@@ -254,39 +253,6 @@ TEST(SystemSettingsForm, KeyboardTypeFromTheStoredChoiceOrTheCountry) {
     EXPECT_EQ(SystemSettingsForm::InitialKeyboardType(0L, "JP"), KeyCode::KEYBOARD_TYPE_JIS);
     EXPECT_EQ(SystemSettingsForm::InitialKeyboardType(std::nullopt, "US"), KeyCode::KEYBOARD_TYPE_US);
     EXPECT_EQ(SystemSettingsForm::InitialKeyboardType(KeyCode::KEYBOARD_TYPE_US, "JP"), KeyCode::KEYBOARD_TYPE_US);
-}
-
-TEST(BackupFileStaging, CommitMovesTheCompleteFileIntoPlace) {
-    const fs::path dir = TempDir("kelvadeck-staging-test");
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    const std::string dest = (dir / "a.mbf").string();
-    std::ofstream(dest) << "old backup";
-    std::ofstream(BackupFileStaging::StagingPath(dest)) << "new backup";
-    std::string error;
-    ASSERT_TRUE(BackupFileStaging::Commit(dest, error)) << error;
-    std::ifstream in(dest);
-    std::string text;
-    std::getline(in, text);
-    EXPECT_EQ(text, "new backup");
-    EXPECT_FALSE(fs::exists(BackupFileStaging::StagingPath(dest)));
-    // Nothing to commit: the old file stays.
-    EXPECT_FALSE(BackupFileStaging::Commit(dest, error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_TRUE(fs::exists(dest));
-    fs::remove_all(dir);
-}
-
-TEST(BackupFileStaging, DiscardAndTheReasonAFolderCannotTakeTheFile) {
-    const fs::path dir = TempDir("kelvadeck-staging-test2");
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    const std::string dest = (dir / "b.mbf").string();
-    std::ofstream(BackupFileStaging::StagingPath(dest)) << "partial";
-    BackupFileStaging::Discard(dest);
-    EXPECT_FALSE(fs::exists(BackupFileStaging::StagingPath(dest)));
-    EXPECT_EQ(BackupFileStaging::WhyNotWritable((dir / "missing/c.mbf").string()), "No such file or directory");
-    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "cli/DumpCommand.h"
 #include "export/SettingsJson.h"
 #include "cli/SettingsJsonCommands.h"
+#include "keys/KeyCode.h"
 #include "model/Constants.h"
 #include "model/FlashControl.h"
 #include "model/TextConvert.h"
@@ -31,6 +32,10 @@ namespace kelvadeck {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string Describe(const SettingsJson::Plan& plan) {
+    return plan.problems.empty() ? std::string() : SettingsJson::Describe(plan.problems.front());
+}
 using FC = FlashControl;
 using C = Constants;
 using json = nlohmann::json;
@@ -261,6 +266,16 @@ TEST_F(SettingsJsonTest, ABrokenDocumentIsRefusedNamingWhatIsWrong) {
     CliRun r = RunCli({"import-json", Path("bad.json"), "--emulator=" + image, "--yes"});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("the document: not valid JSON"), std::string::npos) << r.err;
+    // A key given twice: which of the two was meant cannot be told.
+    std::string twice = good.dump();
+    twice.insert(twice.find("\"device\":{") + 10, "\"dialRepeat\":\"press\",");
+    WriteText(Path("twice.json"), twice);
+    r = RunCli({"import-json", Path("twice.json"), "--emulator=" + image, "--yes"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("device.dialRepeat: is given twice"), std::string::npos) << r.err;
+    twice = good.dump();
+    twice.insert(twice.find("\"number\":", twice.rfind("\"scripts\":[")), "\"mode\":\"once\",");  // in scripts[0]
+    EXPECT_EQ(Describe(SettingsJson::Read(twice, KeyCode())), "scripts[0].mode: is given twice; a key may appear once in an object");
     json big = good;
     big["scripts"][0]["steps"] = json::array();
     for (int i = 0; i < 5000; ++i) big["scripts"][0]["steps"].push_back("key-press A");
@@ -283,6 +298,70 @@ TEST_F(SettingsJsonTest, ImportAsksFirstAndNoLeavesTheDeviceAlone) {
     DataManager dm;
     ASSERT_EQ(DumpCommand::LoadImage(dm, image), "");
     EXPECT_EQ(dm.g_arPSI[0].bLEDDutyR, 7);
+}
+
+// A name as the device may hold it, put there by anything: a length byte
+// and the UTF-16 units after it.
+struct StoredName {
+    uint8_t length;
+    std::u16string units;
+};
+
+void Store(uint8_t* field, const StoredName& name) {
+    field[0] = name.length;
+    for (size_t k = 0; k < name.units.size(); ++k) {
+        field[1 + 2 * k] = static_cast<uint8_t>(name.units[k]);
+        field[2 + 2 * k] = static_cast<uint8_t>(name.units[k] >> 8);
+    }
+}
+
+// Whatever name the device holds, its export imports: the document holds the
+// name as a write keeps it, and importing it gives the same document again.
+TEST_F(SettingsJsonTest, EveryStoredNameExportsToADocumentThatImports) {
+    std::u16string pairs;
+    for (int i = 0; i < 63; ++i) pairs += u"\U0001F58C";
+    struct Case {
+        const char* what;
+        StoredName script;
+        StoredName function;
+        std::u16string scriptExported;
+        std::u16string functionExported;
+    };
+    const std::vector<Case> cases = {
+        {"odd lengths: one unit more than a write keeps", {253, std::u16string(127, u'a')}, {61, std::u16string(31, u'f')},
+         std::u16string(126, u'a'), std::u16string(31, u'f')},
+        {"a pair across the write's cut", {253, u"x" + pairs}, {62, pairs.substr(0, 31)}, u"x" + pairs.substr(0, 124),
+         pairs.substr(0, 30) + u"\uFFFD"},
+        {"unpaired surrogates", {5, {u'a', 0xD800, u'b'}}, {6, {0xDC00, u'c', 0xD83D}}, u"a\uFFFDb", u"\uFFFDc\uFFFD"},
+        {"empty", {0, u""}, {0, u""}, u"", u""},
+    };
+    const KeyCode keys;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DataManager dm;
+        for (int sector = 0; sector < static_cast<int>(FC::FM_SECTOR_NUM); ++sector) dm.SetSectorReadFlag(sector, true);
+        ASSERT_TRUE(dm.DataInitializeFromMemory());
+        ASSERT_TRUE(dm.RenewMacroScriptInfo(1, testsupport::ReferenceScript(20, 1)));
+        ASSERT_TRUE(dm.DataOutputToMemory());
+        Store(dm.SectorBuffer(1) + FC::ScriptRecordOffset(0) + FC::FM_OFSET_SCRIPT_NAME_SIZE, c.script);
+        Store(dm.SectorBuffer(0) + FC::FunctionNameAddress(0, 0) + FC::FM_OFSET_FUNCTION_NAME_SIZE, c.function);
+        ASSERT_TRUE(dm.DataInitializeFromMemory());
+        dm.SetScriptDataFromFlashSector(FC::ScriptSector(0));
+
+        const std::string text = SettingsJson::Export(dm).dump();
+        const SettingsJson::Plan plan = SettingsJson::Read(text, keys);
+        ASSERT_TRUE(plan.ok()) << SettingsJson::Describe(plan.problems.front());
+        ASSERT_EQ(plan.scripts.size(), 1u);
+        EXPECT_EQ(plan.scripts[0].name, c.scriptExported);
+        EXPECT_EQ(plan.modes[0].arDialFuncElemList[0].strFunctionName, c.functionExported);
+
+        DataManager erased;
+        for (int sector = 0; sector < static_cast<int>(FC::FM_SECTOR_NUM); ++sector) erased.SetSectorReadFlag(sector, true);
+        ASSERT_TRUE(erased.DataInitializeFromMemory());
+        std::string error;
+        ASSERT_TRUE(SettingsJson::Apply(plan, erased, error)) << error;
+        EXPECT_EQ(SettingsJson::Export(erased).dump(), text);
+    }
 }
 
 TEST_F(SettingsJsonTest, ReadNeverThrowsOnOddDocuments) {
