@@ -32,17 +32,9 @@ namespace {
 namespace fs = std::filesystem;
 using FC = FlashControl;
 
+using testsupport::BuiltCliPath;
 using testsupport::CliRun;
 using testsupport::RunCli;
-
-// The built program, for the tests that run it as a user does.
-fs::path BuiltCliPath() {
-#ifdef KELVADECK_CLI_PATH
-    return KELVADECK_CLI_PATH;
-#else
-    return {};
-#endif
-}
 
 class CliDevice : public ::testing::Test {
 protected:

@@ -30,14 +30,6 @@ using testsupport::CliRun;
 using testsupport::RunCli;
 using testsupport::ScratchDir;
 
-std::string CliPath() {
-#ifdef KELVADECK_CLI_PATH
-    return KELVADECK_CLI_PATH;
-#else
-    return {};
-#endif
-}
-
 // Single quotes for the shell.
 std::string Quoted(const std::string& word) {
     std::string out = "'";
@@ -75,8 +67,8 @@ int RunShell(const std::string& command, std::string& output) { return Started(c
 class CliFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (CliPath().empty() || !fs::exists(CliPath())) GTEST_SKIP() << "kelvadeck-cli is not built";
-        cli = Quoted(CliPath());
+        if (testsupport::BuiltCliPath().empty() || !fs::exists(testsupport::BuiltCliPath())) GTEST_SKIP() << "kelvadeck-cli is not built";
+        cli = Quoted(testsupport::BuiltCliPath());
     }
     // The reference image (scripts 1 to 40 stored) in a file.
     std::string ReferenceImage(const std::string& name) const {

@@ -39,4 +39,12 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input) {
     return run;
 }
 
+std::string BuiltCliPath() {
+#ifdef KELVADECK_CLI_PATH
+    return KELVADECK_CLI_PATH;
+#else
+    return {};
+#endif
+}
+
 }  // namespace kelvadeck::testsupport
