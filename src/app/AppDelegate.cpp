@@ -1,6 +1,6 @@
 #include "app/AppDelegate.h"
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "app/HidPump.h"
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"

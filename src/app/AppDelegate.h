@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/Logger.h"
+#include "base/Logger.h"
 #include "app/OfflineDevice.h"
 #include "device/USBHidManager.h"
 #include "screens/ScreenContext.h"

@@ -9,9 +9,9 @@
 #include <QTimer>
 
 #include "app/AppDelegate.h"
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "app/MainWindow.h"
-#include "app/WriteHistory.h"
+#include "core/WriteHistory.h"
 #include "device/ComResult.h"
 #include "device/USBHidManager.h"
 #include "export/SettingsJsonTransfer.h"

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QStatusBar>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "screenlogic/TextTemplate.h"
 #include "screens/TopVC.h"
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "core/FileLock.h"
+#include "base/FileLock.h"
 #include "emulator/EmulatedKelvadeck.h"
 
 namespace kelvadeck {

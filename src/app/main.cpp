@@ -12,8 +12,8 @@
 #include <string>
 
 #include "app/AppDelegate.h"
-#include "app/DataManager.h"
-#include "app/FileUserDefaults.h"
+#include "core/DataManager.h"
+#include "core/FileUserDefaults.h"
 #include "app/MainWindow.h"
 #include "core/ResourceDir.h"
 #include "core/SystemLog.h"

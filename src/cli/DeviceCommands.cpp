@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "cli/CliMessages.h"
 #include "cli/CliOptions.h"
 #include "cli/DeviceSession.h"
@@ -16,7 +16,7 @@
 #include "cli/MacroCommands.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
-#include "device/BackupRestoreJob.h"
+#include "core/BackupRestoreJob.h"
 #include "device/ComQue.h"
 #include "device/USBHidManager.h"
 #include "keys/KeyCode.h"

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "cli/CliOptions.h"
 #include "cli/TracingHidBackend.h"
 #include "core/SystemLog.h"

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "core/FileLock.h"
+#include "base/FileLock.h"
 #include "device/ComResult.h"
 
 namespace kelvadeck {

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "cli/CliMessages.h"
 #include "cli/CliOptions.h"
 #include "cli/DeviceCommands.h"

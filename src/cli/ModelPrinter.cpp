@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "cli/TerminalText.h"
 #include "model/TextConvert.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "model/ByteIO.h"
 #include "model/Constants.h"
 #include "model/FlashControl.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/ComElem.h"
 #include "device/ComQue.h"
 #include "device/ProgressReceiver.h"

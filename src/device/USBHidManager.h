@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/Logger.h"
+#include "base/Logger.h"
 #include "device/ComResult.h"
 #include "device/HidBackend.h"
 #include "device/HidDevice.h"

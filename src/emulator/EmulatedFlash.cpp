@@ -5,7 +5,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "core/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 namespace kelvadeck {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <set>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "keys/KeyCode.h"
 #include "macro/MacroCreator.h"
 #include "macro/MacroScriptText.h"

@@ -2,8 +2,8 @@
 
 #include <fstream>
 
-#include "app/DataManager.h"
-#include "core/AtomicFile.h"
+#include "core/DataManager.h"
+#include "base/AtomicFile.h"
 #include "device/ComQue.h"
 #include "model/FlashControl.h"
 

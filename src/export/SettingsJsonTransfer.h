@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/FileSystemOps.h"
+#include "base/FileSystemOps.h"
 #include "export/SettingsJson.h"
 
 namespace kelvadeck {

@@ -1,7 +1,7 @@
 #include "keys/KeyCode.h"
 
-#include "app/Logger.h"
-#include "app/UserDefaults.h"
+#include "base/Logger.h"
+#include "base/UserDefaults.h"
 #include "keys/KeyCodeTable.h"
 
 namespace kelvadeck {

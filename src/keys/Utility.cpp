@@ -6,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-#include "app/Logger.h"
+#include "base/Logger.h"
 #include "model/Constants.h"
 
 namespace kelvadeck {

@@ -7,7 +7,7 @@
 #include <limits>
 #include <utility>
 
-#include "app/Logger.h"
+#include "base/Logger.h"
 #include "keys/KeyCode.h"
 #include "keys/Utility.h"
 #include "model/Constants.h"

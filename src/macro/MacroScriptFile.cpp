@@ -6,7 +6,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "core/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "macro/MacroCreator.h"
 #include "model/ByteIO.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/FileSystemOps.h"
+#include "base/FileSystemOps.h"
 #include "model/Constants.h"
 #include "model/FlashControl.h"
 #include "model/MacroDataScript.h"

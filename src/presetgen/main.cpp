@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "model/FlashControl.h"
-#include "model/PresetBuilder.h"
+#include "macro/PresetBuilder.h"
 #include "model/PresetError.h"
 #include "model/PresetTable.h"
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/ComQue.h"
 #include "device/USBHidManager.h"
 #include "keys/Utility.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "model/DialMacroInfo.h"
-#include "model/ScriptElem.h"
+#include "macro/ScriptElem.h"
 #include "model/StringTable.h"
 
 namespace kelvadeck {

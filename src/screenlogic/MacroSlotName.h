@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "model/ScriptElem.h"
+#include "macro/ScriptElem.h"
 #include "model/StringTable.h"
 
 namespace kelvadeck {

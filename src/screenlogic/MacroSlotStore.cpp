@@ -1,6 +1,6 @@
 #include "screenlogic/MacroSlotStore.h"
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/ComQue.h"
 #include "model/Constants.h"
 #include "model/FlashControl.h"

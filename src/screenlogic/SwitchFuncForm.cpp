@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/ComQue.h"
 #include "device/USBHidManager.h"
 #include "macro/MacroCreator.h"

@@ -6,7 +6,7 @@
 
 #include "model/FunctionCatalogues.h"
 #include "model/ProfileSettingInfo.h"
-#include "model/ScriptElem.h"
+#include "macro/ScriptElem.h"
 #include "model/StandardSettingInfo.h"
 #include "model/StringTable.h"
 

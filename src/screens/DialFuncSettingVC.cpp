@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 #include <functional>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/USBHidManager.h"
 #include "keys/Utility.h"
 #include "model/Constants.h"

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/ComQue.h"
 #include "device/USBHidManager.h"
 #include "model/Constants.h"

@@ -15,7 +15,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/ComQue.h"
 #include "device/USBHidManager.h"
 #include "macro/MacroScriptFile.h"

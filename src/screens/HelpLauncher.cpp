@@ -1,6 +1,6 @@
 #include "screens/HelpLauncher.h"
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "model/Constants.h"
 #include "screenlogic/TextTemplate.h"
 #include "screens/UserPrompts.h"

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "screenlogic/MacroStepKinds.h"
 
 namespace kelvadeck {

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <cstdio>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "macro/MacroCreator.h"
 #include "model/Constants.h"
 

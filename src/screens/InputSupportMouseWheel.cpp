@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QWheelEvent>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "macro/MacroCreator.h"
 
 namespace kelvadeck {

@@ -3,7 +3,7 @@
 #include <QButtonGroup>
 #include <QLabel>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "macro/MacroCreator.h"
 #include "model/Constants.h"
 

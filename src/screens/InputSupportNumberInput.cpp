@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "macro/MacroCreator.h"
 #include "screens/Stepper.h"
 

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "macro/MacroCreator.h"
 #include "model/Constants.h"
 #include "screens/KeyInputReceiver.h"

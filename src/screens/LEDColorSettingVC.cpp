@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/ComQue.h"
 #include "device/USBHidManager.h"
 #include "model/Constants.h"

@@ -15,9 +15,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/DataManager.h"
-#include "app/UserDefaults.h"
-#include "device/BackupRestoreJob.h"
+#include "core/DataManager.h"
+#include "base/UserDefaults.h"
+#include "core/BackupRestoreJob.h"
 #include "device/ComQue.h"
 #include "device/USBHidManager.h"
 #include "keys/KeyCode.h"

@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/USBHidManager.h"
 #include "model/Constants.h"
 #include "screenlogic/JobMessage.h"

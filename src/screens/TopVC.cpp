@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <cmath>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/ComQue.h"
 #include "device/USBHidManager.h"
 #include "model/Constants.h"

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "model/FlashControl.h"
 #include "support/ReferenceImage.h"
 

@@ -20,8 +20,8 @@
 #include <system_error>
 #include <vector>
 
-#include "app/DataManager.h"
-#include "device/BackupRestoreJob.h"
+#include "core/DataManager.h"
+#include "core/BackupRestoreJob.h"
 #include "device/SyncComRunner.h"
 #include "device/USBHidManager.h"
 #include "emulator/EmulatedKelvadeck.h"

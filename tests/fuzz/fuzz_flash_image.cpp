@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 
 using namespace kelvadeck;
 using F = FlashControl;

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/ComQue.h"
 #include "device/HidBackend.h"
 #include "device/USBHidManager.h"

@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 
 using namespace kelvadeck;
 using F = FlashControl;

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "export/SettingsJson.h"
 #include "export/SettingsJsonTransfer.h"
 #include "keys/KeyCode.h"

@@ -10,9 +10,9 @@
 
 #include "ScriptedUserPrompts.h"
 #include "app/AppDelegate.h"
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "app/MainWindow.h"
-#include "app/MemoryUserDefaults.h"
+#include "core/MemoryUserDefaults.h"
 #include "emulator/EmulatedKelvadeck.h"
 #include "emulator/EmulatorBackend.h"
 #include "screens/TopVC.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "model/Constants.h"
 #include "model/FlashControl.h"
 #include "model/TextConvert.h"

@@ -12,7 +12,7 @@
 #include "KnownImage.h"
 #include "support/ReferenceImage.h"
 #include "app/MainMenu.h"
-#include "core/FileLock.h"
+#include "base/FileLock.h"
 #include "device/ComQue.h"
 #include "export/SettingsJsonTransfer.h"
 #include "keys/KeyCode.h"

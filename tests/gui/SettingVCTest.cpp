@@ -16,7 +16,7 @@
 
 #include "GuiRig.h"
 #include "KnownImage.h"
-#include "device/BackupRestoreJob.h"
+#include "core/BackupRestoreJob.h"
 #include "device/ComElem.h"
 #include "device/USBHidManager.h"
 #include "keys/KeyCode.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "cli/CliOptions.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DumpCommand.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "model/FlashControl.h"
 #include "model/TextConvert.h"
 #include "support/CliRunner.h"

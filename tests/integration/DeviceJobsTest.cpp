@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/DataManager.h"
-#include "device/BackupRestoreJob.h"
+#include "core/DataManager.h"
+#include "core/BackupRestoreJob.h"
 #include "device/ComElem.h"
 #include "device/ComQue.h"
 #include "device/SyncComRunner.h"

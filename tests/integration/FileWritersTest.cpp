@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/DataManager.h"
-#include "app/FileUserDefaults.h"
-#include "core/AtomicFile.h"
-#include "core/FileLock.h"
+#include "core/DataManager.h"
+#include "core/FileUserDefaults.h"
+#include "base/AtomicFile.h"
+#include "base/FileLock.h"
 #include "export/SettingsJsonTransfer.h"
 #include "macro/MacroCreator.h"
 #include "macro/MacroScriptFile.h"

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/DataManager.h"
-#include "app/WriteHistory.h"
-#include "device/BackupRestoreJob.h"
+#include "core/DataManager.h"
+#include "core/WriteHistory.h"
+#include "core/BackupRestoreJob.h"
 #include "device/ComElem.h"
 #include "device/ComQue.h"
 #include "device/USBHidManager.h"

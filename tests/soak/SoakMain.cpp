@@ -28,8 +28,8 @@
 #include <system_error>
 #include <vector>
 
-#include "app/DataManager.h"
-#include "device/BackupRestoreJob.h"
+#include "core/DataManager.h"
+#include "core/BackupRestoreJob.h"
 #include "device/ComQue.h"
 #include "device/HidDevice.h"
 #include "device/SyncComRunner.h"

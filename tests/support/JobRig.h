@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/ComResult.h"
 #include "emulator/EmulatedKelvadeck.h"
 #include "emulator/EmulatorBackend.h"

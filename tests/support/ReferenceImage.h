@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "macro/MacroCreator.h"
 
 namespace kelvadeck::testsupport {

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "core/AtomicFile.h"
-#include "core/FileLock.h"
+#include "base/AtomicFile.h"
+#include "base/FileLock.h"
 #include "support/ScratchDir.h"
 
 namespace kelvadeck {

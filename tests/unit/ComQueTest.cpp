@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/ComElem.h"
 #include "device/ComQue.h"
 #include "model/FlashControl.h"

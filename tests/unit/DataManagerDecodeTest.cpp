@@ -3,7 +3,7 @@
 #include <cstring>
 #include <functional>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "model/ByteIO.h"
 #include "model/TextConvert.h"
 

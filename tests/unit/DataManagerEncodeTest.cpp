@@ -3,7 +3,7 @@
 #include <cstring>
 #include <random>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "model/ByteIO.h"
 
 using namespace kelvadeck;

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 
 using namespace kelvadeck;
 using C = Constants;

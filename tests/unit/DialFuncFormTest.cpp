@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "model/Constants.h"
 #include "screenlogic/DialFuncForm.h"
 

@@ -1,4 +1,4 @@
-#include "app/FileUserDefaults.h"
+#include "core/FileUserDefaults.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "app/MemoryUserDefaults.h"
+#include "core/MemoryUserDefaults.h"
 #include "keys/KeyCode.h"
 
 namespace kelvadeck {

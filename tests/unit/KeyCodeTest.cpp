@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Logger.h"
-#include "app/MemoryUserDefaults.h"
+#include "base/Logger.h"
+#include "core/MemoryUserDefaults.h"
 #include "keys/KeyCodeTable.h"
 
 namespace kelvadeck {

@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "app/MemoryUserDefaults.h"
+#include "core/MemoryUserDefaults.h"
 #include "keys/KeyCode.h"
 
 namespace kelvadeck {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "keys/KeyCode.h"
 #include "macro/MacroCreator.h"
 #include "model/Constants.h"

@@ -3,7 +3,7 @@
 // without losing the other scripts of its sector, and dial macro sets.
 #include <gtest/gtest.h>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/ComQue.h"
 #include "model/Constants.h"
 #include "model/FlashControl.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Logger.h"
+#include "base/Logger.h"
 #include "keys/KeyCode.h"
 #include "macro/HostInputEvent.h"
 #include "macro/MacroCreator.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Logger.h"
+#include "base/Logger.h"
 #include "keys/KeyCode.h"
 #include "keys/Utility.h"
 #include "macro/MacroCreator.h"

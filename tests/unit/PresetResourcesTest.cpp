@@ -20,7 +20,7 @@
 #include "macro/MacroCreator.h"
 #include "model/Constants.h"
 #include "model/FlashControl.h"
-#include "model/PresetBuilder.h"
+#include "macro/PresetBuilder.h"
 #include "model/PresetTable.h"
 
 namespace kelvadeck {

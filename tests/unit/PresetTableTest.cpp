@@ -10,7 +10,7 @@
 #include "keys/KeyCodeTable.h"
 #include "model/Constants.h"
 #include "model/PresetAction.h"
-#include "model/PresetBuilder.h"
+#include "macro/PresetBuilder.h"
 #include "model/PresetIdCatalogue.h"
 #include "model/PresetKeyNames.h"
 #include "model/PresetTable.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FakeHid.h"
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/ComElem.h"
 #include "device/ComQue.h"
 #include "device/ProgressReceiver.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "keys/KeyCode.h"
 #include "model/Constants.h"
 #include "screenlogic/HelpPage.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Logger.h"
+#include "base/Logger.h"
 #include "model/Constants.h"
 
 namespace kelvadeck {

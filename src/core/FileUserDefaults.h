@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "app/UserDefaults.h"
-#include "core/FileSystemOps.h"
+#include "base/UserDefaults.h"
+#include "base/FileSystemOps.h"
 
 namespace kelvadeck {
 

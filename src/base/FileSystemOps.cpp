@@ -1,4 +1,4 @@
-#include "core/FileSystemOps.h"
+#include "base/FileSystemOps.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "app/Logger.h"
+#include "base/Logger.h"
 #include "device/ComResult.h"
 #include "device/ProgressReceiver.h"
 

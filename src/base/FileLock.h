@@ -4,8 +4,8 @@
 #include <span>
 #include <string>
 
-#include "core/FileSystemOps.h"
-#include "core/UniqueFd.h"
+#include "base/FileSystemOps.h"
+#include "base/UniqueFd.h"
 
 namespace kelvadeck {
 

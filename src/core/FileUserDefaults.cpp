@@ -1,4 +1,4 @@
-#include "app/FileUserDefaults.h"
+#include "core/FileUserDefaults.h"
 
 #include <charconv>
 #include <cstdint>
@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 namespace kelvadeck {
 

@@ -1,4 +1,4 @@
-#include "core/FileLock.h"
+#include "base/FileLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <optional>
 
-#include "core/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 namespace kelvadeck {
 

@@ -1,4 +1,4 @@
-#include "model/PresetBuilder.h"
+#include "macro/PresetBuilder.h"
 
 #include <cstdio>
 

@@ -1,11 +1,11 @@
-#include "app/WriteHistory.h"
+#include "core/WriteHistory.h"
 
 #include <algorithm>
 #include <iterator>
 #include <string>
 #include <utility>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/ComQue.h"
 #include "device/USBHidManager.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/FileSystemOps.h"
+#include "base/FileSystemOps.h"
 
 namespace kelvadeck {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Logger.h"
-#include "app/WriteHistory.h"
-#include "core/FileSystemOps.h"
+#include "base/Logger.h"
+#include "core/WriteHistory.h"
+#include "base/FileSystemOps.h"
 #include "keys/KeyCode.h"
 #include "keys/Utility.h"
 #include "model/Constants.h"
@@ -17,7 +17,7 @@
 #include "model/FlashControl.h"
 #include "model/FunctionCatalogues.h"
 #include "model/ProfileSettingInfo.h"
-#include "model/ScriptElem.h"
+#include "macro/ScriptElem.h"
 #include "model/ScriptTotalInfo.h"
 #include "model/StandardSettingInfo.h"
 #include "model/StringTable.h"

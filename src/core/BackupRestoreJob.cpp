@@ -1,4 +1,4 @@
-#include "device/BackupRestoreJob.h"
+#include "core/BackupRestoreJob.h"
 
 #include <algorithm>
 #include <climits>
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 #include "device/ComQue.h"
 #include "device/USBHidManager.h"
 #include "model/FlashControl.h"

@@ -1,11 +1,11 @@
-#include "app/DataManager.h"
+#include "core/DataManager.h"
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
-#include "core/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "device/ComQue.h"
 #include "device/HidBackend.h"
 #include "device/USBHidManager.h"

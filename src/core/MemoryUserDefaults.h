@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "app/UserDefaults.h"
+#include "base/UserDefaults.h"
 
 namespace kelvadeck {
 
