@@ -120,6 +120,11 @@ bool DataManager::RenewMemBuf() {
 
 void DataManager::CreateTable() { m_catalogues.CreateTable(m_strings); }
 
+void DataManager::AppendFirmwareVersion(const std::string& text) {
+    if (!g_pSSI.strFirmwareVer) g_pSSI.strFirmwareVer.emplace();
+    *g_pSSI.strFirmwareVer += text;
+}
+
 void DataManager::SectorReadFromDevice(int sector) {
     if (sector < 0 || sector >= static_cast<int>(F::FM_SECTOR_NUM)) return;
     g_bFlashImageReadFlag[static_cast<size_t>(sector)] = 1;

@@ -7,17 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "base/FileSystemOps.h"
 #include "base/Logger.h"
 #include "core/WriteHistory.h"
-#include "base/FileSystemOps.h"
+#include "device/DeviceDataStore.h"
 #include "keys/KeyCode.h"
 #include "keys/Utility.h"
+#include "macro/ScriptElem.h"
 #include "model/Constants.h"
 #include "model/DialMacroInfo.h"
 #include "model/FlashControl.h"
 #include "model/FunctionCatalogues.h"
 #include "model/ProfileSettingInfo.h"
-#include "macro/ScriptElem.h"
 #include "model/ScriptTotalInfo.h"
 #include "model/StandardSettingInfo.h"
 #include "model/StringTable.h"
@@ -34,7 +35,7 @@ class UserDefaults;
 // fill and write from, and one contiguous 2 MiB image used by backup and restore.
 // Decodes the settings and script directory sectors into the settings model and
 // encodes the model back. Toolkit-free; runs on the one thread that owns the model.
-class DataManager {
+class DataManager : public DeviceDataStore {
 public:
     struct Options {
         std::string language;       // "" or "en": English; "ja...": Japanese
@@ -49,7 +50,7 @@ public:
 
     DataManager();
     explicit DataManager(Options options);
-    ~DataManager();
+    ~DataManager() override;
     DataManager(const DataManager&) = delete;
     DataManager& operator=(const DataManager&) = delete;
 
@@ -61,7 +62,7 @@ public:
     void ClearIOmemory();
     // Whole image -> sector buffers (all flagged read) -> decoded model.
     bool RenewMemBuf();
-    void SetDataUpdate(bool value) { g_bDataUpdate = value; }
+    void SetDataUpdate(bool value) override { g_bDataUpdate = value; }
     void CreateTable();
 
     // Sectors 0 and 1 -> settings model. Never fails on bad bytes: out-of-range
@@ -120,15 +121,15 @@ public:
     bool IsInitialized() const { return g_bInitFlag; }
 
     // Flash image access
-    uint8_t* SectorBuffer(int sector) { return g_arFlashImage[static_cast<size_t>(sector)].data(); }
+    uint8_t* SectorBuffer(int sector) override { return g_arFlashImage[static_cast<size_t>(sector)].data(); }
     const uint8_t* SectorBuffer(int sector) const { return g_arFlashImage[static_cast<size_t>(sector)].data(); }
     bool SectorReadFlag(int sector) const { return g_bFlashImageReadFlag[static_cast<size_t>(sector)] != 0; }
-    void SetSectorReadFlag(int sector, bool read) { g_bFlashImageReadFlag[static_cast<size_t>(sector)] = read ? 1 : 0; }
+    void SetSectorReadFlag(int sector, bool read) override { g_bFlashImageReadFlag[static_cast<size_t>(sector)] = read ? 1 : 0; }
     // A read of the sector from the device has completed (the whole sector,
     // or every stored script of a data sector): flagged read, and the buffer
     // shows the device again, so no before-image of it is pending any more.
-    void SectorReadFromDevice(int sector);
-    uint8_t* WholeImage() { return g_cFlashImage.data(); }
+    void SectorReadFromDevice(int sector) override;
+    uint8_t* WholeImage() override { return g_cFlashImage.data(); }
     const uint8_t* WholeImage() const { return g_cFlashImage.data(); }
 
     // Owned objects
@@ -144,6 +145,18 @@ public:
     // Before-images of the device's sectors and the undo of the last writes.
     WriteHistory& History() { return m_history; }
     const WriteHistory& History() const { return m_history; }
+
+    // What the device jobs need of the model, and what they report.
+    StandardSettingInfo& BaseSettings() override { return g_pSSI; }
+    const std::vector<DialMacroInfo>& DialMacros() const override { return g_arDMI; }
+    const std::vector<ScriptElem>& Scripts() const override { return g_arSCE; }
+    void DeviceArrived() override { ResetMember(true); }
+    void AppendFirmwareVersion(const std::string& text) override;
+    void JobStarted() override { m_history.JobStarted(); }
+    void EraseSent(int sector) override { m_history.EraseSent(sector); }
+    void WholeImageWriteSent() override { m_history.WholeImageWriteSent(); }
+    void JobEnded(bool succeeded) override { m_history.JobEnded(succeeded); }
+    void DeviceLeft() override { m_history.Forget(); }
 
     // The settings model (public as the screens edit it in place).
     StandardSettingInfo g_pSSI;

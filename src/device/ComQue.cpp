@@ -4,7 +4,6 @@
 #include <cstring>
 #include <utility>
 
-#include "core/DataManager.h"
 #include "model/ByteIO.h"
 #include "model/Constants.h"
 #include "model/FlashControl.h"
@@ -85,7 +84,7 @@ ComElem MakeStep(uint8_t command, uint64_t addr, int32_t size, uint8_t mode) {
 
 }  // namespace
 
-ComQue::ComQue(DataManager& dm) : m_dm(dm) {}
+ComQue::ComQue(DeviceDataStore& dm) : m_dm(dm) {}
 
 const ComQue::Block* ComQue::SettingsBlocks(size_t& count) {
     count = std::size(kSettingsBlocks);
@@ -252,7 +251,7 @@ int32_t ComQue::WriteChunkAt(const ComElem& e, int32_t sum) const {
     int32_t n = static_cast<int32_t>(WriteChunkSize(e.dwFullAddr + static_cast<uint64_t>(sum), e.nReqSize - sum));
     if (e.bIOMode != ComElem::IO_MODE_SECTOR || e.nSectorNo < 2 || !IsSector(e.nSectorNo)) return n;
     const uint64_t offset = e.dwSectorAddr + static_cast<uint64_t>(sum);
-    const auto& scripts = m_dm.g_arSCE;
+    const auto& scripts = m_dm.Scripts();
     for (size_t i = static_cast<size_t>(e.nSectorNo - 2); i < scripts.size(); i += FC::FM_SCRIPT_DATA_SECTOR_NUM) {
         if (scripts[i].dwSaveSize == 0) continue;
         for (const uint64_t edge : {scripts[i].dwSectorAddr, scripts[i].dwSectorAddr + scripts[i].dwSaveSize}) {
@@ -421,7 +420,7 @@ bool ComQue::CreateBootComQue() {
 bool ComQue::CreateFastWriteComQue() {
     bool ok = SetDeleteComQue(0);
     // The device starts in the first mode after its settings were rewritten.
-    m_dm.g_pSSI.bMode = 0;
+    m_dm.BaseSettings().bMode = 0;
     for (const Block& b : kSettingsBlocks) ok = AddSectorWrite(b.addr, b.size) && ok;
     return ok;
 }
@@ -484,8 +483,8 @@ bool ComQue::SetReadScriptDataComQue(int sector) {
     for (int k = 0; k < FC::FM_SCRIPT_DATA_NUM_PER_SECTOR; ++k) {
         const uint8_t index = static_cast<uint8_t>((sector - 2) + FC::FM_SCRIPT_DATA_SECTOR_NUM * k);
         if (index >= C::SCRIPT_NUM) break;
-        if (index >= m_dm.g_arSCE.size()) continue;
-        const ScriptElem& sce = m_dm.g_arSCE[index];
+        if (index >= m_dm.Scripts().size()) continue;
+        const ScriptElem& sce = m_dm.Scripts()[index];
         if (sce.dwSaveSize == 0) continue;
         // The directory came from the device: read only what lies inside this
         // script's own sector.
@@ -528,7 +527,7 @@ bool ComQue::SetAllWriteSectorComQue() {
 }
 
 bool ComQue::CreateBaseSettingInfoComQue() {
-    const StandardSettingInfo& ssi = m_dm.g_pSSI;
+    const StandardSettingInfo& ssi = m_dm.BaseSettings();
     std::vector<uint8_t> p = {ssi.bMode, ssi.bLEDSleepFlag, ssi.bLEDLampTypeMode,
                               ssi.bLEDLampTypeFunc, ssi.bLEDOffTimer, ssi.bEncoderType};
     static_assert(C::COM_PACKET_SIZE_SET_STANDARD_INFO == 6);
@@ -569,8 +568,8 @@ bool ComQue::CreateFunctionSettingInfoComQue() {
 bool ComQue::CreateDialMacroInfoComQue() {
     const uint8_t* s0 = m_dm.SectorBuffer(0);
     for (int k = 0; k < C::ENCODER_SCRIPT_NUM; ++k) {
-        if (static_cast<size_t>(k) >= m_dm.g_arDMI.size()) return false;  // model not decoded
-        const DialMacroInfo& dmi = m_dm.g_arDMI[static_cast<size_t>(k)];
+        if (static_cast<size_t>(k) >= m_dm.DialMacros().size()) return false;  // model not decoded
+        const DialMacroInfo& dmi = m_dm.DialMacros()[static_cast<size_t>(k)];
         std::vector<uint8_t> p;
         p.reserve(C::COM_PACKET_SIZE_SET_SET_DIAL_MACRO_INFO);
         p.push_back(static_cast<uint8_t>(k));

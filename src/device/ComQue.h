@@ -9,10 +9,9 @@
 #include <vector>
 
 #include "device/ComElem.h"
+#include "device/DeviceDataStore.h"
 
 namespace kelvadeck {
-
-class DataManager;
 
 // The device command queue: every job (boot read, settings write, script
 // rewrite, preview, backup, restore, erase) is a first-in first-out list of
@@ -22,7 +21,7 @@ class DataManager;
 // whole-image buffer; no step ever reads or writes outside them.
 class ComQue {
 public:
-    explicit ComQue(DataManager& dm);
+    explicit ComQue(DeviceDataStore& dm);
     ComQue(const ComQue&) = delete;
     ComQue& operator=(const ComQue&) = delete;
 
@@ -156,7 +155,7 @@ private:
     int32_t ErasedRun(const ComElem& e, int32_t sum) const;
     int64_t PlannedAnswers(const ComElem& e) const;
 
-    DataManager& m_dm;
+    DeviceDataStore& m_dm;
     std::optional<ComElem> m_pCurrentCI;
     std::deque<ComElem> m_arQue;
     std::map<uint32_t, ReadGroup> m_readGroups;

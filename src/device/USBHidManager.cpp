@@ -6,7 +6,6 @@
 #include <cstring>
 #include <utility>
 
-#include "core/DataManager.h"
 #include "device/ComElem.h"
 #include "device/ComQue.h"
 #include "device/ProgressReceiver.h"
@@ -72,7 +71,7 @@ constexpr int kMaxDrain = 256;
 
 }  // namespace
 
-USBHidManager::USBHidManager(DataManager& dm, ComQue& que, std::shared_ptr<HidBackend> backend, Logger logger)
+USBHidManager::USBHidManager(DeviceDataStore& dm, ComQue& que, std::shared_ptr<HidBackend> backend, Logger logger)
     : m_dm(dm), m_que(que), m_backend(std::move(backend)), m_logger(std::move(logger)) {}
 
 USBHidManager::~USBHidManager() = default;
@@ -127,7 +126,7 @@ void USBHidManager::DeviceDetected() {
     }
     m_lastOpenFailureLogged.clear();
     RegistDetect();
-    m_dm.ResetMember(true);
+    m_dm.DeviceArrived();
     m_que.Reset();  // the data manager's reset does this too; a standalone queue needs it
     m_que.CreateBootComQue();
     StartCom();
@@ -138,7 +137,7 @@ void USBHidManager::DeviceRemoved() { MarkRemoved(m_bConnected ? Logger::Level::
 void USBHidManager::MarkRemoved(Logger::Level level) {
     Log(level, "USBHID : Device Removed!");
     // The next device may be another Kelvadeck: it must never get this one's sectors.
-    m_dm.History().Forget();
+    m_dm.DeviceLeft();
     m_bConnected = false;
     m_bUSBStatusUpdate = true;
 }
@@ -176,7 +175,7 @@ bool USBHidManager::StartCom() {
     if (!DrainInput()) return false;
     // The job begins here: preparing its first report may already send an
     // erase, whose sector the write history must see as this job's.
-    m_dm.History().JobStarted();
+    m_dm.JobStarted();
     if (!CreateOutBuf()) {
         if (m_result.nStepsDone > 0 || m_result.nStepsFailed > 0) {
             // Steps were queued but none needs a report (writes of erased
@@ -187,7 +186,7 @@ bool USBHidManager::StartCom() {
             return true;
         }
         Log(Logger::Level::Debug, "USBHID : no que data...");
-        m_dm.History().JobEnded(false);
+        m_dm.JobEnded(false);
         return false;
     }
     Log("USBHID : Start communication.");
@@ -222,7 +221,7 @@ bool USBHidManager::CreateOutBuf() {
                 return true;
             }
             case ComElem::COM_CMD_WRITE: {
-                if (e.bIOMode == ComElem::IO_MODE_BUFFER && e.nSumSize == 0) m_dm.History().WholeImageWriteSent();
+                if (e.bIOMode == ComElem::IO_MODE_BUFFER && e.nSumSize == 0) m_dm.WholeImageWriteSent();
                 if (m_que.CurrentWriteIsOnUnerasedSector()) {
                     // The old bytes are still intact; writing would corrupt them.
                     Log(Logger::Level::Warning, "USBHID : sector not erased, its write skipped");
@@ -249,7 +248,7 @@ bool USBHidManager::CreateOutBuf() {
             case ComElem::COM_CMD_DELETE:
                 // The sector's before-image is taken now, with the steps that
                 // follow the erase known (also those appended to a running job).
-                m_dm.History().EraseSent(e.nSectorNo);
+                m_dm.EraseSent(e.nSectorNo);
                 m_outBuf[0] = code;
                 PutAddress(m_outBuf, e.dwFullAddr);
                 Log(Logger::Level::Debug, Format("Delete: 0x%lX[%X %X %X %X]", static_cast<unsigned long>(e.dwFullAddr), m_outBuf[1], m_outBuf[2],
@@ -360,10 +359,9 @@ void USBHidManager::PacketReceived(const uint8_t* report, size_t size) {
         }
     } else if (code == ComElem::COM_CMD_GET_VERSION) {
         // Single-byte characters up to a 0 byte or the end of the report.
-        auto& stored = m_dm.g_pSSI.strFirmwareVer;
-        if (!stored) stored.emplace();
-        std::string& ver = *stored;
-        for (size_t i = 1; i < in.size() && in[i] != 0; ++i) ver.push_back(static_cast<char>(in[i]));
+        std::string text;
+        for (size_t i = 1; i < in.size() && in[i] != 0; ++i) text.push_back(static_cast<char>(in[i]));
+        m_dm.AppendFirmwareVersion(text);
         accounted = ComElem::VERSION_REQ_SIZE;
     } else if (IsBusyCode(code)) {
         repeat = true;
@@ -558,7 +556,7 @@ void USBHidManager::EndJob() {
     if (!m_bConnected && m_device) RegistDetect();
     m_pProgress = nullptr;
     m_lastResult = m_result;
-    m_dm.History().JobEnded(m_lastResult.Succeeded());
+    m_dm.JobEnded(m_lastResult.Succeeded());
 }
 
 void USBHidManager::HandleGone() {
@@ -570,7 +568,7 @@ void USBHidManager::HandleGone() {
     m_bConnected = false;
     if (m_bHidStatus == HID_STATUS_RUNNING) AbortJob(ComResult::AbortReason::DeviceGone);
     if (wasConnected) MarkRemoved(Logger::Level::Info);
-    m_dm.History().Forget();
+    m_dm.DeviceLeft();
 }
 
 }  // namespace kelvadeck

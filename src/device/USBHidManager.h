@@ -14,7 +14,7 @@
 namespace kelvadeck {
 
 class ComQue;
-class DataManager;
+class DeviceDataStore;
 class ProgressReceiver;
 
 // The HID transport and the report protocol: finds the Kelvadeck among the
@@ -59,7 +59,7 @@ public:
         int maxIgnoredAnswers = 8;    // answers to other requests tolerated per request
     };
 
-    USBHidManager(DataManager& dm, ComQue& que, std::shared_ptr<HidBackend> backend, Logger logger = {});
+    USBHidManager(DeviceDataStore& dm, ComQue& que, std::shared_ptr<HidBackend> backend, Logger logger = {});
     ~USBHidManager();
     USBHidManager(const USBHidManager&) = delete;
     USBHidManager& operator=(const USBHidManager&) = delete;
@@ -136,7 +136,7 @@ private:
     void Log(Logger::Level level, const std::string& line) const { m_logger.Write(level, line); }
     int Outstanding() const { return m_nSends > m_nAnswers ? m_nSends - m_nAnswers : 0; }
 
-    DataManager& m_dm;
+    DeviceDataStore& m_dm;
     ComQue& m_que;
     std::shared_ptr<HidBackend> m_backend;
     Logger m_logger;

@@ -5,7 +5,7 @@
 #include "hid/HidapiDevice.h"
 #include "hid/HidapiLibrary.h"
 #include "hid/HidapiOpenError.h"
-#include "hid/HidapiText.h"
+#include "model/TextConvert.h"
 
 namespace kelvadeck {
 
@@ -51,7 +51,7 @@ std::unique_ptr<HidDevice> HidapiBackend::Open(const std::string& path) {
     }
     HidapiDevice::Handle handle(hid_open_path(path.c_str()));
     if (!handle) {
-        const std::string reason = HidapiText::ToUtf8(hid_error(nullptr));
+        const std::string reason = TextConvert::WideToUtf8(hid_error(nullptr));
         m_lastError = HidapiOpenError::Describe(path, HidapiOpenError::Probe(path), reason);
         return nullptr;
     }

@@ -2,7 +2,7 @@
 
 #include <hidapi.h>
 
-#include "hid/HidapiText.h"
+#include "model/TextConvert.h"
 
 namespace kelvadeck {
 
@@ -11,7 +11,7 @@ HidapiLibrary::HidapiLibrary() {
         m_ready = true;
         return;
     }
-    m_initError = HidapiText::ToUtf8(hid_error(nullptr));
+    m_initError = TextConvert::WideToUtf8(hid_error(nullptr));
     if (m_initError.empty()) m_initError = "hid_init failed";
 }
 

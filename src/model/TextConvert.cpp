@@ -52,6 +52,21 @@ std::string TextConvert::Utf16ToUtf8(std::u16string_view text) {
     return out;
 }
 
+std::string TextConvert::WideToUtf8(const wchar_t* text) {
+    std::string out;
+    if (text == nullptr) return out;
+    if constexpr (sizeof(wchar_t) == sizeof(char16_t)) {
+        std::u16string units;
+        for (; *text != L'\0'; ++text) units.push_back(static_cast<char16_t>(*text));
+        return Utf16ToUtf8(units);
+    }
+    for (; *text != L'\0'; ++text) {
+        const auto cp = static_cast<char32_t>(*text);
+        AppendUtf8(out, cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? kReplacement : cp);
+    }
+    return out;
+}
+
 std::u16string TextConvert::Utf8ToUtf16(std::string_view text) {
     std::u16string out;
     for (size_t i = 0; i < text.size();) {

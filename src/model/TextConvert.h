@@ -14,6 +14,9 @@ namespace kelvadeck {
 struct TextConvert {
     static std::string Utf16ToUtf8(std::u16string_view text);
     static std::u16string Utf8ToUtf16(std::string_view text);
+    // A wide string from a system library (hidapi's error texts: UTF-32, or
+    // UTF-16 where wchar_t has 16 bits) as UTF-8; null gives an empty string.
+    static std::string WideToUtf8(const wchar_t* text);
 
     // The well-formed UTF-8 character at text[at]: its length in bytes (1 to
     // 4), its code point in cp. 0 when the bytes there are none (a stray

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include "hid/HidapiOpenError.h"
-#include "hid/HidapiText.h"
 
 namespace kelvadeck {
 namespace {
@@ -57,13 +56,6 @@ TEST(HidapiOpenError, ProbeTellsMissingFromInaccessibleNodes) {
     fs::remove_all(dir);
 }
 #endif
-
-TEST(HidapiText, WideTextBecomesUtf8) {
-    EXPECT_EQ(HidapiText::ToUtf8(nullptr), "");
-    EXPECT_EQ(HidapiText::ToUtf8(L"Permission denied"), "Permission denied");
-    EXPECT_EQ(HidapiText::ToUtf8(L"caf\u00E9"), "caf\xC3\xA9");
-    EXPECT_EQ(HidapiText::ToUtf8(L"\u30AD"), "\xE3\x82\xAD");
-}
 
 }  // namespace
 }  // namespace kelvadeck

@@ -40,5 +40,14 @@ TEST(TextConvert, Utf16ToUtf8ReplacesEachUnpairedSurrogate) {
     EXPECT_EQ(TextConvert::Utf16ToUtf8(lone), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
+// hidapi's error texts are wide strings.
+TEST(TextConvert, WideTextBecomesUtf8) {
+    EXPECT_EQ(TextConvert::WideToUtf8(nullptr), "");
+    EXPECT_EQ(TextConvert::WideToUtf8(L"Permission denied"), "Permission denied");
+    EXPECT_EQ(TextConvert::WideToUtf8(L"caf\u00E9"), "caf\xC3\xA9");
+    EXPECT_EQ(TextConvert::WideToUtf8(L"\u30AD"), "\xE3\x82\xAD");
+    EXPECT_EQ(TextConvert::WideToUtf8(L"\U0001F600"), "\xF0\x9F\x98\x80");
+}
+
 }  // namespace
 }  // namespace kelvadeck
