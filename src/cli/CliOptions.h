@@ -12,6 +12,8 @@ struct CliOptions {
     std::string emulatorFile;  // --emulator=FILE.mbf; empty: start from an erased flash, save nothing
     CLI::Option* emulatorOption = nullptr;
     std::string emulatorFaults;  // --emulator-faults LIST: how the emulated device misbehaves
+    int emulatorDevices = 1;     // --emulator-devices N: that many emulated Kelvadecks attached
+    std::string device;          // --device PATH|SERIAL: which Kelvadeck, when several are attached
     bool trace = false;
     bool yes = false;
     bool json = false;
@@ -45,6 +47,15 @@ struct CliOptions {
                     return EmulatorFaultList::Apply(list, knobs, error) ? std::string() : error;
                 },
                 "LIST"));
+        app.add_option("--emulator-devices", emulatorDevices,
+                       "Attach N emulated Kelvadecks (the first with FILE's flash, the others erased), to try list "
+                       "and --device")
+            ->type_name("N")
+            ->needs(emulatorOption)
+            ->check(CLI::Range(1, 8));
+        app.add_option("--device", device,
+                       "The Kelvadeck to use when several are attached: its path or serial number (see list)")
+            ->type_name("PATH|SERIAL");
         app.add_flag("--trace", trace, "Print every exchanged report to stderr");
         app.add_flag("--yes,-y", yes, "Answer confirmations with yes");
         app.add_flag("--json", json, "Print data as JSON");

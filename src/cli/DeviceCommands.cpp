@@ -308,7 +308,40 @@ int DeviceCommands::DumpFromDevice(const CliOptions& options) {
     });
 }
 
+int List(const CliOptions& options) {
+    DeviceSession session(options);
+    if (!session.Attach()) {
+        CliMessages::Fail(session.Error());
+        return session.ExitCode();
+    }
+    const std::vector<DeviceSession::Listing> devices = session.List();
+    if (options.json) {
+        json list = json::array();
+        for (const DeviceSession::Listing& d : devices) {
+            json j{{"path", d.path}, {"serialNumber", d.serialNumber}, {"firmware", d.firmwareVersion}};
+            if (!d.error.empty()) j["error"] = d.error;
+            list.push_back(j);
+        }
+        PrintJson(list);
+    } else {
+        for (const DeviceSession::Listing& d : devices) {
+            std::cout << TerminalText::Escape(d.path) << "\tserial " << TerminalText::Escape(d.serialNumber.empty() ? "-" : d.serialNumber)
+                      << "\tfirmware " << TerminalText::Escape(d.firmwareVersion.empty() ? "?" : d.firmwareVersion) << "\n";
+            if (!d.error.empty()) CliMessages::Fail(d.path + ": " + d.error);
+        }
+    }
+    if (!session.Close()) CliMessages::Fail(session.Error());
+    if (devices.empty()) {
+        CliMessages::Fail("no Kelvadeck found (USB 22EA:004B); check that it is plugged in");
+        return DeviceSession::EXIT_NO_DEVICE;
+    }
+    return DeviceSession::EXIT_OK;
+}
+
 void DeviceCommands::Register(CLI::App& app, CliOptions& options) {
+    auto* list = app.add_subcommand("list", "List every attached Kelvadeck: path, serial number, firmware version");
+    list->callback([&options] { options.exitCode = List(options); });
+
     auto* info = app.add_subcommand("info", "Show the connection and the firmware version");
     info->callback([&options] { options.exitCode = WithDevice(options, [&](DeviceSession& s) { return Info(s, options); }); });
 

@@ -10,6 +10,7 @@
 #include "cli/TracingHidBackend.h"
 #include "core/SystemLog.h"
 #include "device/ComQue.h"
+#include "device/CompositeHidBackend.h"
 #include "device/SyncComRunner.h"
 #include "device/USBHidManager.h"
 #include "emulator/EmulatedKelvadeck.h"
@@ -37,30 +38,12 @@ DeviceSession::~DeviceSession() {
 
 USBHidManager& DeviceSession::Hid() { return m_dm->pUSBHID(); }
 
-bool DeviceSession::Open() {
+bool DeviceSession::Open() { return Attach() && Connect(m_options.device); }
+
+bool DeviceSession::Attach() {
+    m_log = std::make_unique<SystemLog>(m_options.verbose, m_options.debug);
     if (m_options.UseEmulator()) {
-        m_emulator = std::make_unique<EmulatedKelvadeck>();
-        if (!m_options.emulatorFile.empty()) {
-            std::string error;
-            if (!LockImage() || !m_emulator->LoadImage(m_image.Path(), error)) {
-                if (m_error.empty()) m_error = "cannot use " + m_options.emulatorFile + " as the emulator's flash: " + error;
-                m_exitCode = EXIT_FAILED;
-                m_image.Release();
-                return false;
-            }
-            m_loadedChanges = m_emulator->FlashChanges();
-        }
-        if (!m_options.emulatorFaults.empty()) {
-            EmulatorKnobs knobs = m_emulator->Knobs();
-            std::string error;
-            if (!EmulatorFaultList::Apply(m_options.emulatorFaults, knobs, error)) {
-                m_error = error;
-                m_exitCode = EXIT_FAILED;
-                return false;
-            }
-            m_emulator->SetKnobs(knobs);
-        }
-        m_backend = std::make_shared<EmulatorBackend>(*m_emulator);
+        if (!AttachEmulators()) return false;
     } else {
 #ifdef KELVADECK_HAVE_HIDAPI
         m_backend = std::make_shared<HidapiBackend>();
@@ -70,25 +53,57 @@ bool DeviceSession::Open() {
         return false;
 #endif
     }
-    std::shared_ptr<HidBackend> backend = m_backend;
     if (m_options.trace) {
         m_trace = std::make_shared<TracingHidBackend>(m_backend, std::cerr);
-        backend = m_trace;
+        m_backend = m_trace;
     }
+    return true;
+}
+
+// The first emulated Kelvadeck has the image file's flash; the others, if
+// asked for, start erased and tell themselves apart by serial number.
+bool DeviceSession::AttachEmulators() {
+    std::vector<std::shared_ptr<HidBackend>> backends;
+    for (int n = 1; n <= m_options.emulatorDevices; ++n) {
+        EmulatorKnobs knobs;
+        knobs.serialNumber = "KD-EMU-000" + std::to_string(n);
+        std::string error;
+        if (!m_options.emulatorFaults.empty() && !EmulatorFaultList::Apply(m_options.emulatorFaults, knobs, error)) {
+            m_error = error;
+            m_exitCode = EXIT_FAILED;
+            return false;
+        }
+        auto device = std::make_unique<EmulatedKelvadeck>(knobs);
+        if (n == 1 && !m_options.emulatorFile.empty()) {
+            if (!LockImage() || !device->LoadImage(m_image.Path(), error)) {
+                if (m_error.empty()) m_error = "cannot use " + m_options.emulatorFile + " as the emulator's flash: " + error;
+                m_exitCode = EXIT_FAILED;
+                m_image.Release();
+                return false;
+            }
+            m_loadedChanges = device->FlashChanges();
+        }
+        backends.push_back(std::make_shared<EmulatorBackend>(*device, n == 1 ? "kelvadeck" : "kelvadeck" + std::to_string(n)));
+        m_emulators.push_back(std::move(device));
+    }
+    m_backend = backends.size() == 1 ? backends.front() : std::make_shared<CompositeHidBackend>(std::move(backends));
+    return true;
+}
+
+bool DeviceSession::Connect(const std::string& choice) {
     DataManager::Options dmOptions;
-    dmOptions.hidBackend = backend;
+    dmOptions.hidBackend = m_backend;
     dmOptions.language = m_options.language;
     dmOptions.resourceDir = m_options.resourceDir;
-    m_log = std::make_unique<SystemLog>(m_options.verbose, m_options.debug);
     dmOptions.logger = m_log->MakeLogger();
     m_dm = std::make_unique<DataManager>(std::move(dmOptions));
 
     USBHidManager& hid = Hid();
+    hid.SetDeviceChoice(choice);
     hid.DeviceDetected();
     if (!hid.bConnected()) {
-        m_error = hid.LastOpenError().empty()
-                      ? "no Kelvadeck found (USB 22EA:004B); check that it is plugged in"
-                      : "cannot open the Kelvadeck: " + hid.LastOpenError();
+        m_error = hid.LastOpenError().empty() ? "no Kelvadeck found (USB 22EA:004B); check that it is plugged in"
+                                              : hid.LastOpenError();
         m_exitCode = EXIT_NO_DEVICE;
         return false;
     }
@@ -100,6 +115,26 @@ bool DeviceSession::Open() {
     }
     m_dm->DataInitializeFromMemory();
     return true;
+}
+
+std::vector<DeviceSession::Listing> DeviceSession::List() {
+    std::vector<Listing> out;
+    for (const HidBackend::HidInterfaceInfo& device :
+         USBHidManager::Kelvadecks(m_backend->Enumerate(USBHidManager::VENDOR_ID, USBHidManager::PRODUCT_ID))) {
+        Listing l;
+        l.path = device.path;
+        l.serialNumber = device.serialNumber;
+        if (Connect(device.path)) {
+            l.firmwareVersion = m_dm->g_pSSI.strFirmwareVer.value_or("");
+        } else {
+            l.error = m_error;
+        }
+        m_dm.reset();
+        m_error.clear();
+        m_exitCode = EXIT_OK;
+        out.push_back(std::move(l));
+    }
+    return out;
 }
 
 // Commands on one image run one after the other rather than side by side,
@@ -163,9 +198,9 @@ bool DeviceSession::Close() {
     // The emulated device keeps what the command did to it, also after a
     // failure: that is what a real device would hold. An unchanged flash is
     // not written, so reading commands work on read-only media.
-    if (m_emulator && m_image.Held() && m_emulator->FlashChanges() != m_loadedChanges) {
+    if (!m_emulators.empty() && m_image.Held() && m_emulators.front()->FlashChanges() != m_loadedChanges) {
         std::string error;
-        if (!m_image.Replace(m_emulator->FlashImage(), error)) {
+        if (!m_image.Replace(m_emulators.front()->FlashImage(), error)) {
             if (m_error.empty()) m_error = "cannot save the emulator's flash to " + m_options.emulatorFile + ": " + error;
             if (m_exitCode == EXIT_OK) m_exitCode = EXIT_FAILED;
             ok = false;

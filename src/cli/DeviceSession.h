@@ -2,8 +2,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/FileLock.h"
+#include "cli/CliProgram.h"
 #include "device/ComResult.h"
 
 namespace kelvadeck {
@@ -23,20 +25,31 @@ class USBHidManager;
 // settings (the boot job) and decoded them.
 class DeviceSession {
 public:
-    // Exit statuses of the device commands.
-    static constexpr int EXIT_OK = 0;
-    static constexpr int EXIT_FAILED = 1;     // a job step failed or the job was aborted; a bad file
-    static constexpr int EXIT_NO_DEVICE = 2;  // no Kelvadeck found or it cannot be opened
-    static constexpr int EXIT_CANCELLED = 3;  // the user did not confirm
+    // Exit statuses of the device commands (the program's, see CliProgram).
+    static constexpr int EXIT_OK = CliProgram::EXIT_OK;
+    static constexpr int EXIT_FAILED = CliProgram::EXIT_FAILED;
+    static constexpr int EXIT_NO_DEVICE = CliProgram::EXIT_NO_DEVICE;
+    static constexpr int EXIT_CANCELLED = CliProgram::EXIT_CANCELLED;
 
     explicit DeviceSession(const CliOptions& options);
     ~DeviceSession();
     DeviceSession(const DeviceSession&) = delete;
     DeviceSession& operator=(const DeviceSession&) = delete;
 
-    // Finds the device and runs the boot job. False with Error() and
-    // ExitCode() set when that fails.
+    // Finds the device (the one --device names, or the only one) and runs
+    // the boot job. False with Error() and ExitCode() set when that fails.
     bool Open();
+
+    // One attached Kelvadeck as `list` shows it.
+    struct Listing {
+        std::string path;
+        std::string serialNumber;
+        std::string firmwareVersion;
+        std::string error;  // why it could not be read (then no version)
+    };
+    // Every attached Kelvadeck, each read for its firmware version.
+    bool Attach();
+    std::vector<Listing> List();
     // Runs the queued job (StartCom already called) to its end and consumes
     // its bDataUpdate.
     ComResult RunJob();
@@ -54,12 +67,14 @@ public:
     int ExitCode() const { return m_exitCode; }
 
 private:
+    bool AttachEmulators();
+    bool Connect(const std::string& choice);
     bool LockImage();
 
     const CliOptions& m_options;
     FileLock m_image;  // --emulator=FILE, from Open to Close
     uint64_t m_loadedChanges = 0;
-    std::unique_ptr<EmulatedKelvadeck> m_emulator;
+    std::vector<std::unique_ptr<EmulatedKelvadeck>> m_emulators;
     std::shared_ptr<HidBackend> m_backend;
     std::shared_ptr<TracingHidBackend> m_trace;
     std::unique_ptr<SystemLog> m_log;

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "cli/CliMessages.h"
 #include "cli/CliOptions.h"
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
     kelvadeck::OutputBuffer out(STDOUT_FILENO);
     std::streambuf* const console = std::cout.rdbuf(&out);
 
-    CLI::App app{"Kelvadeck configurator command line"};
+    CLI::App app;
     kelvadeck::CliOptions options;
     // The locale's language, by the usual precedence of its variables.
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
@@ -37,13 +38,7 @@ int main(int argc, char** argv) {
 #endif
     options.resourceDir = kelvadeck::ResourceDir::Find(kelvadeck::ResourceDir::ProgramDir(argv[0]), buildDir);
     kelvadeck::CliProgram::Register(app, options);
-    int code = 0;
-    try {
-        app.parse(argc, argv);
-        code = options.exitCode;
-    } catch (const CLI::ParseError& e) {
-        code = app.exit(e);
-    }
+    int code = kelvadeck::CliProgram::Run(app, options, std::vector<std::string>(argv, argv + argc), std::cout, std::cerr);
     std::cout.flush();
     std::cout.rdbuf(console);
     if (out.Failure() != 0) {

@@ -21,6 +21,7 @@ public:
         uint16_t usagePage = 0;
         uint16_t usage = 0;
         int interfaceNumber = -1;
+        std::string serialNumber;  // the device's (all its interfaces share it); may be empty
     };
 
     virtual ~HidBackend() = default;

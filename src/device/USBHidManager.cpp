@@ -65,6 +65,17 @@ void PutAddress(HidDevice::Report& out, uint64_t addr) {
     out[4] = static_cast<uint8_t>(addr);
 }
 
+// "PATH (serial SERIAL), ..." for a message.
+std::string DeviceList(const std::vector<HidBackend::HidInterfaceInfo>& devices) {
+    std::string out;
+    for (const HidBackend::HidInterfaceInfo& d : devices) {
+        if (!out.empty()) out += ", ";
+        out += d.path;
+        if (!d.serialNumber.empty()) out += " (serial " + d.serialNumber + ")";
+    }
+    return out;
+}
+
 // Stale input is read away with a zero timeout; the bound only guards
 // against a device that floods reports.
 constexpr int kMaxDrain = 256;
@@ -95,17 +106,24 @@ void USBHidManager::DeviceDetected() {
     m_selected.reset();
     m_lastOpenError.clear();
 
-    std::vector<HidBackend::HidInterfaceInfo> found;
-    if (m_backend) found = m_backend->Enumerate(VENDOR_ID, PRODUCT_ID);
-    for (const auto& info : found) {
-        m_selected = info;
-        int32_t page = GetIntProperty("DeviceUsagePage");
-        const int32_t usage = GetIntProperty("DeviceUsage");
-        if (page == 0 || usage == 0) page = GetIntProperty("PrimaryUsagePage");
-        if (page == USAGE_PAGE_VENDOR) break;
-        m_selected.reset();
-    }
+    std::vector<HidBackend::HidInterfaceInfo> devices;
+    if (m_backend) devices = Kelvadecks(m_backend->Enumerate(VENDOR_ID, PRODUCT_ID));
     std::string openFailure;
+    if (!m_choice.empty()) {
+        const std::vector<HidBackend::HidInterfaceInfo> all = devices;
+        std::erase_if(devices, [this](const HidBackend::HidInterfaceInfo& d) { return d.path != m_choice && d.serialNumber != m_choice; });
+        if (devices.empty() && !all.empty()) {
+            m_lastOpenError = "No attached Kelvadeck is " + m_choice + "; attached: " + DeviceList(all) + ".";
+            openFailure = "USBHID : " + m_lastOpenError;
+        }
+    }
+    if (devices.size() > 1) {
+        m_lastOpenError = std::to_string(devices.size()) + " Kelvadecks are attached (" + DeviceList(devices) +
+                          "); choose one by its path or serial number (--device).";
+        openFailure = "USBHID : " + m_lastOpenError;
+    } else if (devices.size() == 1) {
+        m_selected = devices.front();
+    }
     if (m_selected) {
         m_device = m_backend->Open(m_selected->path);
         if (!m_device) {
@@ -130,6 +148,21 @@ void USBHidManager::DeviceDetected() {
     m_que.Reset();  // the data manager's reset does this too; a standalone queue needs it
     m_que.CreateBootComQue();
     StartCom();
+}
+
+std::vector<HidBackend::HidInterfaceInfo> USBHidManager::Kelvadecks(const std::vector<HidBackend::HidInterfaceInfo>& interfaces) {
+    std::vector<HidBackend::HidInterfaceInfo> devices;
+    for (const HidBackend::HidInterfaceInfo& info : interfaces) {
+        // The interface's top-level collection: its usage page, or its
+        // primary one when the usage is not known (the same here).
+        if (info.usagePage != USAGE_PAGE_VENDOR) continue;
+        const bool known = std::any_of(devices.begin(), devices.end(), [&info](const HidBackend::HidInterfaceInfo& d) {
+            const bool twoInterfaces = d.interfaceNumber >= 0 && d.interfaceNumber == info.interfaceNumber;
+            return d.serialNumber == info.serialNumber && !twoInterfaces;
+        });
+        if (!known) devices.push_back(info);
+    }
+    return devices;
 }
 
 void USBHidManager::DeviceRemoved() { MarkRemoved(m_bConnected ? Logger::Level::Info : Logger::Level::Debug); }

@@ -69,7 +69,17 @@ public:
 
     // Looks for the device (first interface on the vendor usage page, in
     // enumeration order), opens it and starts the boot job; Searching otherwise.
+    // With several Kelvadecks attached it takes the chosen one (SetDeviceChoice)
+    // and none when none was chosen, so that nothing is written to a device
+    // the user did not mean: LastOpenError() then lists them.
     void DeviceDetected();
+    // The Kelvadeck to take: its interface's path or its serial number.
+    // Empty: the only one attached.
+    void SetDeviceChoice(std::string pathOrSerial) { m_choice = std::move(pathOrSerial); }
+    // The vendor interface of each Kelvadeck among the host's interfaces, in
+    // enumeration order. Interfaces are one device's when they share its
+    // serial number, unless they have the same interface number.
+    static std::vector<HidBackend::HidInterfaceInfo> Kelvadecks(const std::vector<HidBackend::HidInterfaceInfo>& interfaces);
     void DeviceRemoved();
     void RegistDetect();
     // True while no device is selected: the caller should poll DeviceDetected.
@@ -149,6 +159,7 @@ private:
     std::unique_ptr<HidDevice> m_device;
     std::string m_lastOpenError;
     std::string m_lastOpenFailureLogged;
+    std::string m_choice;
     ProgressReceiver* m_pProgress = nullptr;
 
     HidDevice::Report m_outBuf{};

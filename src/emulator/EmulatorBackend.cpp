@@ -1,22 +1,22 @@
 #include "emulator/EmulatorBackend.h"
 
 #include <charconv>
+#include <utility>
 
 #include "emulator/EmulatorDevice.h"
 
 namespace kelvadeck {
 
-namespace {
-constexpr std::string_view PATH_PREFIX = "emulator:kelvadeck:";
+EmulatorBackend::EmulatorBackend(EmulatedKelvadeck& device, std::string name) : m_device(device), m_name(std::move(name)) {}
+
+std::string EmulatorBackend::PathOf(size_t index, const std::string& name) {
+    return "emulator:" + name + ":" + std::to_string(index);
 }
 
-EmulatorBackend::EmulatorBackend(EmulatedKelvadeck& device) : m_device(device) {}
-
-std::string EmulatorBackend::PathOf(size_t index) { return std::string(PATH_PREFIX) + std::to_string(index); }
-
-std::optional<size_t> EmulatorBackend::IndexOf(const std::string& path) {
-    if (!path.starts_with(PATH_PREFIX)) return std::nullopt;
-    const char* first = path.data() + PATH_PREFIX.size();
+std::optional<size_t> EmulatorBackend::IndexOf(const std::string& path) const {
+    const std::string prefix = "emulator:" + m_name + ":";
+    if (!path.starts_with(prefix)) return std::nullopt;
+    const char* first = path.data() + prefix.size();
     const char* last = path.data() + path.size();
     size_t index = 0;
     const auto [end, ec] = std::from_chars(first, last, index);
@@ -33,12 +33,13 @@ std::vector<HidBackend::HidInterfaceInfo> EmulatorBackend::Enumerate(uint16_t ve
     }
     for (size_t i = 0; i < knobs.interfaces.size(); ++i) {
         HidInterfaceInfo info;
-        info.path = PathOf(i);
+        info.path = PathOf(i, m_name);
         info.vendorId = knobs.vendorId;
         info.productId = knobs.productId;
         info.usagePage = knobs.interfaces[i].usagePage;
         info.usage = knobs.interfaces[i].usage;
         info.interfaceNumber = knobs.interfaces[i].interfaceNumber;
+        info.serialNumber = knobs.serialNumber;
         found.push_back(std::move(info));
     }
     return found;

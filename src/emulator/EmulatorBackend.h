@@ -18,19 +18,23 @@ namespace kelvadeck {
 // and every handle opened from it.
 class EmulatorBackend : public HidBackend {
 public:
-    explicit EmulatorBackend(EmulatedKelvadeck& device);
+    // name tells the interfaces of several emulated devices apart in their
+    // paths ("emulator:<name>:<index>").
+    explicit EmulatorBackend(EmulatedKelvadeck& device, std::string name = "kelvadeck");
 
     std::vector<HidInterfaceInfo> Enumerate(uint16_t vendorId, uint16_t productId) override;
     std::unique_ptr<HidDevice> Open(const std::string& path) override;
     std::string LastError() const override { return m_lastError; }
 
-    // Path of interface index (position in the knobs' interface list).
-    static std::string PathOf(size_t index);
+    // Path of interface index (position in the knobs' interface list) of the
+    // emulated device called name.
+    static std::string PathOf(size_t index, const std::string& name = "kelvadeck");
 
 private:
-    static std::optional<size_t> IndexOf(const std::string& path);
+    std::optional<size_t> IndexOf(const std::string& path) const;
 
     EmulatedKelvadeck& m_device;
+    std::string m_name;
     std::string m_lastError;
 };
 

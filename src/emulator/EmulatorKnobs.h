@@ -42,6 +42,8 @@ struct EmulatorKnobs {
         {0x0001, 0x0006, 0},               // keyboard
         {VENDOR_USAGE_PAGE, 0x0001, 1},    // configuration reports
     };
+    // What the host reads as the device's serial number.
+    std::string serialNumber = "KD-EMU-0001";
     // Sent in the version answer; at most 63 characters reach the host.
     std::string firmwareVersion = "1.02";
 

@@ -39,6 +39,7 @@ std::vector<HidBackend::HidInterfaceInfo> HidapiBackend::Enumerate(uint16_t vend
         copy.usagePage = info->usage_page;
         copy.usage = info->usage;
         copy.interfaceNumber = info->interface_number;
+        copy.serialNumber = TextConvert::WideToUtf8(info->serial_number);
         if (!copy.path.empty()) found.push_back(std::move(copy));
     }
     return found;

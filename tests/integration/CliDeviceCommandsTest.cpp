@@ -160,13 +160,75 @@ TEST_F(CliDevice, BadFilesAreRefusedWithOneLine) {
     EXPECT_NE(unwritable.err.find("cannot write the backup file"), std::string::npos);
 }
 
-TEST_F(CliDevice, NoDeviceIsOneLineAndExitTwo) {
+TEST_F(CliDevice, NoDeviceIsOneLineAndExitFour) {
     // No Kelvadeck on the machine that runs the tests (or no USB support built in).
     const CliRun r = RunCli({"info"});
     if (r.code == 0) GTEST_SKIP() << "a Kelvadeck is connected to this machine";
-    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.code, 4);
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_TRUE(r.out.empty());
+}
+
+// What scripts rely on: the version, help with the exit statuses, and a
+// wrong command line as one line on standard error with status 2.
+TEST_F(CliDevice, TheCommandLineKeepsItsContract) {
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string out;  // a part of standard output
+        std::string err;  // a part of the one line on standard error ("" : no line)
+    };
+    const std::vector<Case> cases = {
+        {{"--version"}, 0, std::string("kelvadeck-cli ") + KELVADECK_VERSION + "\n", ""},
+        {{"--help"}, 0, "Exit status: 0 success, 1 failure", ""},
+        {{"--help"}, 0, "Usage: kelvadeck-cli", ""},
+        {{}, 2, "", "kelvadeck-cli: A command is required"},
+        {{"--frobnicate"}, 2, "", "--frobnicate"},
+        {{"info", "--emulator", "--emulator-faults", "nap=1"}, 2, "", "nap=1"},
+        {{"led", "101", "0", "0", "--emulator"}, 2, "", "101"},
+        {{"info", "--emulator", "--emulator-devices", "2"}, 4, "", "2 Kelvadecks are attached"},
+        {{"info", "--emulator", "--device", "KD-NONE"}, 4, "", "No attached Kelvadeck is KD-NONE"},
+    };
+    for (const Case& c : cases) {
+        std::string line;
+        for (const std::string& a : c.args) line += a + " ";
+        SCOPED_TRACE(line);
+        const CliRun r = RunCli(c.args);
+        EXPECT_EQ(r.code, c.code) << r.err;
+        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+        if (c.err.empty()) {
+            EXPECT_TRUE(r.err.empty()) << r.err;
+        } else {
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+            EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        }
+    }
+}
+
+// With several Kelvadecks attached, list shows them all and nothing is done
+// to one the user did not name.
+TEST_F(CliDevice, SeveralDevicesAreListedAndOnlyTheChosenOneIsWritten) {
+    const std::string img = ReferenceImageFile("device.mbf");
+    const std::vector<uint8_t> before = Read(img);
+    const std::vector<std::string> two = {"--emulator=" + img, "--emulator-devices", "2"};
+    const auto with = [&two](std::vector<std::string> args) {
+        args.insert(args.end(), two.begin(), two.end());
+        return args;
+    };
+    const CliRun list = RunCli(with({"list"}));
+    ASSERT_EQ(list.code, 0) << list.err;
+    EXPECT_EQ(list.out, "emulator:kelvadeck:1\tserial KD-EMU-0001\tfirmware 1.02\n"
+                        "emulator:kelvadeck2:1\tserial KD-EMU-0002\tfirmware 1.02\n");
+    const CliRun json = RunCli(with({"list", "--json"}));
+    ASSERT_EQ(json.code, 0);
+    EXPECT_EQ(nlohmann::json::parse(json.out).size(), 2u);
+
+    EXPECT_EQ(RunCli(with({"reset", "--yes"})).code, 4);
+    EXPECT_EQ(Read(img), before);
+    EXPECT_EQ(RunCli(with({"reset", "--yes", "--device", "KD-EMU-0002"})).code, 0);
+    EXPECT_EQ(Read(img), before) << "the other device was reset";
+    EXPECT_EQ(RunCli(with({"reset", "--yes", "--device", "emulator:kelvadeck:1"})).code, 0);
+    EXPECT_TRUE(AllErased(Read(img)));
 }
 
 // The first line where two outputs differ (a full diff of a dump is huge).

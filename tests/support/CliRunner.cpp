@@ -10,14 +10,12 @@
 namespace kelvadeck::testsupport {
 
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input) {
-    CLI::App app{"kelvadeck-cli"};
+    CLI::App app;
     CliOptions options;
     CliProgram::Register(app, options);
 
     std::vector<std::string> words = {"kelvadeck-cli"};
     words.insert(words.end(), args.begin(), args.end());
-    std::vector<const char*> argv;
-    for (const std::string& w : words) argv.push_back(w.c_str());
 
     std::ostringstream out, err;
     std::istringstream in(input);
@@ -25,12 +23,9 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input) {
     auto* oldErr = std::cerr.rdbuf(err.rdbuf());
     auto* oldIn = std::cin.rdbuf(in.rdbuf());
     CliRun run;
-    try {
-        app.parse(static_cast<int>(argv.size()), argv.data());
-        run.code = options.exitCode;
-    } catch (const CLI::ParseError& e) {
-        run.code = app.exit(e, out, err);
-    }
+    // Standard output and error are both redirected above, so the commands'
+    // own output and Run's help or usage line land alike.
+    run.code = CliProgram::Run(app, options, words, std::cout, std::cerr);
     std::cout.rdbuf(oldOut);
     std::cerr.rdbuf(oldErr);
     std::cin.rdbuf(oldIn);

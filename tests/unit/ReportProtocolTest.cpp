@@ -94,6 +94,47 @@ TEST(UsbHidSelection, TakesTheFirstVendorPageInterfaceInEnumerationOrder) {
     EXPECT_TRUE(rig.Logged("USBHID : Device Detected!"));
 }
 
+// Two vendor interfaces are two Kelvadecks when their serial numbers differ,
+// or when they have one and the same interface number.
+TEST(UsbHidSelection, SeveralKelvadecksAreToldApartAndNoneIsTakenUnchosen) {
+    auto vendor = [](const std::string& path, const std::string& serial, int number) {
+        FakeBackend::HidInterfaceInfo i = FakeBackend::Interface(path, 0xFF00, 0x01);
+        i.serialNumber = serial;
+        i.interfaceNumber = number;
+        return i;
+    };
+    struct Case {
+        const char* name;
+        std::vector<FakeBackend::HidInterfaceInfo> interfaces;
+        std::vector<std::string> kelvadecks;
+    };
+    const std::vector<Case> cases = {
+        {"one device, two vendor interfaces", {vendor("a", "S1", -1), vendor("b", "S1", -1)}, {"a"}},
+        {"two serial numbers", {vendor("a", "S1", 1), vendor("b", "S2", 1)}, {"a", "b"}},
+        {"no serial numbers, one interface number", {vendor("a", "", 1), vendor("b", "", 1)}, {"a", "b"}},
+        {"keyboards only", {FakeBackend::Interface("kbd", 0x0001, 0x06)}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> paths;
+        for (const auto& d : USBHidManager::Kelvadecks(c.interfaces)) paths.push_back(d.path);
+        EXPECT_EQ(paths, c.kelvadecks);
+    }
+
+    Rig rig;
+    rig.backend->interfaces = {FakeBackend::Interface("kbd", 0x0001, 0x06), vendor("a", "S1", 1), vendor("b", "S2", 1)};
+    rig.hid().DeviceDetected();
+    EXPECT_FALSE(rig.hid().bConnected());
+    EXPECT_TRUE(rig.backend->opened.empty());
+    EXPECT_NE(rig.hid().LastOpenError().find("a (serial S1), b (serial S2)"), std::string::npos) << rig.hid().LastOpenError();
+    for (const std::string choice : {"S2", "b"}) {
+        rig.hid().SetDeviceChoice(choice);
+        rig.hid().DeviceDetected();
+        EXPECT_TRUE(rig.hid().bConnected());
+        EXPECT_EQ(rig.backend->opened.back(), "b");
+    }
+}
+
 TEST(UsbHidSelection, NoVendorPageLeavesTheTransportSearching) {
     Rig rig;
     rig.backend->interfaces = {FakeBackend::Interface("kbd", 0x0001, 0x06), FakeBackend::Interface("mouse", 0x0001, 0x02)};
