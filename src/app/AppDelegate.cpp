@@ -54,6 +54,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     options.hidBackend = m_backend;
     g_pDM = std::make_unique<DataManager>(std::move(options));
     if (m_config.retryPolicy) g_pDM->pUSBHID().SetRetryPolicy(*m_config.retryPolicy);
+    if (!m_offline) g_pDM->pUSBHID().SetDeviceChoice(m_config.deviceChoice);
     m_pump->SetTransport(&g_pDM->pUSBHID());
     m_ctx.pDM = g_pDM.get();
     m_window->windowDidLoad();

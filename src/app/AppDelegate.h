@@ -43,6 +43,8 @@ public:
         // The backend above is an emulated Kelvadeck (its flash kept in emulatorImage).
         bool emulated = false;
         std::string emulatorImage;
+        // Which Kelvadeck to take when several are attached: its path or serial number.
+        std::string deviceChoice;
         // None: the transport's own timeouts and retries.
         std::optional<USBHidManager::RetryPolicy> retryPolicy;
     };

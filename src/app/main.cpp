@@ -1,5 +1,7 @@
 // kelvadeck: the Kelvadeck configurator for the desktop.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocale>
@@ -12,8 +14,10 @@
 #include <string>
 
 #include "app/AppDelegate.h"
+#include "app/CommandLine.h"
 #include "core/DataManager.h"
 #include "core/FileUserDefaults.h"
+#include "core/HostLanguage.h"
 #include "app/MainWindow.h"
 #include "core/ResourceDir.h"
 #include "core/SystemLog.h"
@@ -31,90 +35,21 @@ namespace {
 
 using namespace kelvadeck;
 
-constexpr int EXIT_USAGE = 2;
 constexpr int EXIT_NO_DISPLAY = 3;
 
-struct Options {
-    bool emulator = false;
-    std::string emulatorFile;
-    std::string emulatorFaults;
-    bool verbose = false;
-    bool debug = false;
-    // Hidden: grab the window (or a screen opened from it) once the device
-    // has been read, save it as a PNG and quit. For documentation.
-    std::string screenshot;
-    std::string screen;  // "", "settings", "led", "switch", "dial", "macro", "macrostep", "dialmacro"
-};
-
-void PrintUsage(std::FILE* out) {
-    std::fprintf(out,
-                 "Usage: kelvadeck [--emulator[=FILE.mbf] [--emulator-faults LIST]] [--verbose]\n"
-                 "  --emulator[=FILE]       use the built-in emulated Kelvadeck instead of a real one;\n"
-                 "                          with FILE its flash is loaded from FILE (erased when FILE\n"
-                 "                          does not exist) and saved back there when you quit\n"
-                 "  --emulator-faults LIST  make the emulated Kelvadeck misbehave: a comma-separated\n"
-                 "                          list of busy=N, busy-code=0xNN, refuse=0xCC,\n"
-                 "                          refuse-at=0xFIRST-0xLAST, drop=N, unplug=N\n"
-                 "  --verbose               also print the log lines to standard error\n"
-                 "  --debug                 log every report exchanged too (also KELVADECK_DEBUG=1)\n");
-}
-
-// False (message printed) for an option that is not known.
-bool ParseArgs(const QStringList& args, Options& o, int& exitCode) {
-    for (int i = 1; i < args.size(); ++i) {
-        const QString a = args[i];
-        if (a == QLatin1String("--emulator")) {
-            o.emulator = true;
-        } else if (a.startsWith(QLatin1String("--emulator="))) {
-            o.emulator = true;
-            o.emulatorFile = a.mid(11).toStdString();
-        } else if (a == QLatin1String("--emulator-faults") && i + 1 < args.size()) {
-            o.emulatorFaults = args[++i].toStdString();
-        } else if (a.startsWith(QLatin1String("--emulator-faults="))) {
-            o.emulatorFaults = a.mid(18).toStdString();
-        } else if (a == QLatin1String("--verbose") || a == QLatin1String("-v")) {
-            o.verbose = true;
-        } else if (a == QLatin1String("--debug")) {
-            o.debug = true;
-        } else if (a.startsWith(QLatin1String("--screenshot="))) {
-            o.screenshot = a.mid(13).toStdString();
-        } else if (a.startsWith(QLatin1String("--screen="))) {
-            o.screen = a.mid(9).toStdString();
-        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            PrintUsage(stdout);
-            exitCode = 0;
-            return false;
-        } else if (a == QLatin1String("--version")) {
-            std::printf("kelvadeck %s\n", KELVADECK_VERSION);
-            exitCode = 0;
-            return false;
-        } else {
-            std::fprintf(stderr, "kelvadeck: unknown option %s\n", a.toLocal8Bit().constData());
-            PrintUsage(stderr);
-            exitCode = EXIT_USAGE;
-            return false;
-        }
-    }
-    std::string error;
-    EmulatorKnobs knobs;
-    if (!o.emulatorFaults.empty() && (!o.emulator || !EmulatorFaultList::Apply(o.emulatorFaults, knobs, error))) {
-        std::fprintf(stderr, "kelvadeck: --emulator-faults: %s\n", o.emulator ? error.c_str() : "needs --emulator");
-        exitCode = EXIT_USAGE;
-        return false;
-    }
-    return true;
-}
+using Options = CommandLine::Options;
 
 // On Linux a desktop session names its display; without one there is nothing
-// to show the window on.
-bool HasDisplay() {
+// to show the window on, unless a platform is named (-platform offscreen).
+bool HasDisplay(const QStringList& args) {
 #if defined(__linux__)
     const auto set = [](const char* name) {
         const char* v = std::getenv(name);
         return v != nullptr && *v != '\0';
     };
-    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM") || args.contains(QStringLiteral("-platform"));
 #else
+    static_cast<void>(args);
     return true;
 #endif
 }
@@ -162,7 +97,7 @@ void ArmScreenshot(AppDelegate& delegate, const Options& o) {
                              "kelvadeck: cannot open the screen \"%s\" (known: settings, led, switch, dial, macro, macrostep, "
                              "dialmacro)\n",
                              o.screen.c_str());
-                QCoreApplication::exit(EXIT_USAGE);
+                QCoreApplication::exit(CommandLine::EXIT_USAGE);
                 return;
             }
             clock->restart();
@@ -208,10 +143,12 @@ void ArmScreenshot(AppDelegate& delegate, const Options& o) {
 int main(int argc, char** argv) {
     QStringList args;
     for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
-    Options options;
-    int exitCode = 0;
-    if (!ParseArgs(args, options, exitCode)) return exitCode;
-    if (!HasDisplay()) {
+    // Help and the version need no display.
+    if (const std::optional<std::string> text = CommandLine::HelpOrVersion(args)) {
+        std::fputs(text->c_str(), stdout);
+        return 0;
+    }
+    if (!HasDisplay(args)) {
         std::fprintf(stderr,
                      "kelvadeck: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
                      "The configurator's window needs a desktop session. Without one, use the command\n"
@@ -223,9 +160,21 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kelvadeck"));
     QApplication::setApplicationVersion(QStringLiteral(KELVADECK_VERSION));
+    Options options;
+    std::string usageError;
+    if (!CommandLine::Parse(QApplication::arguments(), options, usageError)) {
+        std::fprintf(stderr, "kelvadeck: %s (see kelvadeck --help)\n", usageError.c_str());
+        return CommandLine::EXIT_USAGE;
+    }
 
-    const QLocale locale = QLocale::system();
-    const std::string language = locale.name().toStdString();
+    // The language the command line program speaks too; Qt's own dialogs
+    // (file choosers, standard buttons) follow it where their translation is installed.
+    const std::string language = HostLanguage::FromEnvironment();
+    const QLocale locale = language.empty() ? QLocale::system() : QLocale(QString::fromStdString(language));
+    QTranslator qtTexts;
+    if (qtTexts.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
     const StringTable strings(language);
     SystemLog systemLog(options.verbose, options.debug);
     FileUserDefaults defaults;
@@ -269,6 +218,7 @@ int main(int argc, char** argv) {
     config.language = language;
     config.countryCode = QLocale::territoryToCode(locale.territory()).toStdString();
     config.resourceDir = FindResourceDir();
+    config.deviceChoice = options.device;
     config.offline = std::move(offline);
     config.saveOfflineOnQuit = true;
     int result = 0;

@@ -12,6 +12,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliProgram.h"
 #include "cli/OutputBuffer.h"
+#include "core/HostLanguage.h"
 #include "core/ResourceDir.h"
 
 int main(int argc, char** argv) {
@@ -22,14 +23,8 @@ int main(int argc, char** argv) {
 
     CLI::App app;
     kelvadeck::CliOptions options;
-    // The locale's language, by the usual precedence of its variables.
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') {
-            options.language = value;
-            break;
-        }
-    }
+    // The language of the names shown, as the desktop application takes it.
+    options.language = kelvadeck::HostLanguage::FromEnvironment();
     // The preset files, found as the desktop application finds them.
 #ifdef KELVADECK_BUILD_RESOURCE_DIR
     const std::string buildDir = KELVADECK_BUILD_RESOURCE_DIR;
