@@ -53,7 +53,10 @@ std::unique_ptr<HidDevice> HidapiBackend::Open(const std::string& path) {
     HidapiDevice::Handle handle(hid_open_path(path.c_str()));
     if (!handle) {
         const std::string reason = TextConvert::WideToUtf8(hid_error(nullptr));
-        m_lastError = HidapiOpenError::Describe(path, HidapiOpenError::Probe(path), reason);
+        const HidapiOpenError::Node node = HidapiOpenError::Probe(path);
+        m_lastError = HidapiOpenError::Describe(path, node, reason,
+                                                node == HidapiOpenError::Node::NotAccessible ? HidapiOpenError::FindInstalledRule()
+                                                                                             : std::nullopt);
         return nullptr;
     }
     m_lastError.clear();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kelvadeck {
 
@@ -16,12 +18,21 @@ public:
         Unknown,        // not a file path (other systems) or not checkable
     };
 
-    // Name of the udev rule file shipped in packaging/ and installed by the package.
+    // Name of the udev rule file the package installs.
     static constexpr const char* UDEV_RULE_FILE = "60-kelvadeck.rules";
 
-    static std::string Describe(const std::string& path, Node node, const std::string& hidapiReason);
+    // installedRule: where the udev rule is on this system (none: nowhere),
+    // which decides what a permission problem is said to be.
+    static std::string Describe(const std::string& path, Node node, const std::string& hidapiReason,
+                                const std::optional<std::string>& installedRule = std::nullopt);
     // Looks at the path on this system (Linux: stat and access on the hidraw node).
     static Node Probe(const std::string& path);
+    // The folders udev reads rules from on Linux systems: the administrator's,
+    // the run-time ones, the distribution's (both where /usr is merged and
+    // where it is not) and the local ones.
+    static std::vector<std::string> UdevRuleFolders();
+    // The installed copy of the rule in the first of folders that holds one.
+    static std::optional<std::string> FindInstalledRule(const std::vector<std::string>& folders = UdevRuleFolders());
 };
 
 }  // namespace kelvadeck

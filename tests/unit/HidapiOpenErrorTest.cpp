@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -21,6 +23,35 @@ TEST(HidapiOpenError, PermissionProblemNamesTheUdevRuleAndHowToInstallIt) {
     EXPECT_TRUE(Contains(text, "/etc/udev/rules.d/")) << text;
     EXPECT_TRUE(Contains(text, "udevadm control --reload-rules")) << text;
     EXPECT_TRUE(Contains(text, "plug it in again")) << text;
+}
+
+// With the rule in place, what is left is the seat: a remote session does not get the device.
+TEST(HidapiOpenError, APermissionProblemWithTheRuleInPlaceIsTheSeat) {
+    const std::string text = HidapiOpenError::Describe("/dev/hidraw3", HidapiOpenError::Node::NotAccessible, "",
+                                                       std::string("/usr/lib/udev/rules.d/60-kelvadeck.rules"));
+    EXPECT_TRUE(Contains(text, "is installed (/usr/lib/udev/rules.d/60-kelvadeck.rules)")) << text;
+    EXPECT_TRUE(Contains(text, "not to remote sessions such as SSH")) << text;
+    EXPECT_FALSE(Contains(text, "not installed")) << text;
+    EXPECT_FALSE(Contains(text, "packaging/")) << text;
+}
+
+TEST(HidapiOpenError, TheInstalledRuleIsLookedForInUdevsFolders) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("kelvadeck-udev-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "etc");
+    fs::create_directories(dir / "lib");
+    const std::vector<std::string> folders = {(dir / "etc").string(), (dir / "lib").string()};
+    EXPECT_EQ(HidapiOpenError::FindInstalledRule(folders), std::nullopt);
+    std::ofstream((dir / "lib" / "60-kelvadeck.rules").string()) << "# rule\n";
+    EXPECT_EQ(HidapiOpenError::FindInstalledRule(folders), (dir / "lib" / "60-kelvadeck.rules").string());
+    std::ofstream((dir / "etc" / "60-kelvadeck.rules").string()) << "# the administrator's own\n";
+    EXPECT_EQ(HidapiOpenError::FindInstalledRule(folders), (dir / "etc" / "60-kelvadeck.rules").string());
+    fs::remove_all(dir);
+    const std::vector<std::string> real = HidapiOpenError::UdevRuleFolders();
+    for (const char* f : {"/etc/udev/rules.d", "/usr/lib/udev/rules.d", "/usr/local/lib/udev/rules.d"}) {
+        EXPECT_NE(std::find(real.begin(), real.end(), f), real.end()) << f;
+    }
 }
 
 TEST(HidapiOpenError, MissingNodeMeansTheDeviceWentAway) {
