@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
-  libhidapi-dev
+  libhidapi-dev libudev-dev qt6-translations-l10n
   libcli11-dev nlohmann-json3-dev
   xvfb xauth
 )
