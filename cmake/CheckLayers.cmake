@@ -9,7 +9,7 @@
 cmake_minimum_required(VERSION 3.25)
 
 set(KELVADECK_LAYERS
-  "base=0" "keys=1" "model=2" "macro=3" "device=4" "hid=5" "emulator=5"
+  "base=0" "keys=1" "model=2" "macro=3" "device=4" "hid=5" "emulator=5" "focus=5"
   "core=6" "export=7" "screenlogic=7" "screens=8" "app=9" "cli=9" "presetgen=9")
 set(KELVADECK_ALLOWED_UP "keys/Utility.cpp>model/Constants.h")
 
