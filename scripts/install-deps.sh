@@ -1,17 +1,35 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package the project needs to build, test and run.
 # Safe to run again: packages already present are left alone.
+#
+#   bash scripts/install-deps.sh [--package] [--static-analysis]
+#
+# --package adds what checking the Debian package takes (scripts/package.sh),
+# --static-analysis the analyser (scripts/static-analysis.sh).
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential dpkg-dev cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   libhidapi-dev libudev-dev qt6-translations-l10n
   libcli11-dev nlohmann-json3-dev
+  help2man          # the man pages, made from --help
+  bash-completion   # the completion's test loads it
+  udev              # its pkg-config file names the folder for udev rules
   xvfb xauth
 )
+for option in "$@"; do
+  case "$option" in
+    --package) packages+=(lintian appstream desktop-file-utils file) ;;
+    --static-analysis) packages+=(cppcheck) ;;
+    *)
+      echo "install-deps: unknown option $option (known: --package, --static-analysis)" >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
