@@ -9,7 +9,6 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QRadialGradient>
-#include <QTimer>
 #include <cmath>
 
 #include "core/DataManager.h"
@@ -33,7 +32,6 @@ namespace {
 
 using C = Constants;
 
-constexpr int kTimerMs = 200;
 // While the last attempt to open the device failed (no permission), it is
 // tried again once a second rather than five times.
 constexpr int kTicksBetweenFailedOpens = 5;
@@ -122,13 +120,21 @@ TopVC::TopVC(ScreenContext& context, QWidget* parent) : QWidget(parent), m_ctx(c
     setAttribute(Qt::WA_StyledBackground, true);
     setStyleSheet(QString::fromUtf8(kScreenStyle));
     setFixedSize(CANVAS_WIDTH, CANVAS_HEIGHT);
-    m_Timer = new QTimer(this);
-    m_Timer->setObjectName(QStringLiteral("m_Timer"));
-    m_Timer->setInterval(kTimerMs);
-    connect(m_Timer, &QTimer::timeout, this, &TopVC::UpdateAppWindow);
+    ScreenJob::Traces traces;
+    traces.timerStarted = "TopVC :  StartTimerForUpdateWindow";
+    traces.timerStopped = "TopVC :  StopTimerForUpdateWindow";
+    traces.connection = "TopVC : USB status update!";
+    traces.dataUpdate = "TopVC : Get USB data update flag!";
+    m_job = new ScreenJob(m_ctx, traces, this);
+    connect(m_job, &ScreenJob::blockingChanged, this, &TopVC::BlockedControl);
+    connect(m_job, &ScreenJob::connectionChanged, this, &TopVC::ConnectionChanged);
+    connect(m_job, &ScreenJob::ticked, this, &TopVC::WatchDevice);
+    // A job nobody followed is told as the boot read is.
+    connect(m_job, &ScreenJob::otherJobEnded, this, [this](const ComResult& result) { ShowJobEnd("JOB_NAME_BOOT", result); });
+    connect(m_job, &ScreenJob::resumed, this, &TopVC::Resume);
     BuildControls();
     BlockedControl(true);
-    StartTimerForUpdateWindow(false);
+    m_job->StartTimer();
     InitControl();
 }
 
@@ -294,8 +300,7 @@ void TopVC::InitControl() {
     ShowEmptyModel();
     lCurrentSelectColorView = 0;
     // A job of an earlier data manager ends unseen.
-    m_strJobKey.clear();
-    m_onJobEnd = nullptr;
+    m_job->Forget();
 }
 
 void TopVC::BlockedControl(bool block) {
@@ -314,22 +319,13 @@ void TopVC::BlockedControl(bool block) {
     m_btnEditDialMacro->setEnabled(!block);
 }
 
-void TopVC::StartTimerForUpdateWindow(bool redraw) {
-    Log("TopVC :  StartTimerForUpdateWindow");
-    m_Timer->start();
-    if (!redraw || m_ctx.pDM == nullptr) return;
+void TopVC::Resume() {
+    if (m_ctx.pDM == nullptr) return;
     // A screen opened from here may have seen the device go or come.
     ShowConnectionState();
     if (!m_ctx.pDM->pUSBHID().bConnected()) BlockedControl(true);
     if (m_ctx.pDM->bDataInitialize()) RenewUI();
 }
-
-void TopVC::StopTimerForUpdateWindow() {
-    Log("TopVC :  StopTimerForUpdateWindow");
-    m_Timer->stop();
-}
-
-bool TopVC::IsTimerRunning() const { return m_Timer->isActive(); }
 
 void TopVC::ShowConnectionState() {
     const StringTable fallback;
@@ -349,22 +345,15 @@ void TopVC::ShowConnectionState() {
     m_lblStatusDetail->setToolTip(m_lblStatusDetail->text());
 }
 
-void TopVC::UpdateAppWindow() {
+void TopVC::ConnectionChanged(bool connected) {
+    // The boot read follows an arrival; the controls wait for its end.
+    if (connected) Follow(JOB_BOOT, "JOB_NAME_BOOT", nullptr, false);
+    ShowConnectionState();
+}
+
+void TopVC::WatchDevice() {
     DataManager* dm = m_ctx.pDM;
-    if (dm == nullptr || m_bInUpdate) return;
-    m_bInUpdate = true;
     USBHidManager& hid = dm->pUSBHID();
-    if (hid.bUSBStatusUpdate()) {
-        Log("TopVC : USB status update!");
-        hid.SetUSBDetectUpdate(false);
-        if (hid.bConnected()) {
-            m_strJobKey = "JOB_NAME_BOOT";
-            m_lblJobMessage->clear();
-        } else {
-            BlockedControl(true);
-        }
-        ShowConnectionState();
-    }
     if (!hid.bConnected() && hid.CheckUSBDetectPorling()) {
         // Look for the device five times a second; after a failed open
         // (usually a missing permission) once a second.
@@ -375,7 +364,7 @@ void TopVC::UpdateAppWindow() {
             if (!hid.bConnected()) ShowConnectionState();
         }
     }
-    if (m_strJobKey == "JOB_NAME_BOOT" && hid.IsJobRunning() && dm->g_arPSI.empty() && !dm->pComQue().HasReadsInto(0) &&
+    if (m_job->State() == JOB_BOOT && hid.IsJobRunning() && dm->g_arPSI.empty() && !dm->pComQue().HasReadsInto(0) &&
         dm->PreviewFromMemory()) {
         // The settings are in while the script directory is still being
         // read: the picture shows them now, the macro names follow.
@@ -389,28 +378,14 @@ void TopVC::UpdateAppWindow() {
         m_nJobsSeen = hid.JobsEnded();
         if (hid.LastResult().nLiveUpdatesRefused > 0) m_lblJobMessage->setText(Q(JobMessage::Warning(hid.LastResult(), dm->Strings())));
     }
-    if (dm->bDataUpdate()) {
-        Log("TopVC : Get USB data update flag!");
-        dm->SetDataUpdate(false);
-        m_nJobsSeen = hid.JobsEnded();
-        if (!dm->bDataInitialize()) dm->DataInitializeFromMemory();
-        const std::string outcome =
-            JobMessage::Outcome(m_strJobKey.empty() ? "JOB_NAME_BOOT" : m_strJobKey, hid.LastResult(), dm->Strings());
-        m_lblJobMessage->setText(Q(outcome));
-        m_strJobKey.clear();
-        // Controls stay blocked while there is no device to write to.
-        if (hid.bConnected()) BlockedControl(false);
-        ShowConnectionState();
-        RenewUI();
-        if (m_onJobEnd) {
-            const std::function<void(const ComResult&)> onEnd = std::move(m_onJobEnd);
-            m_onJobEnd = nullptr;
-            m_bInUpdate = false;
-            onEnd(hid.LastResult());
-            return;
-        }
-    }
-    m_bInUpdate = false;
+}
+
+void TopVC::ShowJobEnd(const std::string& jobKey, const ComResult& result) {
+    DataManager* dm = m_ctx.pDM;
+    m_nJobsSeen = dm->pUSBHID().JobsEnded();
+    m_lblJobMessage->setText(Q(JobMessage::Outcome(jobKey, result, dm->Strings())));
+    ShowConnectionState();
+    RenewUI();
 }
 
 bool TopVC::StartJob(const std::string& jobKey, std::function<void(const ComResult&)> onEnd) {
@@ -424,8 +399,7 @@ bool TopVC::StartJob(const std::string& jobKey, std::function<void(const ComResu
     WatchJob(jobKey, std::move(onEnd));
     if (!hid.StartCom()) {
         dm->pComQue().Reset();
-        m_strJobKey.clear();
-        m_onJobEnd = nullptr;
+        m_job->Forget();
         BlockedControl(!hid.bConnected());
         return false;
     }
@@ -433,10 +407,16 @@ bool TopVC::StartJob(const std::string& jobKey, std::function<void(const ComResu
 }
 
 void TopVC::WatchJob(const std::string& jobKey, std::function<void(const ComResult&)> onEnd) {
-    m_strJobKey = jobKey;
-    m_onJobEnd = std::move(onEnd);
+    Follow(JOB_MENU, jobKey, std::move(onEnd), true);
+}
+
+void TopVC::Follow(uint8_t state, const std::string& jobKey, std::function<void(const ComResult&)> onEnd, bool blocking) {
     m_lblJobMessage->clear();
-    BlockedControl(true);
+    const ScreenJob::Ended ended = [this, jobKey, onEnd = std::move(onEnd)](const ComResult& result) {
+        ShowJobEnd(jobKey, result);
+        if (onEnd) onEnd(result);
+    };
+    m_job->Watch({state, jobKey, ended, ended, blocking});
 }
 
 uint8_t TopVC::ChangeProfileSelect(long tag) {
@@ -554,7 +534,6 @@ void TopVC::OpenDialFuncScreen(long func) {
     if (m_ctx.pDM == nullptr || m_screen || func < 0 || func >= C::FUNCTION_NUM) return;
     lCurrentSelectDialFuncID = func;
     Log("prepareForSegue segue=DialFuncSettingSegue, sender=" + std::to_string(func));
-    StopTimerForUpdateWindow();
     auto* screen = new DialFuncSettingVC(m_ctx, this);
     screen->SetDialFuncID(static_cast<uint8_t>(func));
     ShowScreen(screen);
@@ -569,7 +548,6 @@ void TopVC::OpenSwitchFuncScreen(long button) {
     if (m_ctx.pDM == nullptr || m_screen || button < 0 || button >= C::BUTTON_NUM) return;
     lCurrentSelectSwitchFuncID = button;
     Log("prepareForSegue segue=SwitchFuncSettingSegue, sender=" + std::to_string(button));
-    StopTimerForUpdateWindow();
     auto* screen = new SwichFuncSettingVC(m_ctx, this);
     screen->SetSwitchFuncID(static_cast<uint8_t>(button));
     ShowScreen(screen);
@@ -580,7 +558,7 @@ void TopVC::ShowScreen(QDialog* screen) {
     m_screen = screen;
     // The opened screen runs its own timer; this one starts again, with a
     // redraw, when it is gone.
-    connect(screen, &QDialog::finished, this, [this] { StartTimerForUpdateWindow(true); });
+    m_job->PauseWhile(screen);
     screen->open();
     emit screenOpened(screen);
 }
@@ -588,7 +566,6 @@ void TopVC::ShowScreen(QDialog* screen) {
 void TopVC::OpenSettingScreen() {
     if (m_ctx.pDM == nullptr || m_screen) return;
     Log("prepareForSegue segue=SettingSegue, sender=m_btnSetting");
-    StopTimerForUpdateWindow();
     ShowScreen(new SettingVC(m_ctx, this));
 }
 
@@ -597,7 +574,6 @@ void TopVC::OpenLedColorScreen(long tag) {
     lCurrentSelectColorView = tag;
     Log("ClickColorSelect: " + std::to_string(tag));
     Log("prepareForSegue segue=LEDColorSettingSegue, sender=" + std::to_string(tag));
-    StopTimerForUpdateWindow();
     auto* screen = new LEDColorSettingVC(m_ctx, this);
     screen->SetSelectTagNo(lCurrentSelectColorView, kFromTopVC);
     ShowScreen(screen);
@@ -606,14 +582,12 @@ void TopVC::OpenLedColorScreen(long tag) {
 void TopVC::OpenMacroEditor() {
     if (m_ctx.pDM == nullptr || m_screen) return;
     Log("prepareForSegue segue=EditMacroSegue, sender=m_btnEditMacro");
-    StopTimerForUpdateWindow();
     ShowScreen(new EditMacroVC(m_ctx, this));
 }
 
 void TopVC::OpenDialMacroEditor() {
     if (m_ctx.pDM == nullptr || m_screen) return;
     Log("prepareForSegue segue=EditDialMacroSegue, sender=m_btnEditDialMacro");
-    StopTimerForUpdateWindow();
     ShowScreen(new EditDialMacroVC(m_ctx, this));
 }
 
