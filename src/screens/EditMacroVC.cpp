@@ -3,7 +3,6 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +21,7 @@
 #include "screenlogic/TextTemplate.h"
 #include "screens/HelpLauncher.h"
 #include "screens/MacroPalette.h"
+#include "screens/MacroSlotTable.h"
 #include "screens/MacroStepTable.h"
 #include "screens/QtKeyEventAdapter.h"
 #include "screens/UserPrompts.h"
@@ -96,15 +96,8 @@ void EditMacroVC::BuildControls() {
     auto* left = new QVBoxLayout;
     m_lblSelectMacroTitle = new QLabel(this);
     m_lblSelectMacroTitle->setObjectName(QStringLiteral("m_lblSelectMacroTitle"));
-    m_tvSelectMacro = new QTableWidget(C::SCRIPT_USER_USE_NUM, 2, this);
+    m_tvSelectMacro = new MacroSlotTable(this);
     m_tvSelectMacro->setObjectName(QStringLiteral("m_tvSelectMacro"));
-    m_tvSelectMacro->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_tvSelectMacro->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_tvSelectMacro->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_tvSelectMacro->verticalHeader()->setVisible(false);
-    m_tvSelectMacro->horizontalHeader()->setStretchLastSection(true);
-    m_tvSelectMacro->setColumnWidth(0, 50);
-    m_tvSelectMacro->setMinimumWidth(260);
     auto* slotButtons = new QHBoxLayout;
     m_btnRead = button("m_btnRead");
     m_btnWrite = button("m_btnWrite");
@@ -245,7 +238,7 @@ void EditMacroVC::BuildControls() {
 void EditMacroVC::InitControl() {
     setWindowTitle(Q(T("BTN_MACRO_EDITOR")));
     m_lblSelectMacroTitle->setText(Q(T("MACRO_EDITOR_MACRO_LIST_TITLE")));
-    m_tvSelectMacro->setHorizontalHeaderLabels({Q(T("MACRO_EDITOR_LIST_NO")), Q(T("MACRO_EDITOR_LIST_MACRO_NAME"))});
+    m_tvSelectMacro->InitControl(Strings());
     m_btnWrite->setText(Q(T("MACRO_EDITOR_MACRO_WRITE")));
     m_btnRead->setText(Q(T("MACRO_EDITOR_MACRO_READ")));
     m_lblEditMacroTitle->setText(Q(T("MACRO_EDITOR_MACRO_EDITOR_AREA_TITLE")));
@@ -276,14 +269,7 @@ void EditMacroVC::ShowConnectionState() {
 }
 
 void EditMacroVC::RenewMacroList() {
-    const StringTable& s = Strings();
-    for (int n = 0; n < C::SCRIPT_USER_USE_NUM; ++n) {
-        const ScriptElem none;
-        const bool exists = m_ctx.pDM && static_cast<size_t>(n) < m_ctx.pDM->g_arSCE.size();
-        const ScriptElem& slot = exists ? m_ctx.pDM->g_arSCE[static_cast<size_t>(n)] : none;
-        m_tvSelectMacro->setItem(n, 0, new QTableWidgetItem(Q(MacroSlotName::NumberText(n))));
-        m_tvSelectMacro->setItem(n, 1, new QTableWidgetItem(Q(MacroSlotName::ListText(slot, s))));
-    }
+    m_tvSelectMacro->Show(m_ctx.pDM ? m_ctx.pDM->g_arSCE : std::vector<ScriptElem>{}, Strings());
 }
 
 void EditMacroVC::RenewTable() {
@@ -306,13 +292,6 @@ void EditMacroVC::BlockedControl(bool block) {
         w->setEnabled(!block);
     }
     UpdateRemoveButton();
-}
-
-int EditMacroVC::SelectedSlot() const {
-    const QModelIndexList rows = m_tvSelectMacro->selectionModel()->selectedRows();
-    if (rows.isEmpty()) return -1;
-    const int index = rows.front().row();
-    return index >= 0 && index < C::SCRIPT_USER_USE_NUM ? index : -1;
 }
 
 // ---------------------------------------------------------------------------
@@ -455,7 +434,7 @@ void EditMacroVC::AppendSlotSteps(int index) {
 
 void EditMacroVC::ClickRead() {
     DataManager* dm = m_ctx.pDM;
-    const int a = SelectedSlot();
+    const int a = m_tvSelectMacro->SelectedSlot();
     if (dm == nullptr || a < 0 || !dm->bDataInitialize()) return;
     m_nSelectMacroNo = a;
     m_txtNo->setText(Q(MacroSlotName::NumberText(a)));
@@ -486,7 +465,7 @@ void EditMacroVC::ClickRead() {
 void EditMacroVC::ClickWrite() {
     DataManager* dm = m_ctx.pDM;
     if (dm == nullptr) return;
-    const int a = SelectedSlot();
+    const int a = m_tvSelectMacro->SelectedSlot();
     if (a < 0) {
         m_job->ShowError(T("DEVICE_MACRO_WRITE_POS_ERR_MSG"));
         return;

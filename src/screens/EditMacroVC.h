@@ -24,6 +24,7 @@ class QTableWidget;
 namespace kelvadeck {
 
 class MacroPalette;
+class MacroSlotTable;
 class MacroStepTable;
 
 // The macro editor: the device's user script slots 1 to 150 on the left, the
@@ -90,7 +91,6 @@ private:
     void WriteScriptToFlash();
     void UpdateRemoveButton();
     void Record(const HostInputEvent& event);
-    int SelectedSlot() const;
     void Log(const std::string& line) const;
     const StringTable& Strings() const;
     std::string T(const char* key) const;
@@ -109,7 +109,7 @@ private:
     QPointer<InputSupportDialog> m_dialog;
 
     QLabel* m_lblSelectMacroTitle = nullptr;
-    QTableWidget* m_tvSelectMacro = nullptr;
+    MacroSlotTable* m_tvSelectMacro = nullptr;
     QPushButton* m_btnWrite = nullptr;
     QPushButton* m_btnRead = nullptr;
     QLabel* m_lblEditMacroTitle = nullptr;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "device/ComResult.h"
 #include "screens/ScreenContext.h"
@@ -34,6 +35,11 @@ public:
 
     // A job of the screen.
     struct Job {
+        Job() = default;
+        Job(uint8_t state, std::string nameKey, Ended succeeded, Ended failed = {}, bool blocking = true)
+            : state(state), nameKey(std::move(nameKey)), succeeded(std::move(succeeded)), failed(std::move(failed)),
+              blocking(blocking) {}
+
         uint8_t state = IDLE;  // the screen's own number for it, not IDLE
         std::string nameKey;   // "JOB_NAME_..." in messages
         Ended succeeded;       // what follows its success (may be empty)

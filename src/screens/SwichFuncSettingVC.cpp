@@ -196,19 +196,18 @@ void SwichFuncSettingVC::FollowSubmit(SwitchFuncForm::Submitted submitted, const
     switch (submitted) {
         case SwitchFuncForm::Submitted::Failed: m_job->Refuse(Strings().Get(errorKey)); break;
         case SwitchFuncForm::Submitted::ReadingSector: {
-            ScreenJob::Job read{VCSTS_READING, "JOB_NAME_PRESET_SLOT_READ"};
-            read.succeeded = [this](const ComResult&) {
+            const ScreenJob::Ended read = [this](const ComResult&) {
                 std::string error;
                 const SwitchFuncForm::Submitted next = m_form.ContinueAfterSectorRead(*m_ctx.pDM, true, error);
                 FollowSubmit(next, error);
             };
-            read.failed = [this](const ComResult& result) {
+            const ScreenJob::Ended notRead = [this](const ComResult& result) {
                 // Nothing was written: the model is put back as it was.
                 std::string error;
                 m_form.ContinueAfterSectorRead(*m_ctx.pDM, false, error);
                 m_job->ShowFailure(result);
             };
-            m_job->Watch(std::move(read));
+            m_job->Watch({VCSTS_READING, "JOB_NAME_PRESET_SLOT_READ", read, notRead});
             break;
         }
         case SwitchFuncForm::Submitted::Writing:
