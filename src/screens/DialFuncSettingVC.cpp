@@ -6,7 +6,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -16,9 +15,11 @@
 #include "device/USBHidManager.h"
 #include "keys/Utility.h"
 #include "model/Constants.h"
+#include "screens/CatalogueTables.h"
 #include "screens/FuncInputPanel.h"
 #include "screens/HelpLauncher.h"
 #include "screens/LEDColorSettingVC.h"
+#include "screens/QtText.h"
 
 namespace kelvadeck {
 
@@ -26,8 +27,6 @@ namespace {
 
 using C = Constants;
 constexpr int kSwatch = 22;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QString Suffixed(const char* name, bool right) {
     return QString::fromLatin1(name) + (right ? QStringLiteral("_R") : QStringLiteral("_L"));
@@ -58,11 +57,6 @@ DialFuncSettingVC::DialFuncSettingVC(ScreenContext& context, QWidget* parent) : 
 }
 
 DialFuncSettingVC::~DialFuncSettingVC() = default;
-
-const StringTable& DialFuncSettingVC::Strings() const {
-    static const StringTable fallback;
-    return m_ctx.pDM ? m_ctx.pDM->Strings() : fallback;
-}
 
 void DialFuncSettingVC::BuildControls() {
     auto* root = new QVBoxLayout(this);
@@ -162,24 +156,9 @@ void DialFuncSettingVC::BuildSide(Side& side) {
     side.box->setObjectName(r ? QStringLiteral("m_boxRight") : QStringLiteral("m_boxLeft"));
     auto* col = new QVBoxLayout(side.box);
 
-    auto* tables = new QHBoxLayout;
-    const int base = r ? 0 : 3;
-    auto table = [this, &side, tables](const char* name, int tag) {
-        auto* t = new QListWidget(side.box);
-        t->setObjectName(Suffixed(name, side.right));
-        t->setProperty("tag", tag);
-        t->setMinimumSize(130, 220);
-        Side* s = &side;
-        connect(t, &QListWidget::itemClicked, this, [this, t, tag, s](QListWidgetItem* item) {
-            if (!m_bFilling) SelectRow(*s, tag, t->row(item));
-        });
-        tables->addWidget(t);
-        return t;
-    };
-    side.tblCategory = table("m_tblCategory", base);
-    side.tblApplication = table("m_tblApplication", base + 1);
-    side.tblDetail = table("m_tblDetail", base + 2);
-    col->addLayout(tables, 1);
+    side.tables = new CatalogueTables(r ? 0 : 3, Suffixed("", r), QSize(130, 220), side.box);
+    connect(side.tables, &CatalogueTables::rowClicked, this, &DialFuncSettingVC::SelectRow);
+    col->addWidget(side.tables, 1);
 
     // Sensitivity: slider, text and stepper edit one value.
     side.cvSensitiveSetting = new QWidget(side.box);
@@ -244,8 +223,7 @@ void DialFuncSettingVC::SetDialFuncID(uint8_t func) {
     InitControl();
     SelectDialFuncID();
     InitSelectItem();
-    ReadyForTableView();
-    InitSelectTableView();
+    ShowTables();
     ChangeExtraImputArea();
     SetAllColor();
     BlockedControl(!open || !dm->pUSBHID().bConnected());
@@ -253,7 +231,7 @@ void DialFuncSettingVC::SetDialFuncID(uint8_t func) {
 }
 
 void DialFuncSettingVC::InitControl() {
-    const StringTable& s = Strings();
+    const StringTable& s = m_ctx.Strings();
     setWindowTitle(Q(s.Get("SCREEN_DIAL_FUNCTION_SETTING")));
     for (int f = 0; f < C::FUNCTION_NUM; ++f) {
         m_txtDFTitle[f]->setText(Q(s.Get("SP_FUNC_TYPE_FUNC" + std::to_string(f + 1))));
@@ -270,9 +248,6 @@ void DialFuncSettingVC::InitControl() {
 }
 
 void DialFuncSettingVC::SelectDialFuncID() {
-    for (Side* side : {&m_right, &m_left}) {
-        for (QListWidget* t : {side->tblCategory, side->tblApplication, side->tblDetail}) t->clearSelection();
-    }
     for (int f = 0; f < C::FUNCTION_NUM; ++f) {
         const bool chosen = f == m_form.bSelectDialFuncID;
         // The chosen function's name is edited in place; the others are
@@ -307,46 +282,24 @@ void DialFuncSettingVC::SetSensitivity(Side& side, long long value) {
     m_form.SetSensitivity(m_right.m_nSensitiveValue, m_left.m_nSensitiveValue);
 }
 
-void DialFuncSettingVC::ReadyForTableView() {
+void DialFuncSettingVC::ShowTables() {
     if (m_ctx.pDM == nullptr) return;
-    m_bFilling = true;
-    for (Side* side : {&m_right, &m_left}) {
-        for (QListWidget* t : {side->tblCategory, side->tblApplication, side->tblDetail}) {
-            t->clear();
-            for (const std::string& row : m_form.Rows(t->property("tag").toInt(), *m_ctx.pDM)) t->addItem(Q(row));
-        }
-    }
-    m_bFilling = false;
-}
-
-void DialFuncSettingVC::InitSelectTableView() {
-    m_bFilling = true;
     for (Side* side : {&m_right, &m_left}) {
         int category = 0, application = 0, detail = 0;
         m_form.SelectedRows(side->right, category, application, detail);
-        const std::pair<QListWidget*, int> rows[] = {
-            {side->tblCategory, category}, {side->tblApplication, application}, {side->tblDetail, detail}};
-        for (const auto& [table, row] : rows) {
-            table->clearSelection();
-            if (row < table->count()) table->setCurrentRow(row);
-        }
+        side->tables->Show([this](int tag) { return m_form.Rows(tag, *m_ctx.pDM); }, {category, application, detail});
     }
-    m_bFilling = false;
 }
 
-void DialFuncSettingVC::SelectRow(Side& side, int tag, int row) {
-    (void)side;
+void DialFuncSettingVC::SelectRow(int tag, int row) {
     if (!m_form.ChangeSelectItem(tag, row)) return;
-    if (tag % 3 != 2) {
-        ReadyForTableView();
-        InitSelectTableView();
-    }
+    if (tag % 3 != 2) ShowTables();
     ChangeExtraImputArea();
 }
 
 void DialFuncSettingVC::ChangeExtraImputArea() {
     for (Side* side : {&m_right, &m_left}) {
-        side->inputPanel->Show(m_form.InputArea(side->right), m_form.Action(side->right), Strings());
+        side->inputPanel->Show(m_form.InputArea(side->right), m_form.Action(side->right), m_ctx.Strings());
     }
 }
 
@@ -390,15 +343,14 @@ void DialFuncSettingVC::ClickDFSelect(int func) {
     for (Side* side : {&m_right, &m_left}) side->inputPanel->ForgetKey();
     SelectDialFuncID();
     InitSelectItem();
-    ReadyForTableView();
-    InitSelectTableView();
+    ShowTables();
     ChangeExtraImputArea();
 }
 
 void DialFuncSettingVC::ClickLEDColorSelect(long tag) {
     if (m_ctx.pDM == nullptr || m_colorScreen || tag < 4 || tag > 7) return;
     lCurrentSelectColorView = tag;
-    m_ctx.pDM->Log().Debug("prepareForSegue segue=LEDColorSettingFromDialFuncSegue, sender=" + std::to_string(tag));
+    m_ctx.Trace("prepareForSegue segue=LEDColorSettingFromDialFuncSegue, sender=" + std::to_string(tag));
     auto* screen = new LEDColorSettingVC(m_ctx, this);
     screen->setAttribute(Qt::WA_DeleteOnClose, true);
     screen->SetSelectTagNo(lCurrentSelectColorView, VC_ID);
@@ -413,8 +365,8 @@ void DialFuncSettingVC::BlockedControl(bool block) {
         m_btnDFSelect[f]->setEnabled(!block);
     }
     for (Side* s : {&m_right, &m_left}) {
-        for (QWidget* w : std::initializer_list<QWidget*>{s->tblCategory, s->tblApplication, s->tblDetail, s->sldSensitiveValue,
-                                                           s->txtSensitiveValue, s->stpSensitiveValue, s->inputPanel}) {
+        for (QWidget* w : std::initializer_list<QWidget*>{s->tables, s->sldSensitiveValue, s->txtSensitiveValue,
+                                                           s->stpSensitiveValue, s->inputPanel}) {
             w->setEnabled(!block);
         }
     }

@@ -14,7 +14,6 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QSlider;
 class QSpinBox;
@@ -22,6 +21,7 @@ class QWidget;
 
 namespace kelvadeck {
 
+class CatalogueTables;
 class FuncInputPanel;
 
 // The dial function setting screen: the four dial functions of the current
@@ -64,9 +64,7 @@ private:
     struct Side {
         bool right = true;
         QGroupBox* box = nullptr;
-        QListWidget* tblCategory = nullptr;
-        QListWidget* tblApplication = nullptr;
-        QListWidget* tblDetail = nullptr;
+        CatalogueTables* tables = nullptr;
         QWidget* cvSensitiveSetting = nullptr;
         QLabel* lblSensitiveTitle = nullptr;
         QSlider* sldSensitiveValue = nullptr;
@@ -85,15 +83,14 @@ private:
     void InitControl();
     void SelectDialFuncID();
     void InitSelectItem();
-    void ReadyForTableView();
-    void InitSelectTableView();
-    void SelectRow(Side& side, int tag, int row);
+    // Both sides' tables show the rows and the choices of the selection.
+    void ShowTables();
+    void SelectRow(int tag, int row);
     void ChangeExtraImputArea();
     void ShowSensitivity(Side& side);
     void SetSensitivity(Side& side, long long value);
     void RenewKeyInputInfo(Side& side);
     void SetAllColor();
-    const StringTable& Strings() const;
 
     ScreenContext& m_ctx;
     DialFuncForm m_form;

@@ -16,14 +16,13 @@
 #include "model/Constants.h"
 #include "screenlogic/DialMacroSetForm.h"
 #include "screens/HelpLauncher.h"
+#include "screens/QtText.h"
 
 namespace kelvadeck {
 
 namespace {
 
 using C = Constants;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -44,11 +43,7 @@ EditDialMacroVC::EditDialMacroVC(ScreenContext& context, QWidget* parent) : QDia
 EditDialMacroVC::~EditDialMacroVC() = default;
 
 std::string EditDialMacroVC::T(const char* key) const {
-    return m_ctx.pDM ? m_ctx.pDM->Strings().Get(key) : StringTable().Get(key);
-}
-
-void EditDialMacroVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
+    return m_ctx.Strings().Get(key);
 }
 
 void EditDialMacroVC::BuildControls() {
@@ -162,7 +157,7 @@ std::vector<int> EditDialMacroVC::RowSelections() const {
 }
 
 void EditDialMacroVC::comboBoxSelectionIsChanging(int index) {
-    Log("EditDialMacroVC : comboBoxSelectionIsChanging");
+    m_ctx.Trace("EditDialMacroVC : comboBoxSelectionIsChanging");
     if (index < 0 || index >= C::ENCODER_SCRIPT_NUM) return;
     m_bCurrentDialMacroNo = static_cast<uint8_t>(index);
     LoadSet();
@@ -177,7 +172,7 @@ void EditDialMacroVC::BlockedControl(bool block) {
 void EditDialMacroVC::ClickSubmit() {
     DataManager* dm = m_ctx.pDM;
     if (dm == nullptr) return;
-    Log("EditDialMacroVC : ClickSubmit");
+    m_ctx.Trace("EditDialMacroVC : ClickSubmit");
     if (!m_job->Confirm(T("DEVICE_ENCODER_SCRIPT_WRITE_CONFIRM_MSG"))) return;
     if (m_bCurrentDialMacroNo >= dm->g_arDMI.size()) return;
     dm->g_arDMI[m_bCurrentDialMacroNo] = DialMacroSetForm::Build(RowSelections(), m_chkLoopFlag->isChecked());
@@ -189,7 +184,7 @@ void EditDialMacroVC::ClickSubmit() {
 }
 
 void EditDialMacroVC::ClickCancel() {
-    Log("EditDialMacroVC : ClickCancel");
+    m_ctx.Trace("EditDialMacroVC : ClickCancel");
     m_job->StopTimer();
     QDialog::reject();
 }

@@ -48,7 +48,6 @@ private:
     void BuildControls();
     void LoadSet();
     void ShowConnectionState(bool connected);
-    void Log(const std::string& line) const;
     std::string T(const char* key) const;
 
     // The state while the set is being written.

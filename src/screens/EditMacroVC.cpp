@@ -24,6 +24,7 @@
 #include "screens/MacroSlotTable.h"
 #include "screens/MacroStepTable.h"
 #include "screens/QtKeyEventAdapter.h"
+#include "screens/QtText.h"
 #include "screens/UserPrompts.h"
 
 namespace kelvadeck {
@@ -35,8 +36,6 @@ using Dialog = MacroStepKinds::Dialog;
 
 // Longest name a slot stores, in UTF-16 code units (as the line edit counts).
 constexpr int kNameMaxUnits = 126;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // Qt's mouse buttons as the engine numbers them.
 int ButtonNumber(Qt::MouseButton b) {
@@ -72,16 +71,7 @@ EditMacroVC::EditMacroVC(ScreenContext& context, QWidget* parent) : QDialog(pare
 
 EditMacroVC::~EditMacroVC() = default;
 
-const StringTable& EditMacroVC::Strings() const {
-    static const StringTable fallback;
-    return m_ctx.pDM ? m_ctx.pDM->Strings() : fallback;
-}
-
-std::string EditMacroVC::T(const char* key) const { return Strings().Get(key); }
-
-void EditMacroVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
-}
+std::string EditMacroVC::T(const char* key) const { return m_ctx.Strings().Get(key); }
 
 void EditMacroVC::BuildControls() {
     auto* root = new QHBoxLayout(this);
@@ -238,14 +228,14 @@ void EditMacroVC::BuildControls() {
 void EditMacroVC::InitControl() {
     setWindowTitle(Q(T("BTN_MACRO_EDITOR")));
     m_lblSelectMacroTitle->setText(Q(T("MACRO_EDITOR_MACRO_LIST_TITLE")));
-    m_tvSelectMacro->InitControl(Strings());
+    m_tvSelectMacro->InitControl(m_ctx.Strings());
     m_btnWrite->setText(Q(T("MACRO_EDITOR_MACRO_WRITE")));
     m_btnRead->setText(Q(T("MACRO_EDITOR_MACRO_READ")));
     m_lblEditMacroTitle->setText(Q(T("MACRO_EDITOR_MACRO_EDITOR_AREA_TITLE")));
     m_lblNoTitle->setText(Q(T("MACRO_EDITOR_LIST_NO")));
     m_lblMacroNameTitle->setText(Q(T("MACRO_EDITOR_LIST_MACRO_NAME")));
-    m_txtMacroName->setPlaceholderText(Q(MacroSlotName::Placeholder(Strings())));
-    m_tvMacroContents->InitControl(Strings());
+    m_txtMacroName->setPlaceholderText(Q(MacroSlotName::Placeholder(m_ctx.Strings())));
+    m_tvMacroContents->InitControl(m_ctx.Strings());
     m_boxCreateMacroArea->setTitle(Q(T("MACRO_EDITOR_MACRO_CREATE_TITLE")));
     m_boxControlArea->setTitle(Q(T("MACRO_EDITOR_OPERATION_SETTING")));
     m_boxRecordingArea->setTitle(Q(T("MACRO_EDITOR_OPERATION_REC")));
@@ -258,7 +248,7 @@ void EditMacroVC::InitControl() {
     m_btnHelp->setText(Q(T("BTN_HELP")));
     m_lblKeyInputResult->setText(Q(T("MACRO_EDITOR_KEY_INPUT_PREVIEW")));
     m_lblUSBStatusTitle->setText(Q(T("STATUS_MESSAGE_BOX_TEXT")));
-    m_cvControlItem->InitControl(Strings());
+    m_cvControlItem->InitControl(m_ctx.Strings());
     ShowConnectionState();
     BlockedControl(!m_job->Usable());
 }
@@ -269,11 +259,11 @@ void EditMacroVC::ShowConnectionState() {
 }
 
 void EditMacroVC::RenewMacroList() {
-    m_tvSelectMacro->Show(m_ctx.pDM ? m_ctx.pDM->g_arSCE : std::vector<ScriptElem>{}, Strings());
+    m_tvSelectMacro->Show(m_ctx.pDM ? m_ctx.pDM->g_arSCE : std::vector<ScriptElem>{}, m_ctx.Strings());
 }
 
 void EditMacroVC::RenewTable() {
-    const StringTable& s = Strings();
+    const StringTable& s = m_ctx.Strings();
     m_tvMacroContents->Show(clsMC, s);
     const MacroStepList::Size size = MacroStepList::SizeOf(clsMC);
     m_lblScriptSize->setText(Q(MacroStepList::SizeText(size, s)));
@@ -333,7 +323,7 @@ void EditMacroVC::OpenDialog(Dialog kind, size_t stepIndex) {
     DataManager* dm = m_ctx.pDM;
     if (dm == nullptr || kind == Dialog::None || m_dialog || stepIndex >= clsMC.arCurrentMacroScript.size()) return;
     InputSupportDialog* dialog = InputSupportDialog::Create(kind, *dm, this);
-    Log("prepareForSegue segue=" + std::string(MacroStepKinds::SegueName(kind)));
+    m_ctx.Trace("prepareForSegue segue=" + std::string(MacroStepKinds::SegueName(kind)));
     dialog->setAttribute(Qt::WA_DeleteOnClose, true);
     dialog->SetCurrentMDS(clsMC.arCurrentMacroScript[stepIndex]);
     // Steps are only ever appended while a dialog is open (a read finishing),
@@ -482,7 +472,7 @@ void EditMacroVC::ClickWrite() {
     m_nSelectMacroNo = a;
     m_strWriteName = m_txtMacroName->text().toStdU16String();
     m_txtNo->setText(Q(MacroSlotName::NumberText(a)));
-    Log("@ClickWrite Current select macro = " + std::to_string(a));
+    m_ctx.Trace("@ClickWrite Current select macro = " + std::to_string(a));
     if (MacroSlotStore::SectorLoaded(*dm, a) || !MacroSlotStore::QueueSectorRead(*dm, a)) {
         WriteScriptToFlash();
         return;
@@ -526,13 +516,13 @@ void EditMacroVC::ClickImport() {
     if (dm == nullptr || m_ctx.prompts == nullptr) return;
     const auto path = m_ctx.prompts->ChooseOpenFile(C::SCRIPT_FILE_EXTENSION);
     if (!path) {
-        Log("Select file cancel");
+        m_ctx.Trace("Select file cancel");
         return;
     }
-    Log(*path);
+    m_ctx.Trace(*path);
     const MacroScriptFile::Imported imported = MacroScriptFile::ImportFile(*path, dm->pKeyCode());
     if (!imported.ok()) {
-        Log("Import refused: " + MacroScriptFile::ErrorText(imported));
+        m_ctx.Trace("Import refused: " + MacroScriptFile::ErrorText(imported));
         m_job->ShowError(T("SCRIPT_FILE_IMPORT_ERROR_MSG"));
         return;
     }
@@ -545,10 +535,10 @@ void EditMacroVC::ClickExport() {
     if (dm == nullptr || m_ctx.prompts == nullptr) return;
     const auto path = m_ctx.prompts->ChooseSaveFile(C::SCRIPT_FILE_EXTENSION);
     if (!path) {
-        Log("Select file cancel");
+        m_ctx.Trace("Select file cancel");
         return;
     }
-    Log(*path);
+    m_ctx.Trace(*path);
     const MacroScriptFile::Exported exported = MacroScriptFile::Export(clsMC, *path);
     switch (exported.error) {
         case MacroScriptFile::ExportError::None: break;

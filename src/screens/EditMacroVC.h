@@ -91,8 +91,6 @@ private:
     void WriteScriptToFlash();
     void UpdateRemoveButton();
     void Record(const HostInputEvent& event);
-    void Log(const std::string& line) const;
-    const StringTable& Strings() const;
     std::string T(const char* key) const;
 
     ScreenContext& m_ctx;

@@ -13,6 +13,7 @@
 
 #include "model/StringTable.h"
 #include "screens/QtKeyEventAdapter.h"
+#include "screens/QtText.h"
 
 namespace kelvadeck {
 
@@ -22,8 +23,6 @@ namespace {
 // keeps its low 8 bits.
 constexpr int kValueMin = -127;
 constexpr int kValueMax = 127;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 

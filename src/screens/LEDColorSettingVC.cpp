@@ -21,14 +21,13 @@
 #include "model/Constants.h"
 #include "screenlogic/JobMessage.h"
 #include "screenlogic/LedColorTarget.h"
+#include "screens/QtText.h"
 
 namespace kelvadeck {
 
 namespace {
 
 using C = Constants;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 struct ChannelDef {
     const char* suffix;
@@ -66,10 +65,6 @@ LEDColorSettingVC::LEDColorSettingVC(ScreenContext& context, QWidget* parent) : 
 }
 
 LEDColorSettingVC::~LEDColorSettingVC() = default;
-
-void LEDColorSettingVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
-}
 
 void LEDColorSettingVC::BuildControls() {
     auto* root = new QVBoxLayout(this);
@@ -200,8 +195,7 @@ void LEDColorSettingVC::SetSelectTagNo(long tag, int fromVCID) {
 }
 
 void LEDColorSettingVC::InitControl() {
-    const StringTable fallback;
-    const StringTable& s = m_ctx.pDM ? m_ctx.pDM->Strings() : fallback;
+    const StringTable& s = m_ctx.Strings();
     setWindowTitle(Q(s.Get("LED_COLOR_SETTING_TITLE")));
     m_boxLEDColor->setTitle(Q(s.Get("LED_COLOR_SETTING_TITLE")));
     m_boxBrightness->setTitle(Q(s.Get("LED_BRIGHTNESS_TITLE")));
@@ -270,9 +264,9 @@ void LEDColorSettingVC::ChangeRGBValue() {
 
 void LEDColorSettingVC::ClickBrightness(int level) {
     m_nBrightness = level;
-    Log("ClickBrightness TagNo = " + std::to_string(level));
+    m_ctx.Trace("ClickBrightness TagNo = " + std::to_string(level));
     if (m_nR == m_nOldR && m_nG == m_nOldG && m_nB == m_nOldB && m_nBrightness == m_nOldBrightness) {
-        Log("no change brightness : R=" + std::to_string(m_nR) + ", G=" + std::to_string(m_nG) + ", B=" + std::to_string(m_nB) +
+        m_ctx.Trace("no change brightness : R=" + std::to_string(m_nR) + ", G=" + std::to_string(m_nG) + ", B=" + std::to_string(m_nB) +
             ", Bright=" + std::to_string(m_nBrightness));
         return;
     }
@@ -283,7 +277,7 @@ void LEDColorSettingVC::ClickBrightness(int level) {
 void LEDColorSettingVC::RequestPreview() {
     DataManager* dm = m_ctx.pDM;
     if (dm == nullptr) return;
-    Log("Request preview : R=" + std::to_string(m_nOldR) + ", G=" + std::to_string(m_nOldG) + ", B=" + std::to_string(m_nOldB) +
+    m_ctx.Trace("Request preview : R=" + std::to_string(m_nOldR) + ", G=" + std::to_string(m_nOldG) + ", B=" + std::to_string(m_nOldB) +
         ", Bright=" + std::to_string(m_nOldBrightness));
     // Slider values go to the device as duties: both run from 0 to 100.
     dm->pComQue().SetLedPreview(static_cast<uint8_t>(m_nOldR), static_cast<uint8_t>(m_nOldG), static_cast<uint8_t>(m_nOldB),
@@ -301,7 +295,7 @@ void LEDColorSettingVC::RequestPreview() {
 }
 
 void LEDColorSettingVC::ClickCancel() {
-    Log("LEDColorSettingVC : ClickCancel");
+    m_ctx.Trace("LEDColorSettingVC : ClickCancel");
     m_job->StopTimer();
     QDialog::reject();
 }
@@ -319,7 +313,7 @@ void LEDColorSettingVC::ClickSubmit() {
     dm->pUtl().BarRGB_to_FlashRGB(static_cast<uint8_t>(m_nR), static_cast<uint8_t>(m_nG), static_cast<uint8_t>(m_nB), color.dutyR,
                                   color.dutyG, color.dutyB);
     color.brightness = static_cast<uint8_t>(m_nBrightness);
-    Log("LEDColorSettingVC : ClickSubmit(2)");
+    m_ctx.Trace("LEDColorSettingVC : ClickSubmit(2)");
     if (!LedColorTarget::Write(dm->g_arPSI, dm->g_pSSI.bMode, m_lCurrentSelectColorView, color)) return;
     m_lblMessage->clear();
     dm->DataOutputToMemory();

@@ -72,7 +72,6 @@ private:
     // A channel's control moved: the others follow, then the preview.
     void SetChannel(Channel& channel, long value, QObject* source);
     void ShowSwatch();
-    void Log(const std::string& line) const;
 
     ScreenContext& m_ctx;
     ScreenJob* m_job = nullptr;

@@ -5,14 +5,9 @@
 #include "model/Constants.h"
 #include "model/StringTable.h"
 #include "screenlogic/MacroSlotName.h"
+#include "screens/QtText.h"
 
 namespace kelvadeck {
-
-namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-}  // namespace
 
 MacroSlotTable::MacroSlotTable(QWidget* parent) : QTableWidget(Constants::SCRIPT_USER_USE_NUM, 2, parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);

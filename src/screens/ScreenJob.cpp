@@ -15,11 +15,6 @@ namespace {
 
 constexpr int kTimerMs = 200;
 
-const StringTable& StringsOf(const ScreenContext& context) {
-    static const StringTable fallback;
-    return context.pDM ? context.pDM->Strings() : fallback;
-}
-
 }  // namespace
 
 ScreenJob::ScreenJob(ScreenContext& context, Traces traces, QObject* parent)
@@ -30,7 +25,7 @@ ScreenJob::ScreenJob(ScreenContext& context, Traces traces, QObject* parent)
 }
 
 void ScreenJob::Trace(const std::string& line) const {
-    if (!line.empty() && m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
+    if (!line.empty()) m_ctx.Trace(line);
 }
 
 void ScreenJob::StartTimer() {
@@ -61,7 +56,7 @@ ScreenJob::Ended ScreenJob::Closing(QDialog* screen) {
 }
 
 bool ScreenJob::Confirm(const std::string& question) const {
-    const bool ok = m_ctx.prompts && m_ctx.prompts->Confirm(StringsOf(m_ctx).Get("APPLICATION_NAME"), question);
+    const bool ok = m_ctx.prompts && m_ctx.prompts->Confirm(m_ctx.Strings().Get("APPLICATION_NAME"), question);
     Trace(ok ? "Alert result OK" : "Alert result Cancel");
     return ok;
 }
@@ -95,13 +90,13 @@ bool ScreenJob::Usable() const {
 }
 
 std::string ScreenJob::FailureText(const ComResult& result) const {
-    return JobMessage::Failure(m_strEndedKey, result, StringsOf(m_ctx));
+    return JobMessage::Failure(m_strEndedKey, result, m_ctx.Strings());
 }
 
 void ScreenJob::ShowFailure(const ComResult& result) const { ShowError(FailureText(result)); }
 
 void ScreenJob::ShowError(const std::string& text) const {
-    if (m_ctx.prompts) m_ctx.prompts->ShowError(StringsOf(m_ctx).Get("APPLICATION_NAME"), text);
+    if (m_ctx.prompts) m_ctx.prompts->ShowError(m_ctx.Strings().Get("APPLICATION_NAME"), text);
 }
 
 void ScreenJob::Tick() {

@@ -27,6 +27,7 @@
 #include "screenlogic/SystemSettingsForm.h"
 #include "screenlogic/TextTemplate.h"
 #include "screens/HelpLauncher.h"
+#include "screens/QtText.h"
 #include "screens/UserPrompts.h"
 
 namespace kelvadeck {
@@ -38,8 +39,6 @@ using Job = BackupRestoreJob;
 
 // The bar and its numbers are redrawn at most this often while answers pour in.
 constexpr qint64 kProgressRedrawMs = 100;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -65,10 +64,6 @@ SettingVC::SettingVC(ScreenContext& context, QWidget* parent) : QDialog(parent),
 SettingVC::~SettingVC() {
     // A job still running reports its progress to nobody from now on.
     if (m_ctx.pDM && m_screenJob->IsRunning()) m_ctx.pDM->pUSBHID().SetRefSettingVC(nullptr);
-}
-
-void SettingVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
 }
 
 void SettingVC::BuildControls() {
@@ -146,7 +141,7 @@ void SettingVC::BuildControls() {
                 {C::LED_LIGHT_TYPE_FUNC_ON, "SYSTEM_SETTING_DIAL_FUNC_LED_ON"}});
     right->addWidget(m_boxDialFuncLED);
     connect(m_rdoDialFuncLED, &QButtonGroup::idClicked, this,
-            [this](int id) { Log("ClickDialFuncSetting TagNo = " + std::to_string(id)); });
+            [this](int id) { m_ctx.Trace("ClickDialFuncSetting TagNo = " + std::to_string(id)); });
 
     m_boxKeyboard = new QGroupBox(this);
     radioGroup(m_boxKeyboard, "m_rdoKeyboard", m_rdoKeyboard,
@@ -154,7 +149,7 @@ void SettingVC::BuildControls() {
                 {static_cast<int>(KeyCode::KEYBOARD_TYPE_JIS), "SYSTEM_SETTING_KEYBOARD_SETTING_JA"}});
     right->addWidget(m_boxKeyboard);
     connect(m_rdoKeyboard, &QButtonGroup::idClicked, this,
-            [this](int id) { Log("ClickKeyboardSetting TagNo = " + std::to_string(id)); });
+            [this](int id) { m_ctx.Trace("ClickKeyboardSetting TagNo = " + std::to_string(id)); });
     left->addStretch(1);
     right->addStretch(1);
 
@@ -277,8 +272,8 @@ void SettingVC::InitSetting() {
     DataManager& dm = Dm();
     std::optional<long> stored;
     if (m_ctx.defaults) stored = m_ctx.defaults->GetInteger(KeyCode::KEYBOARD_TYPE_USER_SETTING);
-    Log(std::string(KeyCode::KEYBOARD_TYPE_USER_SETTING) + " " + std::to_string(stored.value_or(0)));
-    if (!stored || *stored == 0) Log(m_ctx.countryCode);
+    m_ctx.Trace(std::string(KeyCode::KEYBOARD_TYPE_USER_SETTING) + " " + std::to_string(stored.value_or(0)));
+    if (!stored || *stored == 0) m_ctx.Trace(m_ctx.countryCode);
     const SystemSettingsForm form = SystemSettingsForm::FromModel(dm.g_pSSI, stored, m_ctx.countryCode);
     if (QAbstractButton* b = m_rdoKeyboard->button(static_cast<int>(form.keyboardType))) b->setChecked(true);
     {
@@ -362,7 +357,7 @@ void SettingVC::ClickSubmit() {
     que.CreateFastWriteComQue();
     que.CreateBaseSettingInfoComQue();
     const ScreenJob::Ended written = [this](const ComResult& result) {
-        Log("SETSTS_WRITE_DATA Finish!");
+        m_ctx.Trace("SETSTS_WRITE_DATA Finish!");
         ShowJobEnd(JobMessage::Warning(result, Dm().Strings()), m_screenJob->FailureText(result));
     };
     m_screenJob->Start({Job::SETSTS_WRITE_DATA, "JOB_NAME_WRITE_SETTINGS", written, written});
@@ -408,10 +403,10 @@ void SettingVC::ClickBackup() {
     if (m_ctx.prompts == nullptr) return;
     const std::optional<std::string> path = m_ctx.prompts->ChooseSaveFile(C::BACKUP_FILE_EXTENSION);
     if (!path) {
-        Log("Select file cancel");
+        m_ctx.Trace("Select file cancel");
         return;
     }
-    Log(*path);
+    m_ctx.Trace(*path);
     g_pstrBackupPath = *path;
     m_bCancelBackup = false;
     BlockedControl(true);
@@ -426,7 +421,7 @@ void SettingVC::ClickBackup() {
 
 void SettingVC::ClickCancelBackup() {
     if (m_screenJob->State() != Job::SETSTS_BACKUP_FILE || m_bCancelBackup) return;
-    Log("Setting : backup cancelled");
+    m_ctx.Trace("Setting : backup cancelled");
     m_bCancelBackup = true;
     m_btnCancelBackup->setEnabled(false);
     // The steps left are dropped; the job ends with the answer in flight
@@ -439,10 +434,10 @@ void SettingVC::ClickRestore() {
     const StringTable& s = Dm().Strings();
     const std::optional<std::string> path = m_ctx.prompts->ChooseOpenFile(C::BACKUP_FILE_EXTENSION);
     if (!path) {
-        Log("Select file cancel");
+        m_ctx.Trace("Select file cancel");
         return;
     }
-    Log(*path);
+    m_ctx.Trace(*path);
     g_pstrRestorePath = *path;
     if (!m_screenJob->Confirm(TextTemplate::Fill(s.Get("RESTORE_CONFIRM_MSG"), {g_pstrRestorePath}))) return;
     BlockedControl(true);

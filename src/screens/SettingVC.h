@@ -71,7 +71,6 @@ private:
     // After every job of the screen: the model shown again, the outcome told.
     void ShowJobEnd(const std::string& success, const std::string& error);
     void JobNotStarted(const std::string& reason);
-    void Log(const std::string& line) const;
     DataManager& Dm() const { return *m_ctx.pDM; }
 
     ScreenContext& m_ctx;

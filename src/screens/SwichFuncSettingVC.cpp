@@ -3,23 +3,22 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "core/DataManager.h"
 #include "device/USBHidManager.h"
 #include "model/Constants.h"
+#include "screens/CatalogueTables.h"
 #include "screens/FuncInputPanel.h"
 #include "screens/HelpLauncher.h"
+#include "screens/QtText.h"
 
 namespace kelvadeck {
 
 namespace {
 
 using C = Constants;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -36,33 +35,15 @@ SwichFuncSettingVC::SwichFuncSettingVC(ScreenContext& context, QWidget* parent) 
 
 SwichFuncSettingVC::~SwichFuncSettingVC() = default;
 
-const StringTable& SwichFuncSettingVC::Strings() const {
-    static const StringTable fallback;
-    return m_ctx.pDM ? m_ctx.pDM->Strings() : fallback;
-}
-
 void SwichFuncSettingVC::BuildControls() {
     auto* root = new QVBoxLayout(this);
     m_lblSelectName = new QLabel(this);
     m_lblSelectName->setObjectName(QStringLiteral("m_lblSelectName"));
     root->addWidget(m_lblSelectName);
 
-    auto* tables = new QHBoxLayout;
-    auto table = [this, tables](const QString& name, int tag) {
-        auto* t = new QListWidget(this);
-        t->setObjectName(name);
-        t->setProperty("tag", tag);
-        t->setMinimumSize(200, 260);
-        connect(t, &QListWidget::itemClicked, this, [this, t, tag](QListWidgetItem* item) {
-            if (!m_bFilling) SelectRow(tag, t->row(item));
-        });
-        tables->addWidget(t);
-        return t;
-    };
-    m_tblCategory = table(QStringLiteral("m_tblCategory"), 0);
-    m_tblApplication = table(QStringLiteral("m_tblApplication"), 1);
-    m_tblDetail = table(QStringLiteral("m_tblDetail"), 2);
-    root->addLayout(tables);
+    m_tables = new CatalogueTables(0, QString(), QSize(200, 260), this);
+    connect(m_tables, &CatalogueTables::rowClicked, this, &SwichFuncSettingVC::SelectRow);
+    root->addWidget(m_tables);
 
     auto* dialDefault = new QHBoxLayout;
     m_lblDialFuncDefault = new QLabel(this);
@@ -110,15 +91,14 @@ void SwichFuncSettingVC::SetSwitchFuncID(uint8_t button) {
     DataManager* dm = m_ctx.pDM;
     const bool open = dm != nullptr && m_form.Open(*dm, button);
     InitControl();
-    ReadyForTableView();
-    InitSelectTableView();
+    ShowTables();
     ChangeExtraImputArea();
     BlockedControl(!open || !dm->pUSBHID().bConnected());
     m_job->StartTimer();
 }
 
 void SwichFuncSettingVC::InitControl() {
-    const StringTable& s = Strings();
+    const StringTable& s = m_ctx.Strings();
     setWindowTitle(Q(s.Get("SCREEN_FUNCTION_SETTING")));
     m_lblFuncSettingTitle->setText(Q(s.Get("SETTING_VALUE")));
     m_lblDialFuncDefault->setText(Q(s.Get("FUNC_SETTING_ENCODER_DEFAULT_SETTING_TITLE")));
@@ -137,38 +117,19 @@ void SwichFuncSettingVC::InitControl() {
     if (m_ctx.pDM) m_lblSelectName->setText(Q(m_form.CurrentAssignmentText(*m_ctx.pDM)));
 }
 
-void SwichFuncSettingVC::ReadyForTableView() {
+void SwichFuncSettingVC::ShowTables() {
     if (m_ctx.pDM == nullptr) return;
-    m_bFilling = true;
-    for (QListWidget* t : {m_tblCategory, m_tblApplication, m_tblDetail}) {
-        t->clear();
-        for (const std::string& row : m_form.Rows(t->property("tag").toInt(), *m_ctx.pDM)) t->addItem(Q(row));
-    }
-    m_bFilling = false;
-}
-
-void SwichFuncSettingVC::InitSelectTableView() {
-    m_bFilling = true;
     const SelectItemElemForSwich& n = m_form.pclsNewSIE;
-    const std::pair<QListWidget*, int> rows[] = {
-        {m_tblCategory, n.bItemID1}, {m_tblApplication, n.bItemID2}, {m_tblDetail, n.bItemID3}};
-    for (const auto& [table, row] : rows) {
-        table->clearSelection();
-        if (row < table->count()) table->setCurrentRow(row);
-    }
-    m_bFilling = false;
+    m_tables->Show([this](int tag) { return m_form.Rows(tag, *m_ctx.pDM); }, {n.bItemID1, n.bItemID2, n.bItemID3});
 }
 
 void SwichFuncSettingVC::SelectRow(int tag, int row) {
     if (!m_form.ChangeSelectItem(tag, row)) return;
-    if (tag == 0 || tag == 1) {
-        ReadyForTableView();
-        InitSelectTableView();
-    }
+    if (tag == 0 || tag == 1) ShowTables();
     ChangeExtraImputArea();
 }
 
-void SwichFuncSettingVC::ChangeExtraImputArea() { m_inputPanel->Show(m_form.InputArea(), m_form.Action(), Strings()); }
+void SwichFuncSettingVC::ChangeExtraImputArea() { m_inputPanel->Show(m_form.InputArea(), m_form.Action(), m_ctx.Strings()); }
 
 void SwichFuncSettingVC::RenewKeyInputInfo() {
     if (m_ctx.pDM == nullptr) return;
@@ -177,8 +138,7 @@ void SwichFuncSettingVC::RenewKeyInputInfo() {
 }
 
 void SwichFuncSettingVC::BlockedControl(bool block) {
-    for (QWidget* w : std::initializer_list<QWidget*>{m_tblCategory, m_tblApplication, m_tblDetail, m_cmbDialFuncDefault,
-                                                       m_inputPanel, m_btnCancel, m_btnSubmit}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{m_tables, m_cmbDialFuncDefault, m_inputPanel, m_btnCancel, m_btnSubmit}) {
         w->setEnabled(!block);
     }
 }
@@ -194,7 +154,7 @@ void SwichFuncSettingVC::ClickSubmit() {
 
 void SwichFuncSettingVC::FollowSubmit(SwitchFuncForm::Submitted submitted, const std::string& errorKey) {
     switch (submitted) {
-        case SwitchFuncForm::Submitted::Failed: m_job->Refuse(Strings().Get(errorKey)); break;
+        case SwitchFuncForm::Submitted::Failed: m_job->Refuse(m_ctx.Strings().Get(errorKey)); break;
         case SwitchFuncForm::Submitted::ReadingSector: {
             const ScreenJob::Ended read = [this](const ComResult&) {
                 std::string error;

@@ -10,11 +10,11 @@
 
 class QComboBox;
 class QLabel;
-class QListWidget;
 class QPushButton;
 
 namespace kelvadeck {
 
+class CatalogueTables;
 class FuncInputPanel;
 
 // The switch function setting screen: assigns a function to one key switch or
@@ -47,23 +47,19 @@ protected:
 private:
     void BuildControls();
     void InitControl();
-    void ReadyForTableView();
-    void InitSelectTableView();
+    // The three tables show the rows and the choices of the selection.
+    void ShowTables();
     void SelectRow(int tag, int row);
     void ChangeExtraImputArea();
     void RenewKeyInputInfo();
     // Follows the form's write: the sector read first, the write, or why neither started.
     void FollowSubmit(SwitchFuncForm::Submitted submitted, const std::string& errorKey);
-    const StringTable& Strings() const;
 
     ScreenContext& m_ctx;
     SwitchFuncForm m_form;
     ScreenJob* m_job = nullptr;
-    bool m_bFilling = false;
 
-    QListWidget* m_tblCategory = nullptr;
-    QListWidget* m_tblApplication = nullptr;
-    QListWidget* m_tblDetail = nullptr;
+    CatalogueTables* m_tables = nullptr;
     QLabel* m_lblFuncSettingTitle = nullptr;
     QLabel* m_lblSelectName = nullptr;
     QLabel* m_lblDialFuncDefault = nullptr;

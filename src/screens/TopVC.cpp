@@ -14,12 +14,13 @@
 #include "screenlogic/JobMessage.h"
 #include "screenlogic/LedColorTarget.h"
 #include "screenlogic/TopScreenText.h"
+#include "screens/DevicePicture.h"
 #include "screens/DialFuncSettingVC.h"
 #include "screens/EditDialMacroVC.h"
-#include "screens/DevicePicture.h"
 #include "screens/EditMacroVC.h"
 #include "screens/HelpLauncher.h"
 #include "screens/LEDColorSettingVC.h"
+#include "screens/QtText.h"
 #include "screens/SettingVC.h"
 #include "screens/SwichFuncSettingVC.h"
 
@@ -33,8 +34,6 @@ using D = DevicePicture;
 // While the last attempt to open the device failed (no permission), it is
 // tried again once a second rather than five times.
 constexpr int kTicksBetweenFailedOpens = 5;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QColor DisplayColor(const Utility& utl, uint8_t r, uint8_t g, uint8_t b) {
     double dr = 0, dg = 0, db = 0;
@@ -68,10 +67,6 @@ TopVC::TopVC(ScreenContext& context, QWidget* parent) : QWidget(parent), m_ctx(c
 }
 
 TopVC::~TopVC() = default;
-
-void TopVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
-}
 
 QPushButton* TopVC::OverlayButton(QWidget* parent, const QString& name, long tag, const QRect& geometry) {
     auto* b = new QPushButton(parent);
@@ -216,8 +211,7 @@ void TopVC::BuildControls() {
 }
 
 void TopVC::InitControl() {
-    const StringTable fallback;
-    const StringTable& s = m_ctx.pDM ? m_ctx.pDM->Strings() : fallback;
+    const StringTable& s = m_ctx.Strings();
     m_btnSetting->setText(Q(s.Get("BTN_SETUP")));
     m_btnEditMacro->setText(Q(s.Get("BTN_MACRO_EDITOR")));
     m_btnEditDialMacro->setText(Q(s.Get("BTN_DIAL_MACRO_EDITOR")));
@@ -256,9 +250,8 @@ void TopVC::Resume() {
 }
 
 void TopVC::ShowConnectionState() {
-    const StringTable fallback;
     DataManager* dm = m_ctx.pDM;
-    const StringTable& s = dm ? dm->Strings() : fallback;
+    const StringTable& s = m_ctx.Strings();
     const bool connected = dm && dm->pUSBHID().bConnected();
     if (connected) {
         m_lblUSBStatus->setText(Q(s.Get(m_ctx.emulated ? "STATUS_MSG_USB_CONNECT_EMULATED" : "STATUS_MSG_USB_CONNECT")));
@@ -296,7 +289,7 @@ void TopVC::WatchDevice() {
         dm->PreviewFromMemory()) {
         // The settings are in while the script directory is still being
         // read: the picture shows them now, the macro names follow.
-        Log("TopVC : settings read, directory still coming");
+        m_ctx.Trace("TopVC : settings read, directory still coming");
         RenewUI();
     }
     if (hid.JobsEnded() != m_nJobsSeen && !dm->bDataUpdate()) {
@@ -461,7 +454,7 @@ void TopVC::ClickDialFuncSelect() {
 void TopVC::OpenDialFuncScreen(long func) {
     if (m_ctx.pDM == nullptr || m_screen || func < 0 || func >= C::FUNCTION_NUM) return;
     lCurrentSelectDialFuncID = func;
-    Log("prepareForSegue segue=DialFuncSettingSegue, sender=" + std::to_string(func));
+    m_ctx.Trace("prepareForSegue segue=DialFuncSettingSegue, sender=" + std::to_string(func));
     auto* screen = new DialFuncSettingVC(m_ctx, this);
     screen->SetDialFuncID(static_cast<uint8_t>(func));
     ShowScreen(screen);
@@ -475,7 +468,7 @@ void TopVC::ClickSwitchFuncSelect() {
 void TopVC::OpenSwitchFuncScreen(long button) {
     if (m_ctx.pDM == nullptr || m_screen || button < 0 || button >= C::BUTTON_NUM) return;
     lCurrentSelectSwitchFuncID = button;
-    Log("prepareForSegue segue=SwitchFuncSettingSegue, sender=" + std::to_string(button));
+    m_ctx.Trace("prepareForSegue segue=SwitchFuncSettingSegue, sender=" + std::to_string(button));
     auto* screen = new SwichFuncSettingVC(m_ctx, this);
     screen->SetSwitchFuncID(static_cast<uint8_t>(button));
     ShowScreen(screen);
@@ -493,15 +486,15 @@ void TopVC::ShowScreen(QDialog* screen) {
 
 void TopVC::OpenSettingScreen() {
     if (m_ctx.pDM == nullptr || m_screen) return;
-    Log("prepareForSegue segue=SettingSegue, sender=m_btnSetting");
+    m_ctx.Trace("prepareForSegue segue=SettingSegue, sender=m_btnSetting");
     ShowScreen(new SettingVC(m_ctx, this));
 }
 
 void TopVC::OpenLedColorScreen(long tag) {
     if (m_ctx.pDM == nullptr || m_screen) return;
     lCurrentSelectColorView = tag;
-    Log("ClickColorSelect: " + std::to_string(tag));
-    Log("prepareForSegue segue=LEDColorSettingSegue, sender=" + std::to_string(tag));
+    m_ctx.Trace("ClickColorSelect: " + std::to_string(tag));
+    m_ctx.Trace("prepareForSegue segue=LEDColorSettingSegue, sender=" + std::to_string(tag));
     auto* screen = new LEDColorSettingVC(m_ctx, this);
     screen->SetSelectTagNo(lCurrentSelectColorView, LEDColorSettingVC::FROM_TOP_VC);
     ShowScreen(screen);
@@ -509,13 +502,13 @@ void TopVC::OpenLedColorScreen(long tag) {
 
 void TopVC::OpenMacroEditor() {
     if (m_ctx.pDM == nullptr || m_screen) return;
-    Log("prepareForSegue segue=EditMacroSegue, sender=m_btnEditMacro");
+    m_ctx.Trace("prepareForSegue segue=EditMacroSegue, sender=m_btnEditMacro");
     ShowScreen(new EditMacroVC(m_ctx, this));
 }
 
 void TopVC::OpenDialMacroEditor() {
     if (m_ctx.pDM == nullptr || m_screen) return;
-    Log("prepareForSegue segue=EditDialMacroSegue, sender=m_btnEditDialMacro");
+    m_ctx.Trace("prepareForSegue segue=EditDialMacroSegue, sender=m_btnEditDialMacro");
     ShowScreen(new EditDialMacroVC(m_ctx, this));
 }
 

@@ -90,7 +90,6 @@ private:
     void ClickDialFuncSelect();
     void ClickSwitchFuncSelect();
     void ClickHelp();
-    void Log(const std::string& line) const;
 
     // The jobs the screen follows: the boot read after an arrival, and the
     // menus' jobs started through StartJob or WatchJob.
