@@ -75,13 +75,18 @@ QWidget* FuncInputPanel::BuildKeyArea(int keyTag) {
     return m_cvKeyInputSetting;
 }
 
+QHBoxLayout* FuncInputPanel::AreaRow(const char* areaName, const char* titleName, QWidget*& area, QLabel*& title) {
+    area = new QWidget(this);
+    area->setObjectName(Name(areaName));
+    auto* row = new QHBoxLayout(area);
+    title = new QLabel(area);
+    title->setObjectName(Name(titleName));
+    row->addWidget(title);
+    return row;
+}
+
 QWidget* FuncInputPanel::BuildDistanceArea(int valueTag) {
-    m_cvDistanceSetting = new QWidget(this);
-    m_cvDistanceSetting->setObjectName(Name("m_cvDistanceSetting"));
-    auto* row = new QHBoxLayout(m_cvDistanceSetting);
-    m_lblDistanceTitle = new QLabel(m_cvDistanceSetting);
-    m_lblDistanceTitle->setObjectName(Name("m_lblDistanceTitle"));
-    row->addWidget(m_lblDistanceTitle);
+    QHBoxLayout* row = AreaRow("m_cvDistanceSetting", "m_lblDistanceTitle", m_cvDistanceSetting, m_lblDistanceTitle);
     row->addWidget(new QLabel(QStringLiteral("X"), m_cvDistanceSetting));
     AddValueField(m_cvDistanceSetting, "m_txtDistanceValueX", "m_stpDistanceValueX", valueTag, &m_nDistanceXValue,
                   [this] { EmitDistance(); }, m_txtDistanceValueX, m_stpDistanceValueX);
@@ -92,12 +97,7 @@ QWidget* FuncInputPanel::BuildDistanceArea(int valueTag) {
 }
 
 QWidget* FuncInputPanel::BuildNumberArea(int valueTag) {
-    m_cvNumInputSetting = new QWidget(this);
-    m_cvNumInputSetting->setObjectName(Name("m_cvNumInputSetting"));
-    auto* row = new QHBoxLayout(m_cvNumInputSetting);
-    m_lblNumInputTitle = new QLabel(m_cvNumInputSetting);
-    m_lblNumInputTitle->setObjectName(Name("m_lblNumInputTitle"));
-    row->addWidget(m_lblNumInputTitle);
+    AreaRow("m_cvNumInputSetting", "m_lblNumInputTitle", m_cvNumInputSetting, m_lblNumInputTitle);
     AddValueField(m_cvNumInputSetting, "m_txtNumInputValue", "m_stpNumInputValue", valueTag, &m_nNumValue,
                   [this] { EmitNumber(); }, m_txtNumInputValue, m_stpNumInputValue);
     m_txtNumInputValue->setProperty("identifier", Name("NumInput"));

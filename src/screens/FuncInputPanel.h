@@ -9,6 +9,7 @@
 #include "screenlogic/FuncInputArea.h"
 
 class QCheckBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -54,6 +55,8 @@ protected:
 
 private:
     QWidget* BuildKeyArea(int keyTag);
+    // An area of its own name: a row that begins with its title.
+    QHBoxLayout* AreaRow(const char* areaName, const char* titleName, QWidget*& area, QLabel*& title);
     QWidget* BuildDistanceArea(int valueTag);
     QWidget* BuildNumberArea(int valueTag);
     // A field and its spin box that edit value; changed follows each edit.

@@ -289,7 +289,7 @@ void LEDColorSettingVC::RequestPreview() {
     }
     // A lost preview needs no dialog; the line tells what happened.
     const ScreenJob::Ended told = [this](const ComResult& result) {
-        m_lblMessage->setText(QString::fromStdString(JobMessage::Outcome("JOB_NAME_LED_PREVIEW", result, m_ctx.pDM->Strings())));
+        m_lblMessage->setText(Q(JobMessage::Outcome("JOB_NAME_LED_PREVIEW", result, m_ctx.Strings())));
     };
     m_job->Watch({LEDSTS_PREVIEW, "JOB_NAME_LED_PREVIEW", told, told, false});
 }

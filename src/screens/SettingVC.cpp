@@ -36,6 +36,7 @@ namespace {
 
 using C = Constants;
 using Job = BackupRestoreJob;
+static_assert(Job::SETSTS_NONE == ScreenJob::IDLE, "the screen's state is its job's");
 
 // The bar and its numbers are redrawn at most this often while answers pour in.
 constexpr qint64 kProgressRedrawMs = 100;
