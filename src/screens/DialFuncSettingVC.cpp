@@ -156,7 +156,8 @@ void DialFuncSettingVC::BuildSide(Side& side) {
     side.box->setObjectName(r ? QStringLiteral("m_boxRight") : QStringLiteral("m_boxLeft"));
     auto* col = new QVBoxLayout(side.box);
 
-    side.tables = new CatalogueTables(r ? 0 : 3, Suffixed("", r), QSize(130, 220), side.box);
+    const QString suffix = Suffixed("", r);
+    side.tables = new CatalogueTables(r ? 0 : 3, suffix, QSize(130, 220), side.box);
     connect(side.tables, &CatalogueTables::rowClicked, this, &DialFuncSettingVC::SelectRow);
     col->addWidget(side.tables, 1);
 
@@ -205,7 +206,7 @@ void DialFuncSettingVC::BuildSide(Side& side) {
     sens->addWidget(side.stpSensitiveValue);
     col->addWidget(side.cvSensitiveSetting);
 
-    side.inputPanel = new FuncInputPanel(r ? QStringLiteral("_R") : QStringLiteral("_L"), r ? 1 : 2, r ? 0 : 1, side.box);
+    side.inputPanel = new FuncInputPanel(suffix, r ? 1 : 2, r ? 0 : 1, side.box);
     col->addWidget(side.inputPanel);
     col->addStretch(1);
     connect(side.inputPanel, &FuncInputPanel::keyChanged, this, [this, s] { RenewKeyInputInfo(*s); });
