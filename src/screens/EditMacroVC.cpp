@@ -500,12 +500,12 @@ void EditMacroVC::WriteScriptToFlash() {
         case R::NoSlot: m_job->ShowError(T("DEVICE_MACRO_WRITE_POS_ERR_MSG")); return;
         case R::NoModel: m_job->ShowError(T("JOB_NOT_STARTED_NO_DEVICE")); return;
     }
-    ScreenJob::Job write{MODE_WRITE, "JOB_NAME_MACRO_WRITE", [this](const ComResult&) { RenewMacroList(); }};
-    write.failed = [this](const ComResult& result) {
+    const ScreenJob::Ended written = [this](const ComResult&) { RenewMacroList(); };
+    const ScreenJob::Ended notWritten = [this](const ComResult& result) {
         RenewMacroList();
         m_job->ShowFailure(result);
     };
-    m_job->Start(std::move(write));
+    m_job->Start({MODE_WRITE, "JOB_NAME_MACRO_WRITE", written, notWritten});
 }
 
 // ---------------------------------------------------------------------------
