@@ -85,4 +85,18 @@ std::string_view MacroStepKinds::DialogTitleKey(int32_t kind) {
     return item ? item->labelKey : std::string_view{};
 }
 
+std::string_view MacroStepKinds::SegueName(Dialog dialog) {
+    switch (dialog) {
+        case Dialog::Number: return "NumberDialogSegue";
+        case Dialog::Joypad: return "JoypadDialogSegue";
+        case Dialog::MouseButton: return "MouseButtonDialogSegue";
+        case Dialog::Multimedia: return "MultimediaDialogSegue";
+        case Dialog::Distance: return "DistanceDialogSegue";
+        case Dialog::KeyInput: return "KeyInputDialogSegue";
+        case Dialog::Wheel: return "WheelDialogSegue";
+        case Dialog::None: break;
+    }
+    return "";
+}
+
 }  // namespace kelvadeck

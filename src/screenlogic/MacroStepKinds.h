@@ -48,6 +48,8 @@ public:
     static std::optional<Tint> TintOf(ColourGroup group);
     // The window title key of a step dialog for the step's kind.
     static std::string_view DialogTitleKey(int32_t kind);
+    // The name a dialog is opened under in the trace ("NumberDialogSegue").
+    static std::string_view SegueName(Dialog dialog);
 };
 
 }  // namespace kelvadeck

@@ -1,43 +1,32 @@
 #include "screens/DialFuncSettingVC.h"
 
-#include <QCheckBox>
-#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
-#include <QTimer>
+#include <QSpinBox>
 #include <QVBoxLayout>
-#include <functional>
 
 #include "core/DataManager.h"
 #include "device/USBHidManager.h"
 #include "keys/Utility.h"
 #include "model/Constants.h"
-#include "screenlogic/JobMessage.h"
+#include "screens/CatalogueTables.h"
+#include "screens/FuncInputPanel.h"
 #include "screens/HelpLauncher.h"
 #include "screens/LEDColorSettingVC.h"
-#include "screens/QtKeyEventAdapter.h"
-#include "screens/Stepper.h"
-#include "screens/UserPrompts.h"
+#include "screens/QtText.h"
 
 namespace kelvadeck {
 
 namespace {
 
 using C = Constants;
-constexpr int kTimerMs = 200;
-constexpr int kValueMin = -127;
-constexpr int kValueMax = 127;
 constexpr int kSwatch = 22;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QString Suffixed(const char* name, bool right) {
     return QString::fromLatin1(name) + (right ? QStringLiteral("_R") : QStringLiteral("_L"));
@@ -56,22 +45,18 @@ DialFuncSettingVC::DialFuncSettingVC(ScreenContext& context, QWidget* parent) : 
     setObjectName(QStringLiteral("DialFuncSettingVC"));
     m_right.right = true;
     m_left.right = false;
-    m_Timer = new QTimer(this);
-    m_Timer->setInterval(kTimerMs);
-    connect(m_Timer, &QTimer::timeout, this, &DialFuncSettingVC::UpdateAppWindow);
+    ScreenJob::Traces traces;
+    traces.timerStarted = "DialFuncSetting :  StartTimerForUpdateWindow";
+    traces.dataUpdate = "DialFuncSetting : Get USB data update flag!";
+    traces.stateInDataUpdate = true;
+    m_job = new ScreenJob(m_ctx, traces, this);
+    connect(m_job, &ScreenJob::blockingChanged, this, &DialFuncSettingVC::BlockedControl);
+    // A colour chosen on the LED colour screen shows when it is closed.
+    connect(m_job, &ScreenJob::resumed, this, &DialFuncSettingVC::SetAllColor);
     BuildControls();
 }
 
 DialFuncSettingVC::~DialFuncSettingVC() = default;
-
-void DialFuncSettingVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
-}
-
-const StringTable& DialFuncSettingVC::Strings() const {
-    static const StringTable fallback;
-    return m_ctx.pDM ? m_ctx.pDM->Strings() : fallback;
-}
 
 void DialFuncSettingVC::BuildControls() {
     auto* root = new QVBoxLayout(this);
@@ -171,24 +156,10 @@ void DialFuncSettingVC::BuildSide(Side& side) {
     side.box->setObjectName(r ? QStringLiteral("m_boxRight") : QStringLiteral("m_boxLeft"));
     auto* col = new QVBoxLayout(side.box);
 
-    auto* tables = new QHBoxLayout;
-    const int base = r ? 0 : 3;
-    auto table = [this, &side, tables](const char* name, int tag) {
-        auto* t = new QListWidget(side.box);
-        t->setObjectName(Suffixed(name, side.right));
-        t->setProperty("tag", tag);
-        t->setMinimumSize(130, 220);
-        Side* s = &side;
-        connect(t, &QListWidget::itemClicked, this, [this, t, tag, s](QListWidgetItem* item) {
-            if (!m_bFilling) SelectRow(*s, tag, t->row(item));
-        });
-        tables->addWidget(t);
-        return t;
-    };
-    side.tblCategory = table("m_tblCategory", base);
-    side.tblApplication = table("m_tblApplication", base + 1);
-    side.tblDetail = table("m_tblDetail", base + 2);
-    col->addLayout(tables, 1);
+    const QString suffix = Suffixed("", r);
+    side.tables = new CatalogueTables(r ? 0 : 3, suffix, QSize(130, 220), side.box);
+    connect(side.tables, &CatalogueTables::rowClicked, this, &DialFuncSettingVC::SelectRow);
+    col->addWidget(side.tables, 1);
 
     // Sensitivity: slider, text and stepper edit one value.
     side.cvSensitiveSetting = new QWidget(side.box);
@@ -206,14 +177,14 @@ void DialFuncSettingVC::BuildSide(Side& side) {
     side.txtSensitiveValue = new QLineEdit(side.cvSensitiveSetting);
     side.txtSensitiveValue->setObjectName(Suffixed("m_txtSensitiveValue", r));
     side.txtSensitiveValue->setMaximumWidth(48);
-    side.stpSensitiveValue = new Stepper(side.cvSensitiveSetting);
+    side.stpSensitiveValue = new QSpinBox(side.cvSensitiveSetting);
     side.stpSensitiveValue->setObjectName(Suffixed("m_stpSensitiveValue", r));
     side.stpSensitiveValue->setRange(DialFuncForm::SENSITIVITY_LOWEST, DialFuncForm::SENSITIVITY_HIGHEST);
     Side* s = &side;
     connect(side.sldSensitiveValue, &QSlider::valueChanged, this, [this, s](int v) {
         if (!m_bFilling) SetSensitivity(*s, v);
     });
-    connect(side.stpSensitiveValue, &Stepper::valueChanged, this, [this, s](int v) {
+    connect(side.stpSensitiveValue, &QSpinBox::valueChanged, this, [this, s](int v) {
         if (!m_bFilling) SetSensitivity(*s, v);
     });
     connect(side.txtSensitiveValue, &QLineEdit::textEdited, this, [this, s](const QString& v) {
@@ -235,131 +206,33 @@ void DialFuncSettingVC::BuildSide(Side& side) {
     sens->addWidget(side.stpSensitiveValue);
     col->addWidget(side.cvSensitiveSetting);
 
-    // Key area.
-    side.cvKeyInputSetting = new QWidget(side.box);
-    side.cvKeyInputSetting->setObjectName(Suffixed("m_cvKeyInputSetting", r));
-    auto* key = new QGridLayout(side.cvKeyInputSetting);
-    side.lblKeyInputTitle = new QLabel(side.cvKeyInputSetting);
-    side.lblKeyInputTitle->setObjectName(Suffixed("m_lblKeyInputTitle", r));
-    side.txtKeyInputValue = new QLineEdit(side.cvKeyInputSetting);
-    side.txtKeyInputValue->setObjectName(Suffixed("m_txtKeyInputValue", r));
-    side.txtKeyInputValue->setProperty("identifier", r ? QStringLiteral("TxtKeyInput_R") : QStringLiteral("TxtKeyInput_L"));
-    side.txtKeyInputValue->setProperty("tag", r ? 1 : 2);
-    // The field shows the key's name; typing only captures keys.
-    side.txtKeyInputValue->setReadOnly(true);
-    side.txtKeyInputValue->installEventFilter(this);
-    side.btnValueClear = new QPushButton(side.cvKeyInputSetting);
-    side.btnValueClear->setObjectName(Suffixed("m_btnValueClear", r));
-    side.btnValueClear->setProperty("tag", r ? 1 : 2);
-    side.btnValueClear->setAutoDefault(false);
-    connect(side.btnValueClear, &QPushButton::clicked, this, [this, s] { ClickKeyInputClear(*s); });
-    auto box = [this, s](const char* name) {
-        auto* c = new QCheckBox(s->cvKeyInputSetting);
-        c->setObjectName(Suffixed(name, s->right));
-        connect(c, &QCheckBox::clicked, this, [this, s] { RenewKeyInputInfo(*s); });
-        return c;
-    };
-    side.chkControl = box("m_chkControl");
-    side.chkShift = box("m_chkShift");
-    side.chkAlt = box("m_chkAlt");
-    side.chkCommand = box("m_chkCommand");
-    key->addWidget(side.lblKeyInputTitle, 0, 0);
-    key->addWidget(side.txtKeyInputValue, 0, 1, 1, 3);
-    key->addWidget(side.btnValueClear, 0, 4);
-    key->addWidget(side.chkControl, 1, 1);
-    key->addWidget(side.chkShift, 1, 2);
-    key->addWidget(side.chkAlt, 1, 3);
-    key->addWidget(side.chkCommand, 1, 4);
-    col->addWidget(side.cvKeyInputSetting);
-
-    // A value field and its stepper edit one number.
-    auto valueField = [this, r](QWidget* parent, const char* textName, const char* stepperName, int* value,
-                                const std::function<void()>& changed, QLineEdit*& text, Stepper*& stepper) {
-        text = new QLineEdit(parent);
-        text->setObjectName(Suffixed(textName, r));
-        text->setProperty("tag", r ? 0 : 1);
-        stepper = new Stepper(parent);
-        stepper->setObjectName(Suffixed(stepperName, r));
-        stepper->setProperty("tag", r ? 0 : 1);
-        stepper->setRange(kValueMin, kValueMax);
-        QLineEdit* t = text;
-        Stepper* st = stepper;
-        connect(t, &QLineEdit::textEdited, this, [value, changed, st](const QString& v) {
-            bool ok = false;
-            const int n = v.toInt(&ok);
-            if (!ok) return;
-            *value = n;
-            const QSignalBlocker b(st);
-            st->setValue(n);
-            changed();
-        });
-        connect(st, &Stepper::valueChanged, this, [value, changed, t](int n) {
-            *value = n;
-            t->setText(QString::number(n));
-            changed();
-        });
-    };
-    side.cvDistanceSetting = new QWidget(side.box);
-    side.cvDistanceSetting->setObjectName(Suffixed("m_cvDistanceSetting", r));
-    auto* dist = new QHBoxLayout(side.cvDistanceSetting);
-    side.lblDistanceTitle = new QLabel(side.cvDistanceSetting);
-    side.lblDistanceTitle->setObjectName(Suffixed("m_lblDistanceTitle", r));
-    const auto distanceChanged = [this, s] { m_form.SetDistance(s->right, s->m_nDistanceXValue, s->m_nDistanceYValue); };
-    valueField(side.cvDistanceSetting, "m_txtDistanceValueX", "m_stpDistanceValueX", &side.m_nDistanceXValue,
-               distanceChanged, side.txtDistanceValueX, side.stpDistanceValueX);
-    valueField(side.cvDistanceSetting, "m_txtDistanceValueY", "m_stpDistanceValueY", &side.m_nDistanceYValue,
-               distanceChanged, side.txtDistanceValueY, side.stpDistanceValueY);
-    dist->addWidget(side.lblDistanceTitle);
-    dist->addWidget(new QLabel(QStringLiteral("X"), side.cvDistanceSetting));
-    dist->addWidget(side.txtDistanceValueX);
-    dist->addWidget(side.stpDistanceValueX);
-    dist->addWidget(new QLabel(QStringLiteral("Y"), side.cvDistanceSetting));
-    dist->addWidget(side.txtDistanceValueY);
-    dist->addWidget(side.stpDistanceValueY);
-    col->addWidget(side.cvDistanceSetting);
-
-    side.cvNumInputSetting = new QWidget(side.box);
-    side.cvNumInputSetting->setObjectName(Suffixed("m_cvNumInputSetting", r));
-    auto* num = new QHBoxLayout(side.cvNumInputSetting);
-    side.lblNumInputTitle = new QLabel(side.cvNumInputSetting);
-    side.lblNumInputTitle->setObjectName(Suffixed("m_lblNumInputTitle", r));
-    valueField(side.cvNumInputSetting, "m_txtNumInputValue", "m_stpNumInputValue", &side.m_nNumValue,
-               [this, s] { m_form.SetNumber(s->right, s->m_nNumValue); }, side.txtNumInputValue, side.stpNumInputValue);
-    side.txtNumInputValue->setProperty("identifier", r ? QStringLiteral("NumInput_R") : QStringLiteral("NumInput_L"));
-    // The number is bounded when its field ends editing.
-    connect(side.txtNumInputValue, &QLineEdit::editingFinished, this, [this, s] {
-        bool ok = false;
-        const long long typed = s->txtNumInputValue->text().toLongLong(&ok);
-        s->m_nNumValue = ok ? FuncInputArea::ClampNumber(typed) : s->m_nNumValue;
-        s->txtNumInputValue->setText(QString::number(s->m_nNumValue));
-        const QSignalBlocker b(s->stpNumInputValue);
-        s->stpNumInputValue->setValue(s->m_nNumValue);
-        m_form.SetNumber(s->right, s->m_nNumValue);
-    });
-    num->addWidget(side.lblNumInputTitle);
-    num->addWidget(side.txtNumInputValue);
-    num->addWidget(side.stpNumInputValue);
-    col->addWidget(side.cvNumInputSetting);
+    side.inputPanel = new FuncInputPanel(suffix, r ? 1 : 2, r ? 0 : 1, side.box);
+    col->addWidget(side.inputPanel);
     col->addStretch(1);
+    connect(side.inputPanel, &FuncInputPanel::keyChanged, this, [this, s] { RenewKeyInputInfo(*s); });
+    connect(side.inputPanel, &FuncInputPanel::keyCleared, this, [this, s] {
+        if (m_ctx.pDM) m_form.ClearKey(s->right, *m_ctx.pDM);
+    });
+    connect(side.inputPanel, &FuncInputPanel::numberChanged, this, [this, s](int n) { m_form.SetNumber(s->right, n); });
+    connect(side.inputPanel, &FuncInputPanel::distanceChanged, this,
+            [this, s](int x, int y) { m_form.SetDistance(s->right, x, y); });
 }
 
 void DialFuncSettingVC::SetDialFuncID(uint8_t func) {
-    m_bVCStatus = VCSTS_IDLE;
     DataManager* dm = m_ctx.pDM;
     const bool open = dm != nullptr && m_form.Open(*dm, func);
     InitControl();
     SelectDialFuncID();
     InitSelectItem();
-    ReadyForTableView();
-    InitSelectTableView();
+    ShowTables();
     ChangeExtraImputArea();
     SetAllColor();
     BlockedControl(!open || !dm->pUSBHID().bConnected());
-    StartTimerForUpdateWindow(false);
+    m_job->StartTimer();
 }
 
 void DialFuncSettingVC::InitControl() {
-    const StringTable& s = Strings();
+    const StringTable& s = m_ctx.Strings();
     setWindowTitle(Q(s.Get("SCREEN_DIAL_FUNCTION_SETTING")));
     for (int f = 0; f < C::FUNCTION_NUM; ++f) {
         m_txtDFTitle[f]->setText(Q(s.Get("SP_FUNC_TYPE_FUNC" + std::to_string(f + 1))));
@@ -368,14 +241,7 @@ void DialFuncSettingVC::InitControl() {
     m_left.box->setTitle(Q(s.Get("DIAL_FUNC_SETTING_CCW")));
     for (Side* side : {&m_right, &m_left}) {
         side->lblSensitiveTitle->setText(Q(s.Get("DIAL_FUNC_SETTING_SENSITIVITY")));
-        side->lblKeyInputTitle->setText(Q(s.Get("DIAL_FUNC_SETTING_CATEGOLY_KEY")));
-        side->txtKeyInputValue->setPlaceholderText(Q(s.Get("DIAL_FUNC_SETTING_CATEGOLY_KEY")));
-        side->btnValueClear->setText(Q(s.Get("SETTING_KEY_INPUT_CLR_BUTTON")));
-        side->chkControl->setText(Q(s.Get("SETTING_KEY_CTRL_KEY_CTRL")));
-        side->chkShift->setText(Q(s.Get("SETTING_KEY_CTRL_KEY_SHIFT")));
-        side->chkAlt->setText(Q(s.Get("SETTING_KEY_CTRL_KEY_OPTION")));
-        side->chkCommand->setText(Q(s.Get("SETTING_KEY_CTRL_KEY_COMMAND")));
-        side->lblNumInputTitle->setText(Q(s.Get("MOUSE_SCROLL_TEXT")));
+        side->inputPanel->InitControl(s);
     }
     m_btnHelp->setText(Q(s.Get("BTN_HELP")));
     m_btnCancel->setText(Q(s.Get("BTN_CANCEL")));
@@ -383,9 +249,6 @@ void DialFuncSettingVC::InitControl() {
 }
 
 void DialFuncSettingVC::SelectDialFuncID() {
-    for (Side* side : {&m_right, &m_left}) {
-        for (QListWidget* t : {side->tblCategory, side->tblApplication, side->tblDetail}) t->clearSelection();
-    }
     for (int f = 0; f < C::FUNCTION_NUM; ++f) {
         const bool chosen = f == m_form.bSelectDialFuncID;
         // The chosen function's name is edited in place; the others are
@@ -420,130 +283,31 @@ void DialFuncSettingVC::SetSensitivity(Side& side, long long value) {
     m_form.SetSensitivity(m_right.m_nSensitiveValue, m_left.m_nSensitiveValue);
 }
 
-void DialFuncSettingVC::ReadyForTableView() {
+void DialFuncSettingVC::ShowTables() {
     if (m_ctx.pDM == nullptr) return;
-    m_bFilling = true;
-    for (Side* side : {&m_right, &m_left}) {
-        for (QListWidget* t : {side->tblCategory, side->tblApplication, side->tblDetail}) {
-            t->clear();
-            for (const std::string& row : m_form.Rows(t->property("tag").toInt(), *m_ctx.pDM)) t->addItem(Q(row));
-        }
-    }
-    m_bFilling = false;
-}
-
-void DialFuncSettingVC::InitSelectTableView() {
-    m_bFilling = true;
     for (Side* side : {&m_right, &m_left}) {
         int category = 0, application = 0, detail = 0;
         m_form.SelectedRows(side->right, category, application, detail);
-        const std::pair<QListWidget*, int> rows[] = {
-            {side->tblCategory, category}, {side->tblApplication, application}, {side->tblDetail, detail}};
-        for (const auto& [table, row] : rows) {
-            table->clearSelection();
-            if (row < table->count()) table->setCurrentRow(row);
-        }
+        side->tables->Show([this](int tag) { return m_form.Rows(tag, *m_ctx.pDM); }, {category, application, detail});
     }
-    m_bFilling = false;
 }
 
-void DialFuncSettingVC::SelectRow(Side& side, int tag, int row) {
-    (void)side;
+void DialFuncSettingVC::SelectRow(int tag, int row) {
     if (!m_form.ChangeSelectItem(tag, row)) return;
-    if (tag % 3 != 2) {
-        ReadyForTableView();
-        InitSelectTableView();
-    }
+    if (tag % 3 != 2) ShowTables();
     ChangeExtraImputArea();
 }
 
 void DialFuncSettingVC::ChangeExtraImputArea() {
-    using A = FuncInputArea::Area;
-    const StringTable& s = Strings();
     for (Side* side : {&m_right, &m_left}) {
-        const A area = m_form.InputArea(side->right);
-        side->cvKeyInputSetting->setVisible(area == A::Key);
-        side->cvDistanceSetting->setVisible(area == A::MouseMove || area == A::JoypadMove);
-        side->cvNumInputSetting->setVisible(area == A::Number);
-        const MacroDataDialFunc& action = m_form.Action(side->right);
-        if (area == A::Key) {
-            const FuncInputArea::ModifierBoxes b = FuncInputArea::BoxesFromModifiers(action.bKeyModifier);
-            side->chkControl->setChecked(b.control);
-            side->chkShift->setChecked(b.shift);
-            side->chkAlt->setChecked(b.option);
-            side->chkCommand->setChecked(b.command);
-            ShowKeyField(*side);
-        } else if (area == A::MouseMove || area == A::JoypadMove) {
-            side->lblDistanceTitle->setText(Q(s.Get(FuncInputArea::DistanceTitleKey(area))));
-            side->m_nDistanceXValue = action.cMoveX;
-            side->m_nDistanceYValue = action.cMoveY;
-            const QSignalBlocker a(side->stpDistanceValueX), b(side->stpDistanceValueY);
-            side->stpDistanceValueX->setValue(side->m_nDistanceXValue);
-            side->stpDistanceValueY->setValue(side->m_nDistanceYValue);
-            side->txtDistanceValueX->setText(QString::number(side->m_nDistanceXValue));
-            side->txtDistanceValueY->setText(QString::number(side->m_nDistanceYValue));
-        } else if (area == A::Number) {
-            side->m_nNumValue = action.cMoveZ;
-            const QSignalBlocker a(side->stpNumInputValue);
-            side->stpNumInputValue->setValue(side->m_nNumValue);
-            side->txtNumInputValue->setText(QString::number(side->m_nNumValue));
-        }
+        side->inputPanel->Show(m_form.InputArea(side->right), m_form.Action(side->right), m_ctx.Strings());
     }
-}
-
-void DialFuncSettingVC::ShowKeyField(Side& side) {
-    const MacroDataDialFunc& action = m_form.Action(side.right);
-    side.txtKeyInputValue->setText(action.pStrKey ? Q(*action.pStrKey) : QString());
 }
 
 void DialFuncSettingVC::RenewKeyInputInfo(Side& side) {
     if (m_ctx.pDM == nullptr) return;
-    FuncInputArea::ModifierBoxes b;
-    b.control = side.chkControl->isChecked();
-    b.shift = side.chkShift->isChecked();
-    b.option = side.chkAlt->isChecked();
-    b.command = side.chkCommand->isChecked();
-    m_form.RenewKeyInputInfo(side.right, side.evntKeyInput ? &*side.evntKeyInput : nullptr, b, *m_ctx.pDM);
-    if (m_form.Action(side.right).pStrKey) ShowKeyField(side);
-}
-
-void DialFuncSettingVC::ClickKeyInputClear(Side& side) {
-    if (m_ctx.pDM == nullptr) return;
-    for (QCheckBox* c : {side.chkControl, side.chkShift, side.chkAlt, side.chkCommand}) c->setChecked(false);
-    side.evntKeyInput.reset();
-    m_form.ClearKey(side.right, *m_ctx.pDM);
-    side.txtKeyInputValue->clear();
-}
-
-bool DialFuncSettingVC::eventFilter(QObject* watched, QEvent* event) {
-    Side* side = watched == m_right.txtKeyInputValue ? &m_right
-                 : watched == m_left.txtKeyInputValue ? &m_left
-                                                      : nullptr;
-    if (side == nullptr) return QDialog::eventFilter(watched, event);
-    switch (event->type()) {
-        case QEvent::FocusIn: side->nsnKeyEditing = side->right ? 1 : 2; break;
-        case QEvent::FocusOut:
-            side->nsnKeyEditing = 0;
-            side->evntKeyInput.reset();
-            break;
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease: {
-            // Every key goes to the capture, none edits the field or moves the focus.
-            HostInputEvent e;
-            if (QtKeyEventAdapter::Translate(*static_cast<QKeyEvent*>(event), e)) {
-                if (e.type == HostInputEvent::Type::FlagsChanged) {
-                    side->evntKeyInput = e;
-                } else if (e.type == HostInputEvent::Type::KeyUp) {
-                    side->evntKeyInput = e;
-                    RenewKeyInputInfo(*side);
-                }
-            }
-            return true;
-        }
-        case QEvent::ShortcutOverride: event->accept(); return true;
-        default: break;
-    }
-    return QDialog::eventFilter(watched, event);
+    m_form.RenewKeyInputInfo(side.right, side.inputPanel->CapturedKey(), side.inputPanel->Modifiers(), *m_ctx.pDM);
+    if (m_form.Action(side.right).pStrKey) side.inputPanel->ShowKey(m_form.Action(side.right));
 }
 
 void DialFuncSettingVC::SetAllColor() {
@@ -577,24 +341,22 @@ void DialFuncSettingVC::SetAllColor() {
 
 void DialFuncSettingVC::ClickDFSelect(int func) {
     if (!m_form.SelectDialFuncID(static_cast<uint8_t>(func))) return;
-    for (Side* side : {&m_right, &m_left}) side->evntKeyInput.reset();
+    for (Side* side : {&m_right, &m_left}) side->inputPanel->ForgetKey();
     SelectDialFuncID();
     InitSelectItem();
-    ReadyForTableView();
-    InitSelectTableView();
+    ShowTables();
     ChangeExtraImputArea();
 }
 
 void DialFuncSettingVC::ClickLEDColorSelect(long tag) {
     if (m_ctx.pDM == nullptr || m_colorScreen || tag < 4 || tag > 7) return;
     lCurrentSelectColorView = tag;
-    Log("prepareForSegue segue=LEDColorSettingFromDialFuncSegue, sender=" + std::to_string(tag));
-    StopTimerForUpdateWindow();
+    m_ctx.Trace("prepareForSegue segue=LEDColorSettingFromDialFuncSegue, sender=" + std::to_string(tag));
     auto* screen = new LEDColorSettingVC(m_ctx, this);
     screen->setAttribute(Qt::WA_DeleteOnClose, true);
     screen->SetSelectTagNo(lCurrentSelectColorView, VC_ID);
     m_colorScreen = screen;
-    connect(screen, &QDialog::finished, this, [this] { StartTimerForUpdateWindow(true); });
+    m_job->PauseWhile(screen);
     screen->open();
 }
 
@@ -604,11 +366,8 @@ void DialFuncSettingVC::BlockedControl(bool block) {
         m_btnDFSelect[f]->setEnabled(!block);
     }
     for (Side* s : {&m_right, &m_left}) {
-        for (QWidget* w : std::initializer_list<QWidget*>{
-                 s->tblCategory, s->tblApplication, s->tblDetail, s->sldSensitiveValue, s->txtSensitiveValue,
-                 s->stpSensitiveValue, s->txtKeyInputValue, s->btnValueClear, s->chkControl, s->chkShift, s->chkAlt,
-                 s->chkCommand, s->txtDistanceValueX, s->stpDistanceValueX, s->txtDistanceValueY, s->stpDistanceValueY,
-                 s->txtNumInputValue, s->stpNumInputValue}) {
+        for (QWidget* w : std::initializer_list<QWidget*>{s->tables, s->sldSensitiveValue, s->txtSensitiveValue,
+                                                           s->stpSensitiveValue, s->inputPanel}) {
             w->setEnabled(!block);
         }
     }
@@ -616,80 +375,23 @@ void DialFuncSettingVC::BlockedControl(bool block) {
     m_btnSubmit->setEnabled(!block);
 }
 
-void DialFuncSettingVC::StartTimerForUpdateWindow(bool redraw) {
-    Log("DialFuncSetting :  StartTimerForUpdateWindow");
-    m_Timer->start();
-    if (redraw) SetAllColor();
-}
-
-void DialFuncSettingVC::StopTimerForUpdateWindow() { m_Timer->stop(); }
-
-bool DialFuncSettingVC::IsTimerRunning() const { return m_Timer->isActive(); }
-
-void DialFuncSettingVC::Fail(const std::string& key) {
-    m_bVCStatus = VCSTS_IDLE;
-    DataManager* dm = m_ctx.pDM;
-    BlockedControl(dm == nullptr || !dm->pUSBHID().bConnected());
-    if (dm && m_ctx.prompts) m_ctx.prompts->ShowError(dm->Strings().Get("APPLICATION_NAME"), dm->Strings().Get(key));
-}
-
 void DialFuncSettingVC::ClickSubmit() {
     DataManager* dm = m_ctx.pDM;
-    if (dm == nullptr || m_bVCStatus != VCSTS_IDLE) return;
-    const StringTable& s = dm->Strings();
-    const bool ok = m_ctx.prompts && m_ctx.prompts->Confirm(s.Get("APPLICATION_NAME"), s.Get("DEVICE_FUNCTION_WRITE_CONFIRM_MSG"));
-    if (!ok) {
-        Log("Alert result Cancel");
+    if (dm == nullptr || m_job->IsRunning()) return;
+    if (!m_job->Confirm(dm->Strings().Get("DEVICE_FUNCTION_WRITE_CONFIRM_MSG"))) return;
+    std::string error;
+    if (m_form.Submit(*dm, error) == DialFuncForm::Submitted::Failed) {
+        m_job->Refuse(dm->Strings().Get(error));
         return;
     }
-    Log("Alert result OK");
-    m_bVCStatus = VCSTS_WRITING;
-    BlockedControl(true);
-    std::string error;
-    if (m_form.Submit(*dm, error) == DialFuncForm::Submitted::Failed) Fail(error);
-}
-
-void DialFuncSettingVC::UpdateAppWindow() {
-    DataManager* dm = m_ctx.pDM;
-    if (dm == nullptr || m_bInUpdate) return;
-    m_bInUpdate = true;
-    USBHidManager& hid = dm->pUSBHID();
-    if (hid.bUSBStatusUpdate()) {
-        hid.SetUSBDetectUpdate(false);
-        if (!hid.bConnected()) BlockedControl(true);
-    }
-    if (dm->bDataUpdate()) {
-        Log("DialFuncSetting : Get USB data update flag!(" + std::to_string(m_bVCStatus) + ")");
-        dm->SetDataUpdate(false);
-        if (!dm->bDataInitialize()) dm->DataInitializeFromMemory();
-        const ComResult& result = hid.LastResult();
-        const uint8_t status = m_bVCStatus;
-        m_bVCStatus = VCSTS_IDLE;
-        if (status == VCSTS_WRITING) {
-            if (result.Succeeded()) {
-                StopTimerForUpdateWindow();
-                m_bInUpdate = false;
-                accept();
-                return;
-            }
-            // The write did not go through: the screen stays open with the
-            // user's edits, so that the write can be tried again.
-            BlockedControl(!hid.bConnected());
-            m_bInUpdate = false;
-            if (m_ctx.prompts) {
-                m_ctx.prompts->ShowError(dm->Strings().Get("APPLICATION_NAME"),
-                                         JobMessage::Failure("JOB_NAME_WRITE_SETTINGS", result, dm->Strings()));
-            }
-            return;
-        }
-        BlockedControl(!hid.bConnected());
-    }
-    m_bInUpdate = false;
+    // A write that does not go through leaves the screen open with the
+    // user's edits, so that it can be tried again.
+    m_job->Watch({VCSTS_WRITING, "JOB_NAME_WRITE_SETTINGS", m_job->Closing(this)});
 }
 
 void DialFuncSettingVC::ClickCancel() {
-    if (m_bVCStatus != VCSTS_IDLE) return;
-    StopTimerForUpdateWindow();
+    if (m_job->IsRunning()) return;
+    m_job->StopTimer();
     QDialog::reject();
 }
 

@@ -4,27 +4,25 @@
 #include <QPointer>
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 
-#include "macro/HostInputEvent.h"
 #include "screenlogic/DialFuncForm.h"
 #include "screens/ScreenContext.h"
+#include "screens/ScreenJob.h"
 
-class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QSlider;
-class QTimer;
+class QSpinBox;
 class QWidget;
 
 namespace kelvadeck {
 
-class Stepper;
+class CatalogueTables;
+class FuncInputPanel;
 
 // The dial function setting screen: the four dial functions of the current
 // mode, each with a name and an LED colour, and for the function being edited
@@ -36,7 +34,7 @@ class Stepper;
 class DialFuncSettingVC : public QDialog {
     Q_OBJECT
 public:
-    static constexpr uint8_t VCSTS_IDLE = 0;
+    static constexpr uint8_t VCSTS_IDLE = ScreenJob::IDLE;
     static constexpr uint8_t VCSTS_WRITING = 1;
     // Who opens the LED colour screen, as that screen knows it.
     static constexpr int VC_ID = 101;
@@ -45,10 +43,7 @@ public:
     ~DialFuncSettingVC() override;
 
     void SetDialFuncID(uint8_t func);
-    void StartTimerForUpdateWindow(bool redraw);
-    void StopTimerForUpdateWindow();
-    bool IsTimerRunning() const;
-    void UpdateAppWindow();
+    bool IsTimerRunning() const { return m_job->IsTimerRunning(); }
     void BlockedControl(bool block);
 
     void ClickDFSelect(int func);
@@ -56,13 +51,12 @@ public:
     void ClickSubmit();
     void ClickCancel();
 
-    uint8_t bVCStatus() const { return m_bVCStatus; }
+    uint8_t bVCStatus() const { return m_job->State(); }
     const DialFuncForm& Form() const { return m_form; }
     // The LED colour screen opened from here, while it is open.
     QDialog* ColorScreen() const { return m_colorScreen.data(); }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
 
 private:
@@ -70,40 +64,17 @@ private:
     struct Side {
         bool right = true;
         QGroupBox* box = nullptr;
-        QListWidget* tblCategory = nullptr;
-        QListWidget* tblApplication = nullptr;
-        QListWidget* tblDetail = nullptr;
+        CatalogueTables* tables = nullptr;
         QWidget* cvSensitiveSetting = nullptr;
         QLabel* lblSensitiveTitle = nullptr;
         QSlider* sldSensitiveValue = nullptr;
         QLineEdit* txtSensitiveValue = nullptr;
-        Stepper* stpSensitiveValue = nullptr;
+        QSpinBox* stpSensitiveValue = nullptr;
         QLabel* lblSensitiveMin = nullptr;
         QLabel* lblSensitiveMax = nullptr;
-        QWidget* cvKeyInputSetting = nullptr;
-        QLabel* lblKeyInputTitle = nullptr;
-        QLineEdit* txtKeyInputValue = nullptr;
-        QPushButton* btnValueClear = nullptr;
-        QCheckBox* chkControl = nullptr;
-        QCheckBox* chkShift = nullptr;
-        QCheckBox* chkAlt = nullptr;
-        QCheckBox* chkCommand = nullptr;
-        QWidget* cvDistanceSetting = nullptr;
-        QLabel* lblDistanceTitle = nullptr;
-        QLineEdit* txtDistanceValueX = nullptr;
-        Stepper* stpDistanceValueX = nullptr;
-        QLineEdit* txtDistanceValueY = nullptr;
-        Stepper* stpDistanceValueY = nullptr;
-        QWidget* cvNumInputSetting = nullptr;
-        QLabel* lblNumInputTitle = nullptr;
-        QLineEdit* txtNumInputValue = nullptr;
-        Stepper* stpNumInputValue = nullptr;
+        // The key, distance and number areas.
+        FuncInputPanel* inputPanel = nullptr;
         int m_nSensitiveValue = DialFuncForm::SENSITIVITY_HIGHEST;
-        int m_nDistanceXValue = 0;
-        int m_nDistanceYValue = 0;
-        int m_nNumValue = 0;
-        int nsnKeyEditing = 0;
-        std::optional<HostInputEvent> evntKeyInput;
     };
 
     void BuildControls();
@@ -112,26 +83,19 @@ private:
     void InitControl();
     void SelectDialFuncID();
     void InitSelectItem();
-    void ReadyForTableView();
-    void InitSelectTableView();
-    void SelectRow(Side& side, int tag, int row);
+    // Both sides' tables show the rows and the choices of the selection.
+    void ShowTables();
+    void SelectRow(int tag, int row);
     void ChangeExtraImputArea();
     void ShowSensitivity(Side& side);
     void SetSensitivity(Side& side, long long value);
     void RenewKeyInputInfo(Side& side);
-    void ClickKeyInputClear(Side& side);
-    void ShowKeyField(Side& side);
     void SetAllColor();
-    void Fail(const std::string& key);
-    void Log(const std::string& line) const;
-    const StringTable& Strings() const;
 
     ScreenContext& m_ctx;
     DialFuncForm m_form;
-    QTimer* m_Timer = nullptr;
-    bool m_bInUpdate = false;
+    ScreenJob* m_job = nullptr;
     bool m_bFilling = false;
-    uint8_t m_bVCStatus = VCSTS_IDLE;
     long lCurrentSelectColorView = 0;
     QPointer<QDialog> m_colorScreen;
 

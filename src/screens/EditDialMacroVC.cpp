@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
 
@@ -16,9 +15,8 @@
 #include "device/USBHidManager.h"
 #include "model/Constants.h"
 #include "screenlogic/DialMacroSetForm.h"
-#include "screenlogic/JobMessage.h"
 #include "screens/HelpLauncher.h"
-#include "screens/UserPrompts.h"
+#include "screens/QtText.h"
 
 namespace kelvadeck {
 
@@ -26,31 +24,26 @@ namespace {
 
 using C = Constants;
 
-constexpr int kTimerMs = 200;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
 }  // namespace
 
 EditDialMacroVC::EditDialMacroVC(ScreenContext& context, QWidget* parent) : QDialog(parent), m_ctx(context) {
     setObjectName(QStringLiteral("EditDialMacroVC"));
     setModal(true);
-    m_Timer = new QTimer(this);
-    m_Timer->setInterval(kTimerMs);
-    connect(m_Timer, &QTimer::timeout, this, &EditDialMacroVC::UpdateAppWindow);
+    ScreenJob::Traces traces;
+    traces.dataUpdate = "EditDialMacroVC Get USB data update flag!";
+    traces.stateInDataUpdate = true;
+    m_job = new ScreenJob(m_ctx, traces, this);
+    connect(m_job, &ScreenJob::blockingChanged, this, &EditDialMacroVC::BlockedControl);
+    connect(m_job, &ScreenJob::connectionChanged, this, &EditDialMacroVC::ShowConnectionState);
     BuildControls();
     SetDialMacroInfo();
-    m_Timer->start();
+    m_job->StartTimer();
 }
 
 EditDialMacroVC::~EditDialMacroVC() = default;
 
 std::string EditDialMacroVC::T(const char* key) const {
-    return m_ctx.pDM ? m_ctx.pDM->Strings().Get(key) : StringTable().Get(key);
-}
-
-void EditDialMacroVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
+    return m_ctx.Strings().Get(key);
 }
 
 void EditDialMacroVC::BuildControls() {
@@ -123,16 +116,18 @@ void EditDialMacroVC::BuildControls() {
 }
 
 void EditDialMacroVC::SetDialMacroInfo() {
-    m_bVCStatus = 0;
     m_bCurrentDialMacroNo = C::DIAL_MACRO_FUNC_TYPE_NO_1;
     {
         const QSignalBlocker quiet(m_cmbSelectDialMacroFuncNo);
         m_cmbSelectDialMacroFuncNo->setCurrentIndex(m_bCurrentDialMacroNo);
     }
     LoadSet();
-    const bool connected = m_ctx.pDM && m_ctx.pDM->pUSBHID().bConnected();
+    ShowConnectionState(m_ctx.pDM && m_ctx.pDM->pUSBHID().bConnected());
+    BlockedControl(!m_job->Usable());
+}
+
+void EditDialMacroVC::ShowConnectionState(bool connected) {
     m_lblUSBStatus->setText(Q(T(connected ? "STATUS_MSG_USB_CONNECT" : "STATUS_MSG_USB_UNCONNECT")));
-    BlockedControl(!connected || !m_ctx.pDM->bDataInitialize());
 }
 
 void EditDialMacroVC::LoadSet() {
@@ -162,7 +157,7 @@ std::vector<int> EditDialMacroVC::RowSelections() const {
 }
 
 void EditDialMacroVC::comboBoxSelectionIsChanging(int index) {
-    Log("EditDialMacroVC : comboBoxSelectionIsChanging");
+    m_ctx.Trace("EditDialMacroVC : comboBoxSelectionIsChanging");
     if (index < 0 || index >= C::ENCODER_SCRIPT_NUM) return;
     m_bCurrentDialMacroNo = static_cast<uint8_t>(index);
     LoadSet();
@@ -174,81 +169,31 @@ void EditDialMacroVC::BlockedControl(bool block) {
     }
 }
 
-bool EditDialMacroVC::IsTimerRunning() const { return m_Timer->isActive(); }
-
 void EditDialMacroVC::ClickSubmit() {
     DataManager* dm = m_ctx.pDM;
     if (dm == nullptr) return;
-    Log("EditDialMacroVC : ClickSubmit");
-    if (!m_ctx.prompts || !m_ctx.prompts->Confirm(T("APPLICATION_NAME"), T("DEVICE_ENCODER_SCRIPT_WRITE_CONFIRM_MSG"))) {
-        Log("Alert result Cancel");
-        return;
-    }
-    Log("Alert result OK");
+    m_ctx.Trace("EditDialMacroVC : ClickSubmit");
+    if (!m_job->Confirm(T("DEVICE_ENCODER_SCRIPT_WRITE_CONFIRM_MSG"))) return;
     if (m_bCurrentDialMacroNo >= dm->g_arDMI.size()) return;
-    m_bVCStatus = 1;
-    const DialMacroInfo set = DialMacroSetForm::Build(RowSelections(), m_chkLoopFlag->isChecked());
-    BlockedControl(true);
-    dm->g_arDMI[m_bCurrentDialMacroNo] = set;
+    dm->g_arDMI[m_bCurrentDialMacroNo] = DialMacroSetForm::Build(RowSelections(), m_chkLoopFlag->isChecked());
     dm->DataOutputToMemory();
     ComQue& que = dm->pComQue();
     que.CreateFastWriteComQue();
     que.CreateDialMacroInfoComQue();
-    if (!dm->pUSBHID().StartCom()) {
-        que.Reset();
-        m_bVCStatus = 0;
-        BlockedControl(!dm->pUSBHID().bConnected());
-        if (m_ctx.prompts) m_ctx.prompts->ShowError(T("APPLICATION_NAME"), T("JOB_NOT_STARTED_NO_DEVICE"));
-    }
+    m_job->Start({VCSTS_WRITING, "JOB_NAME_DIAL_MACRO_WRITE", m_job->Closing(this)});
 }
 
 void EditDialMacroVC::ClickCancel() {
-    Log("EditDialMacroVC : ClickCancel");
-    m_Timer->stop();
+    m_ctx.Trace("EditDialMacroVC : ClickCancel");
+    m_job->StopTimer();
     QDialog::reject();
 }
 
 void EditDialMacroVC::reject() {
-    if (m_bVCStatus == 1) return;  // never while the set is being written
+    if (m_job->IsRunning()) return;  // never while the set is being written
     ClickCancel();
 }
 
 void EditDialMacroVC::ClickHelp() { HelpLauncher::Open(m_ctx, "dial-macro-editor.html"); }
-
-void EditDialMacroVC::UpdateAppWindow() {
-    DataManager* dm = m_ctx.pDM;
-    if (dm == nullptr || m_bInUpdate) return;
-    m_bInUpdate = true;
-    USBHidManager& hid = dm->pUSBHID();
-    if (hid.bUSBStatusUpdate()) {
-        hid.SetUSBDetectUpdate(false);
-        if (hid.bConnected()) {
-            if (dm->bDataInitialize() && m_bVCStatus == 0) BlockedControl(false);
-            m_lblUSBStatus->setText(Q(T("STATUS_MSG_USB_CONNECT")));
-        } else {
-            BlockedControl(true);
-            m_lblUSBStatus->setText(Q(T("STATUS_MSG_USB_UNCONNECT")));
-        }
-    }
-    if (dm->bDataUpdate()) {
-        Log("EditDialMacroVC Get USB data update flag!(" + std::to_string(m_bVCStatus) + ")");
-        dm->SetDataUpdate(false);
-        if (!dm->bDataInitialize()) dm->DataInitializeFromMemory();
-        const ComResult& result = hid.LastResult();
-        if (m_bVCStatus == 1) {
-            m_bVCStatus = 0;
-            if (result.Succeeded()) {
-                m_Timer->stop();
-                BlockedControl(false);
-                m_bInUpdate = false;
-                accept();
-                return;
-            }
-            if (m_ctx.prompts) m_ctx.prompts->ShowError(T("APPLICATION_NAME"), JobMessage::Failure("JOB_NAME_DIAL_MACRO_WRITE", result, dm->Strings()));
-        }
-        BlockedControl(!hid.bConnected() || !dm->bDataInitialize());
-    }
-    m_bInUpdate = false;
-}
 
 }  // namespace kelvadeck

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "screens/ScreenContext.h"
+#include "screens/ScreenJob.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
-class QTimer;
 
 namespace kelvadeck {
 
@@ -34,11 +34,10 @@ public:
     void ClickCancel();
     void ClickHelp();
     void BlockedControl(bool block);
-    void UpdateAppWindow();
-    bool IsTimerRunning() const;
+    bool IsTimerRunning() const { return m_job->IsTimerRunning(); }
 
     uint8_t bCurrentDialMacroNo() const { return m_bCurrentDialMacroNo; }
-    uint8_t bVCStatus() const { return m_bVCStatus; }
+    uint8_t bVCStatus() const { return m_job->State(); }
     // The script number each row has chosen (0: none).
     std::vector<int> RowSelections() const;
 
@@ -48,14 +47,15 @@ protected:
 private:
     void BuildControls();
     void LoadSet();
-    void Log(const std::string& line) const;
+    void ShowConnectionState(bool connected);
     std::string T(const char* key) const;
 
+    // The state while the set is being written.
+    static constexpr uint8_t VCSTS_WRITING = 1;
+
     ScreenContext& m_ctx;
-    QTimer* m_Timer = nullptr;
-    bool m_bInUpdate = false;
+    ScreenJob* m_job = nullptr;
     uint8_t m_bCurrentDialMacroNo = 0;
-    uint8_t m_bVCStatus = 0;
 
     QComboBox* m_cmbSelectDialMacroFuncNo = nullptr;
     QCheckBox* m_chkLoopFlag = nullptr;

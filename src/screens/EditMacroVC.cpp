@@ -1,41 +1,30 @@
 #include "screens/EditMacroVC.h"
 
-#include <QApplication>
 #include <QFrame>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/DataManager.h"
-#include "device/ComQue.h"
 #include "device/USBHidManager.h"
 #include "macro/MacroScriptFile.h"
 #include "model/Constants.h"
-#include "model/TextConvert.h"
-#include "screenlogic/JobMessage.h"
 #include "screenlogic/MacroSlotName.h"
 #include "screenlogic/MacroSlotStore.h"
 #include "screenlogic/MacroStepList.h"
 #include "screenlogic/TextTemplate.h"
 #include "screens/HelpLauncher.h"
-#include "screens/InputSupportJoysticButton.h"
-#include "screens/InputSupportMouseButton.h"
-#include "screens/InputSupportMouseWheel.h"
-#include "screens/InputSupportMoveDistance.h"
-#include "screens/InputSupportMultimediaButton.h"
-#include "screens/InputSupportNumberInput.h"
-#include "screens/InputSupportkeyboard.h"
+#include "screens/MacroPalette.h"
+#include "screens/MacroSlotTable.h"
 #include "screens/MacroStepTable.h"
 #include "screens/QtKeyEventAdapter.h"
+#include "screens/QtText.h"
 #include "screens/UserPrompts.h"
 
 namespace kelvadeck {
@@ -45,34 +34,8 @@ namespace {
 using C = Constants;
 using Dialog = MacroStepKinds::Dialog;
 
-constexpr int kTimerMs = 200;
 // Longest name a slot stores, in UTF-16 code units (as the line edit counts).
 constexpr int kNameMaxUnits = 126;
-
-enum StepColumn { COL_NO, COL_SIZE, COL_CONTENT, COL_VALUE, COL_COUNT };
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-QColor TintColour(MacroStepKinds::ColourGroup group) {
-    const auto tint = MacroStepKinds::TintOf(group);
-    if (!tint) return QColor(Qt::transparent);
-    return QColor::fromRgbF(static_cast<float>(tint->red), static_cast<float>(tint->green), static_cast<float>(tint->blue),
-                            static_cast<float>(tint->alpha));
-}
-
-const char* SegueName(Dialog d) {
-    switch (d) {
-        case Dialog::Number: return "NumberDialogSegue";
-        case Dialog::Joypad: return "JoypadDialogSegue";
-        case Dialog::MouseButton: return "MouseButtonDialogSegue";
-        case Dialog::Multimedia: return "MultimediaDialogSegue";
-        case Dialog::Distance: return "DistanceDialogSegue";
-        case Dialog::KeyInput: return "KeyInputDialogSegue";
-        case Dialog::Wheel: return "WheelDialogSegue";
-        case Dialog::None: break;
-    }
-    return "";
-}
 
 // Qt's mouse buttons as the engine numbers them.
 int ButtonNumber(Qt::MouseButton b) {
@@ -91,31 +54,24 @@ int ButtonNumber(Qt::MouseButton b) {
 EditMacroVC::EditMacroVC(ScreenContext& context, QWidget* parent) : QDialog(parent), m_ctx(context) {
     setObjectName(QStringLiteral("EditMacroVC"));
     setModal(true);
-    m_Timer = new QTimer(this);
-    m_Timer->setInterval(kTimerMs);
-    connect(m_Timer, &QTimer::timeout, this, &EditMacroVC::UpdateAppWindow);
+    ScreenJob::Traces traces;
+    traces.timerStarted = "Edit Macro :  StartTimerForUpdateWindow";
+    traces.connection = "Edit Macro : USB status update!";
+    traces.dataUpdate = "Edit Macro : Get USB data update flag!";
+    m_job = new ScreenJob(m_ctx, traces, this);
+    connect(m_job, &ScreenJob::blockingChanged, this, &EditMacroVC::BlockedControl);
+    connect(m_job, &ScreenJob::connectionChanged, this, &EditMacroVC::ShowConnectionState);
+    connect(m_job, &ScreenJob::decoded, this, &EditMacroVC::RenewMacroList);
     BuildControls();
     InitControl();
     RenewMacroList();
     RenewTable();
-    StartTimerForUpdateWindow();
+    m_job->StartTimer();
 }
 
-EditMacroVC::~EditMacroVC() {
-    if (m_bPaletteDragging) QApplication::restoreOverrideCursor();
-}
+EditMacroVC::~EditMacroVC() = default;
 
-std::string EditMacroVC::T(const char* key) const {
-    return m_ctx.pDM ? m_ctx.pDM->Strings().Get(key) : StringTable().Get(key);
-}
-
-void EditMacroVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
-}
-
-void EditMacroVC::ShowError(const std::string& text) const {
-    if (m_ctx.prompts) m_ctx.prompts->ShowError(T("APPLICATION_NAME"), text);
-}
+std::string EditMacroVC::T(const char* key) const { return m_ctx.Strings().Get(key); }
 
 void EditMacroVC::BuildControls() {
     auto* root = new QHBoxLayout(this);
@@ -130,15 +86,8 @@ void EditMacroVC::BuildControls() {
     auto* left = new QVBoxLayout;
     m_lblSelectMacroTitle = new QLabel(this);
     m_lblSelectMacroTitle->setObjectName(QStringLiteral("m_lblSelectMacroTitle"));
-    m_tvSelectMacro = new QTableWidget(C::SCRIPT_USER_USE_NUM, 2, this);
+    m_tvSelectMacro = new MacroSlotTable(this);
     m_tvSelectMacro->setObjectName(QStringLiteral("m_tvSelectMacro"));
-    m_tvSelectMacro->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_tvSelectMacro->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_tvSelectMacro->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_tvSelectMacro->verticalHeader()->setVisible(false);
-    m_tvSelectMacro->horizontalHeader()->setStretchLastSection(true);
-    m_tvSelectMacro->setColumnWidth(0, 50);
-    m_tvSelectMacro->setMinimumWidth(260);
     auto* slotButtons = new QHBoxLayout;
     m_btnRead = button("m_btnRead");
     m_btnWrite = button("m_btnWrite");
@@ -171,12 +120,6 @@ void EditMacroVC::BuildControls() {
     fields->addWidget(m_txtMacroName, 1);
     m_tvMacroContents = new MacroStepTable(this);
     m_tvMacroContents->setObjectName(QStringLiteral("m_tvMacroContents"));
-    m_tvMacroContents->setColumnCount(COL_COUNT);
-    m_tvMacroContents->horizontalHeader()->setStretchLastSection(true);
-    m_tvMacroContents->setColumnWidth(COL_NO, 44);
-    m_tvMacroContents->setColumnWidth(COL_SIZE, 44);
-    m_tvMacroContents->setColumnWidth(COL_CONTENT, 190);
-    m_tvMacroContents->setMinimumWidth(440);
     m_tvMacroContents->onDragRows = [this](const std::vector<int>& rows) {
         if (rows.empty() || !MacroStepList::CanDragRow(clsMC, rows.front())) return false;
         m_dragRows = rows;
@@ -219,30 +162,8 @@ void EditMacroVC::BuildControls() {
     m_boxCreateMacroArea = new QGroupBox(this);
     m_boxCreateMacroArea->setObjectName(QStringLiteral("m_boxCreateMacroArea"));
     auto* paletteLayout = new QVBoxLayout(m_boxCreateMacroArea);
-    m_cvControlItem = new QFrame(m_boxCreateMacroArea);
-    m_cvControlItem->setObjectName(QStringLiteral("m_cvControlItem"));
-    auto* grid = new QGridLayout(m_cvControlItem);
-    grid->setSpacing(4);
-    const auto& palette = MacroStepKinds::Palette();
-    for (size_t k = 0; k < palette.size(); ++k) {
-        auto* item = new QFrame(m_cvControlItem);
-        item->setObjectName(QStringLiteral("m_cvControlElem%1").arg(k + 1));
-        item->setProperty("identifier", QString::fromLatin1(palette[k].identifier.data(), static_cast<int>(palette[k].identifier.size())));
-        item->setCursor(Qt::OpenHandCursor);
-        item->setMinimumSize(130, 30);
-        item->installEventFilter(this);
-        auto* itemLayout = new QHBoxLayout(item);
-        itemLayout->setContentsMargins(6, 2, 6, 2);
-        auto* label = new QLabel(item);
-        label->setObjectName(QStringLiteral("m_lblControlTitle%1").arg(k + 1));
-        label->setAttribute(Qt::WA_TransparentForMouseEvents, true);
-        // Longer names (Japanese ones) take a second line rather than being cut.
-        label->setWordWrap(true);
-        itemLayout->addWidget(label);
-        m_cvControlElem[k] = item;
-        m_lblControlTitle[k] = label;
-        grid->addWidget(item, static_cast<int>(k) / 2, static_cast<int>(k) % 2);
-    }
+    m_cvControlItem = new MacroPalette(m_tvMacroContents, m_tvSelectMacro, m_boxCreateMacroArea);
+    connect(m_cvControlItem, &MacroPalette::dropped, this, &EditMacroVC::AppendStep);
     paletteLayout->addWidget(m_cvControlItem);
     m_boxControlArea = new QGroupBox(this);
     m_boxControlArea->setObjectName(QStringLiteral("m_boxControlArea"));
@@ -307,15 +228,14 @@ void EditMacroVC::BuildControls() {
 void EditMacroVC::InitControl() {
     setWindowTitle(Q(T("BTN_MACRO_EDITOR")));
     m_lblSelectMacroTitle->setText(Q(T("MACRO_EDITOR_MACRO_LIST_TITLE")));
-    m_tvSelectMacro->setHorizontalHeaderLabels({Q(T("MACRO_EDITOR_LIST_NO")), Q(T("MACRO_EDITOR_LIST_MACRO_NAME"))});
+    m_tvSelectMacro->InitControl(m_ctx.Strings());
     m_btnWrite->setText(Q(T("MACRO_EDITOR_MACRO_WRITE")));
     m_btnRead->setText(Q(T("MACRO_EDITOR_MACRO_READ")));
     m_lblEditMacroTitle->setText(Q(T("MACRO_EDITOR_MACRO_EDITOR_AREA_TITLE")));
     m_lblNoTitle->setText(Q(T("MACRO_EDITOR_LIST_NO")));
     m_lblMacroNameTitle->setText(Q(T("MACRO_EDITOR_LIST_MACRO_NAME")));
-    m_txtMacroName->setPlaceholderText(Q(MacroSlotName::Placeholder(m_ctx.pDM ? m_ctx.pDM->Strings() : StringTable())));
-    m_tvMacroContents->setHorizontalHeaderLabels({Q(T("MACRO_EDITOR_LIST_NO")), Q(T("MACRO_EDITOR_EDITOR_LIST_SIZE")),
-                                                  Q(T("MACRO_EDITOR_EDITOR_LIST_ITEM")), Q(T("MACRO_EDITOR_EDITOR_LIST_VALUE"))});
+    m_txtMacroName->setPlaceholderText(Q(MacroSlotName::Placeholder(m_ctx.Strings())));
+    m_tvMacroContents->InitControl(m_ctx.Strings());
     m_boxCreateMacroArea->setTitle(Q(T("MACRO_EDITOR_MACRO_CREATE_TITLE")));
     m_boxControlArea->setTitle(Q(T("MACRO_EDITOR_OPERATION_SETTING")));
     m_boxRecordingArea->setTitle(Q(T("MACRO_EDITOR_OPERATION_REC")));
@@ -328,40 +248,9 @@ void EditMacroVC::InitControl() {
     m_btnHelp->setText(Q(T("BTN_HELP")));
     m_lblKeyInputResult->setText(Q(T("MACRO_EDITOR_KEY_INPUT_PREVIEW")));
     m_lblUSBStatusTitle->setText(Q(T("STATUS_MESSAGE_BOX_TEXT")));
-    const auto& palette = MacroStepKinds::Palette();
-    for (size_t k = 0; k < palette.size(); ++k) {
-        const QString title = Q(T(std::string(palette[k].labelKey).c_str()));
-        m_lblControlTitle[k]->setText(title);
-        m_cvControlElem[k]->setToolTip(title);
-    }
-    ApplyPaletteColours();
+    m_cvControlItem->InitControl(m_ctx.Strings());
     ShowConnectionState();
-    const bool usable = m_ctx.pDM && m_ctx.pDM->pUSBHID().bConnected() && m_ctx.pDM->bDataInitialize();
-    BlockedControl(!usable);
-}
-
-void EditMacroVC::ApplyPaletteColours() {
-    const auto& palette = MacroStepKinds::Palette();
-    for (size_t k = 0; k < palette.size(); ++k) {
-        const QColor c = TintColour(palette[k].colour);
-        m_cvControlElem[k]->setStyleSheet(QStringLiteral("#%1 { background: rgba(%2,%3,%4,%5); border: 1px solid #c4c9d0; border-radius: 5px; }")
-                                              .arg(m_cvControlElem[k]->objectName())
-                                              .arg(c.red())
-                                              .arg(c.green())
-                                              .arg(c.blue())
-                                              .arg(c.alphaF()));
-    }
-}
-
-void EditMacroVC::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    ApplyPaletteColours();
-}
-
-QRect EditMacroVC::rctSelectMacroTV() const { return QRect(m_tvSelectMacro->mapTo(this, QPoint(0, 0)), m_tvSelectMacro->size()); }
-
-QRect EditMacroVC::rctEditMacroTV() const {
-    return QRect(m_tvMacroContents->mapTo(this, QPoint(0, 0)), m_tvMacroContents->size());
+    BlockedControl(!m_job->Usable());
 }
 
 void EditMacroVC::ShowConnectionState() {
@@ -370,40 +259,12 @@ void EditMacroVC::ShowConnectionState() {
 }
 
 void EditMacroVC::RenewMacroList() {
-    const StringTable fallback;
-    const StringTable& s = m_ctx.pDM ? m_ctx.pDM->Strings() : fallback;
-    for (int n = 0; n < C::SCRIPT_USER_USE_NUM; ++n) {
-        const ScriptElem none;
-        const bool exists = m_ctx.pDM && static_cast<size_t>(n) < m_ctx.pDM->g_arSCE.size();
-        const ScriptElem& slot = exists ? m_ctx.pDM->g_arSCE[static_cast<size_t>(n)] : none;
-        m_tvSelectMacro->setItem(n, 0, new QTableWidgetItem(Q(MacroSlotName::NumberText(n))));
-        m_tvSelectMacro->setItem(n, 1, new QTableWidgetItem(Q(MacroSlotName::ListText(slot, s))));
-    }
+    m_tvSelectMacro->Show(m_ctx.pDM ? m_ctx.pDM->g_arSCE : std::vector<ScriptElem>{}, m_ctx.Strings());
 }
 
 void EditMacroVC::RenewTable() {
-    const StringTable fallback;
-    const StringTable& s = m_ctx.pDM ? m_ctx.pDM->Strings() : fallback;
-    const int rows = MacroStepList::RowCount(clsMC);
-    m_tvMacroContents->setRowCount(rows);
-    auto cell = [this](int row, int col, const std::string& text, const QColor& tint) {
-        auto* item = new QTableWidgetItem(Q(text));
-        if (tint.alpha() != 0) item->setBackground(tint);
-        m_tvMacroContents->setItem(row, col, item);
-    };
-    const QColor none(Qt::transparent);
-    cell(0, COL_NO, "0", none);
-    cell(0, COL_SIZE, "0", none);
-    cell(0, COL_CONTENT, MacroStepList::ModeText(clsMC.bScriptMode, s), none);
-    cell(0, COL_VALUE, "", none);
-    for (int r = 1; r < rows; ++r) {
-        const MacroDataScript& step = *MacroStepList::StepAtRow(clsMC, r);
-        const QColor tint = TintColour(MacroStepKinds::ColourOf(step.bControlItemNo));
-        cell(r, COL_NO, std::to_string(r), tint);
-        cell(r, COL_SIZE, std::to_string(step.nScriptSize), tint);
-        cell(r, COL_CONTENT, MacroCreator::GetContentName(step, s).value_or(""), tint);
-        cell(r, COL_VALUE, MacroCreator::GetSetValueString(step, s), tint);
-    }
+    const StringTable& s = m_ctx.Strings();
+    m_tvMacroContents->Show(clsMC, s);
     const MacroStepList::Size size = MacroStepList::SizeOf(clsMC);
     m_lblScriptSize->setText(Q(MacroStepList::SizeText(size, s)));
     m_lblScriptSize->setStyleSheet(size.Fits() ? QString() : QStringLiteral("color:#b3261e; font-weight:bold;"));
@@ -421,22 +282,6 @@ void EditMacroVC::BlockedControl(bool block) {
         w->setEnabled(!block);
     }
     UpdateRemoveButton();
-}
-
-void EditMacroVC::StartTimerForUpdateWindow() {
-    Log("Edit Macro :  StartTimerForUpdateWindow");
-    m_Timer->start();
-}
-
-void EditMacroVC::StopTimerForUpdateWindow() { m_Timer->stop(); }
-
-bool EditMacroVC::IsTimerRunning() const { return m_Timer->isActive(); }
-
-int EditMacroVC::SelectedSlot() const {
-    const QModelIndexList rows = m_tvSelectMacro->selectionModel()->selectedRows();
-    if (rows.isEmpty()) return -1;
-    const int index = rows.front().row();
-    return index >= 0 && index < C::SCRIPT_USER_USE_NUM ? index : -1;
 }
 
 // ---------------------------------------------------------------------------
@@ -477,18 +322,8 @@ void EditMacroVC::DoubleClickAction(int row) {
 void EditMacroVC::OpenDialog(Dialog kind, size_t stepIndex) {
     DataManager* dm = m_ctx.pDM;
     if (dm == nullptr || kind == Dialog::None || m_dialog || stepIndex >= clsMC.arCurrentMacroScript.size()) return;
-    InputSupportDialog* dialog = nullptr;
-    switch (kind) {
-        case Dialog::Number: dialog = new InputSupportNumberInput(*dm, this); break;
-        case Dialog::Joypad: dialog = new InputSupportJoysticButton(*dm, this); break;
-        case Dialog::MouseButton: dialog = new InputSupportMouseButton(*dm, this); break;
-        case Dialog::Multimedia: dialog = new InputSupportMultimediaButton(*dm, this); break;
-        case Dialog::Distance: dialog = new InputSupportMoveDistance(*dm, this); break;
-        case Dialog::KeyInput: dialog = new InputSupportkeyboard(*dm, this); break;
-        case Dialog::Wheel: dialog = new InputSupportMouseWheel(*dm, this); break;
-        case Dialog::None: return;
-    }
-    Log(std::string("prepareForSegue segue=") + SegueName(kind));
+    InputSupportDialog* dialog = InputSupportDialog::Create(kind, *dm, this);
+    m_ctx.Trace("prepareForSegue segue=" + std::string(MacroStepKinds::SegueName(kind)));
     dialog->setAttribute(Qt::WA_DeleteOnClose, true);
     dialog->SetCurrentMDS(clsMC.arCurrentMacroScript[stepIndex]);
     // Steps are only ever appended while a dialog is open (a read finishing),
@@ -501,26 +336,7 @@ void EditMacroVC::OpenDialog(Dialog kind, size_t stepIndex) {
     dialog->open();
 }
 
-void EditMacroVC::GetPanAction(PanState state, const std::string& identifier, const QPoint& pos) {
-    switch (state) {
-        case PanState::Began:
-            if (!m_bPaletteDragging) QApplication::setOverrideCursor(Qt::DragCopyCursor);
-            m_bPaletteDragging = true;
-            m_pstrDragItem = identifier;
-            return;
-        case PanState::Changed:
-            if (m_bPaletteDragging) {
-                QApplication::changeOverrideCursor(rctSelectMacroTV().contains(pos) ? Qt::ForbiddenCursor : Qt::DragCopyCursor);
-            }
-            return;
-        case PanState::Ended: break;
-    }
-    if (m_bPaletteDragging) QApplication::restoreOverrideCursor();
-    m_bPaletteDragging = false;
-    m_pstrDragItem.clear();
-    if (!rctEditMacroTV().contains(pos)) return;
-    const int32_t kind = MacroStepKinds::KindForIdentifier(identifier);
-    if (kind == C::SCRIPT_ICON_IDX_BLANK) return;
+void EditMacroVC::AppendStep(int32_t kind) {
     MacroDataScript step = MacroCreator::CreateMacroForScriptUseDrag(kind);
     step.bControlItemNo = static_cast<uint8_t>(kind);
     clsMC.arCurrentMacroScript.push_back(step);
@@ -530,45 +346,22 @@ void EditMacroVC::GetPanAction(PanState state, const std::string& identifier, co
 }
 
 bool EditMacroVC::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_cvRecodePreview && m_bRecording) {
-        switch (event->type()) {
-            case QEvent::KeyPress:
-            case QEvent::KeyRelease: {
-                HostInputEvent e;
-                if (QtKeyEventAdapter::Translate(*static_cast<QKeyEvent*>(event), e)) KeyboardEvent(e);
-                return true;
-            }
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease: {
-                const auto* m = static_cast<QMouseEvent*>(event);
-                const bool down = event->type() == QEvent::MouseButtonPress;
-                MouseEvent(HostInputEvent::Mouse(down, ButtonNumber(m->button()), static_cast<double>(m->timestamp()) / 1000.0));
-                return true;
-            }
-            default: break;
+    if (watched != m_cvRecodePreview || !m_bRecording) return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            HostInputEvent e;
+            if (QtKeyEventAdapter::Translate(*static_cast<QKeyEvent*>(event), e)) KeyboardEvent(e);
+            return true;
         }
-        return QDialog::eventFilter(watched, event);
-    }
-    auto* frame = qobject_cast<QFrame*>(watched);
-    if (frame != nullptr && frame->property("identifier").isValid()) {
-        const std::string id = frame->property("identifier").toString().toStdString();
-        switch (event->type()) {
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseMove:
-            case QEvent::MouseButtonRelease: {
-                const auto* m = static_cast<QMouseEvent*>(event);
-                const QPoint pos = frame->mapTo(this, m->position().toPoint());
-                if (event->type() == QEvent::MouseButtonPress) {
-                    if (m->button() == Qt::LeftButton) GetPanAction(PanState::Began, id, pos);
-                } else if (event->type() == QEvent::MouseMove) {
-                    GetPanAction(PanState::Changed, id, pos);
-                } else if (m->button() == Qt::LeftButton && m_bPaletteDragging) {
-                    GetPanAction(PanState::Ended, id, pos);
-                }
-                return true;
-            }
-            default: break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease: {
+            const auto* m = static_cast<QMouseEvent*>(event);
+            const bool down = event->type() == QEvent::MouseButtonPress;
+            MouseEvent(HostInputEvent::Mouse(down, ButtonNumber(m->button()), static_cast<double>(m->timestamp()) / 1000.0));
+            return true;
         }
+        default: break;
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -622,14 +415,6 @@ void EditMacroVC::MouseEvent(const HostInputEvent& event) { Record(event); }
 // ---------------------------------------------------------------------------
 // Reading and writing slots
 
-bool EditMacroVC::StartJob() {
-    DataManager* dm = m_ctx.pDM;
-    if (dm->pUSBHID().StartCom()) return true;
-    dm->pComQue().Reset();
-    ShowError(T("JOB_NOT_STARTED_NO_DEVICE"));
-    return false;
-}
-
 void EditMacroVC::AppendSlotSteps(int index) {
     const MacroCreator* script = MacroSlotStore::SlotScript(*m_ctx.pDM, index);
     if (script == nullptr) return;
@@ -639,7 +424,7 @@ void EditMacroVC::AppendSlotSteps(int index) {
 
 void EditMacroVC::ClickRead() {
     DataManager* dm = m_ctx.pDM;
-    const int a = SelectedSlot();
+    const int a = m_tvSelectMacro->SelectedSlot();
     if (dm == nullptr || a < 0 || !dm->bDataInitialize()) return;
     m_nSelectMacroNo = a;
     m_txtNo->setText(Q(MacroSlotName::NumberText(a)));
@@ -655,43 +440,53 @@ void EditMacroVC::ClickRead() {
         AppendSlotSteps(a);
         return;
     }
-    if (!StartJob()) return;
-    m_bCurrentMode = MODE_READ;
-    BlockedControl(true);
+    // A read that did not complete leaves the steps as they are.
+    const ScreenJob::Ended read = [this](const ComResult& result) {
+        if (MacroSlotStore::FinishSectorRead(*m_ctx.pDM, m_nSelectMacroNo)) {
+            AppendSlotSteps(m_nSelectMacroNo);
+            return;
+        }
+        const std::string why = m_job->FailureText(result);
+        m_job->ShowError(why.empty() ? T("MACRO_SECTOR_NOT_LOADED_MSG") : why);
+    };
+    m_job->Start({MODE_READ, "JOB_NAME_MACRO_READ", read, read});
 }
 
 void EditMacroVC::ClickWrite() {
     DataManager* dm = m_ctx.pDM;
     if (dm == nullptr) return;
-    const int a = SelectedSlot();
+    const int a = m_tvSelectMacro->SelectedSlot();
     if (a < 0) {
-        ShowError(T("DEVICE_MACRO_WRITE_POS_ERR_MSG"));
+        m_job->ShowError(T("DEVICE_MACRO_WRITE_POS_ERR_MSG"));
         return;
     }
     // A script that does not fit a slot is refused before anything happens.
     const MacroStepList::Size size = MacroStepList::SizeOf(clsMC);
     if (!size.Fits()) {
-        ShowError(MacroStepList::TooLongText(size, dm->Strings()));
+        m_job->ShowError(MacroStepList::TooLongText(size, dm->Strings()));
         return;
     }
     std::string question = T("DEVICE_MACRO_WRITE_CONFIRM_MSG");
     if (const size_t at = question.find("%d"); at != std::string::npos) question.replace(at, 2, std::to_string(a + 1));
-    if (!m_ctx.prompts || !m_ctx.prompts->Confirm(T("APPLICATION_NAME"), question)) {
-        Log("Alert result Cancel");
-        return;
-    }
-    Log("Alert result OK");
+    if (!m_job->Confirm(question)) return;
     m_nSelectMacroNo = a;
     m_strWriteName = m_txtMacroName->text().toStdU16String();
     m_txtNo->setText(Q(MacroSlotName::NumberText(a)));
-    Log("@ClickWrite Current select macro = " + std::to_string(a));
-    if (!MacroSlotStore::SectorLoaded(*dm, a) && MacroSlotStore::QueueSectorRead(*dm, a)) {
-        if (!StartJob()) return;
-        m_bCurrentMode = MODE_READ_BEFORE_WRITE;
-        BlockedControl(true);
+    m_ctx.Trace("@ClickWrite Current select macro = " + std::to_string(a));
+    if (MacroSlotStore::SectorLoaded(*dm, a) || !MacroSlotStore::QueueSectorRead(*dm, a)) {
+        WriteScriptToFlash();
         return;
     }
-    WriteScriptToFlash();
+    // The other scripts of the sector are read first, or the write would lose them.
+    const ScreenJob::Ended read = [this](const ComResult& result) {
+        if (MacroSlotStore::FinishSectorRead(*m_ctx.pDM, m_nSelectMacroNo)) {
+            WriteScriptToFlash();
+            return;
+        }
+        const std::string why = m_job->FailureText(result);
+        m_job->ShowError((why.empty() ? std::string() : why + "\n") + T("MACRO_SECTOR_NOT_LOADED_MSG"));
+    };
+    m_job->Start({MODE_READ_BEFORE_WRITE, "JOB_NAME_MACRO_READ", read, read});
 }
 
 void EditMacroVC::WriteScriptToFlash() {
@@ -700,78 +495,17 @@ void EditMacroVC::WriteScriptToFlash() {
     using R = MacroSlotStore::StoreResult;
     switch (MacroSlotStore::Store(*dm, m_nSelectMacroNo, clsMC, m_strWriteName)) {
         case R::Stored: break;
-        case R::TooLong: ShowError(MacroStepList::TooLongText(MacroStepList::SizeOf(clsMC), s)); return;
-        case R::SectorNotLoaded: ShowError(T("MACRO_SECTOR_NOT_LOADED_MSG")); return;
-        case R::NoSlot: ShowError(T("DEVICE_MACRO_WRITE_POS_ERR_MSG")); return;
-        case R::NoModel: ShowError(T("JOB_NOT_STARTED_NO_DEVICE")); return;
+        case R::TooLong: m_job->ShowError(MacroStepList::TooLongText(MacroStepList::SizeOf(clsMC), s)); return;
+        case R::SectorNotLoaded: m_job->ShowError(T("MACRO_SECTOR_NOT_LOADED_MSG")); return;
+        case R::NoSlot: m_job->ShowError(T("DEVICE_MACRO_WRITE_POS_ERR_MSG")); return;
+        case R::NoModel: m_job->ShowError(T("JOB_NOT_STARTED_NO_DEVICE")); return;
     }
-    m_bCurrentMode = MODE_WRITE;
-    BlockedControl(true);
-    if (!StartJob()) {
-        m_bCurrentMode = MODE_IDLE;
-        BlockedControl(!dm->pUSBHID().bConnected());
-    }
-}
-
-void EditMacroVC::FinishJob() {
-    DataManager* dm = m_ctx.pDM;
-    const StringTable& s = dm->Strings();
-    const ComResult& result = dm->pUSBHID().LastResult();
-    const uint8_t mode = m_bCurrentMode;
-    m_bCurrentMode = MODE_IDLE;
-    BlockedControl(!dm->pUSBHID().bConnected() || !dm->bDataInitialize());
-    switch (mode) {
-        case MODE_READ:
-            if (MacroSlotStore::FinishSectorRead(*dm, m_nSelectMacroNo)) {
-                AppendSlotSteps(m_nSelectMacroNo);
-            } else {
-                const std::string why = JobMessage::Failure("JOB_NAME_MACRO_READ", result, s);
-                ShowError(why.empty() ? T("MACRO_SECTOR_NOT_LOADED_MSG") : why);
-            }
-            break;
-        case MODE_READ_BEFORE_WRITE:
-            if (MacroSlotStore::FinishSectorRead(*dm, m_nSelectMacroNo)) {
-                WriteScriptToFlash();
-            } else {
-                const std::string why = JobMessage::Failure("JOB_NAME_MACRO_READ", result, s);
-                ShowError((why.empty() ? std::string() : why + "\n") + T("MACRO_SECTOR_NOT_LOADED_MSG"));
-            }
-            break;
-        case MODE_WRITE: {
-            RenewMacroList();
-            const std::string why = JobMessage::Failure("JOB_NAME_MACRO_WRITE", result, s);
-            if (!why.empty()) ShowError(why);
-            break;
-        }
-        default: break;
-    }
-}
-
-void EditMacroVC::UpdateAppWindow() {
-    DataManager* dm = m_ctx.pDM;
-    if (dm == nullptr || m_bInUpdate) return;
-    m_bInUpdate = true;
-    USBHidManager& hid = dm->pUSBHID();
-    if (hid.bUSBStatusUpdate()) {
-        Log("Edit Macro : USB status update!");
-        hid.SetUSBDetectUpdate(false);
-        if (hid.bConnected()) {
-            if (dm->bDataInitialize() && m_bCurrentMode == MODE_IDLE) BlockedControl(false);
-        } else {
-            BlockedControl(true);
-        }
-        ShowConnectionState();
-    }
-    if (dm->bDataUpdate()) {
-        Log("Edit Macro : Get USB data update flag!");
-        dm->SetDataUpdate(false);
-        if (!dm->bDataInitialize()) {
-            dm->DataInitializeFromMemory();
-            RenewMacroList();
-        }
-        FinishJob();
-    }
-    m_bInUpdate = false;
+    const ScreenJob::Ended written = [this](const ComResult&) { RenewMacroList(); };
+    const ScreenJob::Ended notWritten = [this](const ComResult& result) {
+        RenewMacroList();
+        m_job->ShowFailure(result);
+    };
+    m_job->Start({MODE_WRITE, "JOB_NAME_MACRO_WRITE", written, notWritten});
 }
 
 // ---------------------------------------------------------------------------
@@ -782,14 +516,14 @@ void EditMacroVC::ClickImport() {
     if (dm == nullptr || m_ctx.prompts == nullptr) return;
     const auto path = m_ctx.prompts->ChooseOpenFile(C::SCRIPT_FILE_EXTENSION);
     if (!path) {
-        Log("Select file cancel");
+        m_ctx.Trace("Select file cancel");
         return;
     }
-    Log(*path);
+    m_ctx.Trace(*path);
     const MacroScriptFile::Imported imported = MacroScriptFile::ImportFile(*path, dm->pKeyCode());
     if (!imported.ok()) {
-        Log("Import refused: " + MacroScriptFile::ErrorText(imported));
-        ShowError(T("SCRIPT_FILE_IMPORT_ERROR_MSG"));
+        m_ctx.Trace("Import refused: " + MacroScriptFile::ErrorText(imported));
+        m_job->ShowError(T("SCRIPT_FILE_IMPORT_ERROR_MSG"));
         return;
     }
     MacroScriptFile::AppendTo(clsMC, imported);
@@ -801,20 +535,20 @@ void EditMacroVC::ClickExport() {
     if (dm == nullptr || m_ctx.prompts == nullptr) return;
     const auto path = m_ctx.prompts->ChooseSaveFile(C::SCRIPT_FILE_EXTENSION);
     if (!path) {
-        Log("Select file cancel");
+        m_ctx.Trace("Select file cancel");
         return;
     }
-    Log(*path);
+    m_ctx.Trace(*path);
     const MacroScriptFile::Exported exported = MacroScriptFile::Export(clsMC, *path);
     switch (exported.error) {
         case MacroScriptFile::ExportError::None: break;
         case MacroScriptFile::ExportError::TooLong:
-            ShowError(MacroStepList::TooLongText(MacroStepList::SizeOf(clsMC), dm->Strings()));
+            m_job->ShowError(MacroStepList::TooLongText(MacroStepList::SizeOf(clsMC), dm->Strings()));
             break;
         case MacroScriptFile::ExportError::BadMode:
         case MacroScriptFile::ExportError::WriteFailed:
             // The reason (a full disk, no permission) goes with the message.
-            ShowError(TextTemplate::Fill(T("SCRIPT_FILE_EXPORT_ERROR_MSG"), {*path}) + "\n" +
+            m_job->ShowError(TextTemplate::Fill(T("SCRIPT_FILE_EXPORT_ERROR_MSG"), {*path}) + "\n" +
                       MacroScriptFile::ErrorText(exported));
             break;
     }
@@ -823,14 +557,14 @@ void EditMacroVC::ClickExport() {
 void EditMacroVC::ClickHelp() { HelpLauncher::Open(m_ctx, "macro-editor.html"); }
 
 void EditMacroVC::ClickCancel() {
-    StopTimerForUpdateWindow();
+    m_job->StopTimer();
     if (m_bRecording) ClickRecording();
     QDialog::reject();
 }
 
 void EditMacroVC::reject() {
     // Escape or the close box: as Cancel, but never while a job runs.
-    if (m_bCurrentMode != MODE_IDLE) return;
+    if (m_job->IsRunning()) return;
     ClickCancel();
 }
 

@@ -2,10 +2,7 @@
 
 #include <QDialog>
 #include <QPointer>
-#include <QRect>
-#include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +12,7 @@
 #include "screenlogic/MacroStepKinds.h"
 #include "screens/InputSupportDialog.h"
 #include "screens/ScreenContext.h"
+#include "screens/ScreenJob.h"
 
 class QFrame;
 class QGroupBox;
@@ -22,10 +20,11 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
-class QTimer;
 
 namespace kelvadeck {
 
+class MacroPalette;
+class MacroSlotTable;
 class MacroStepTable;
 
 // The macro editor: the device's user script slots 1 to 150 on the left, the
@@ -41,12 +40,10 @@ class EditMacroVC : public QDialog {
     Q_OBJECT
 public:
     // Device job states.
-    static constexpr uint8_t MODE_IDLE = 0;
+    static constexpr uint8_t MODE_IDLE = ScreenJob::IDLE;
     static constexpr uint8_t MODE_READ = 1;               // reading a sector for Read
     static constexpr uint8_t MODE_READ_BEFORE_WRITE = 2;  // reading a sector before Write
     static constexpr uint8_t MODE_WRITE = 3;
-
-    enum class PanState { Began, Changed, Ended };
 
     EditMacroVC(ScreenContext& context, QWidget* parent = nullptr);
     ~EditMacroVC() override;
@@ -64,8 +61,8 @@ public:
     // A double click on a step list row: row 0 cycles the play mode, a step
     // row opens its step dialog.
     void DoubleClickAction(int row);
-    // A palette item dragged to pos (this screen's coordinates).
-    void GetPanAction(PanState state, const std::string& identifier, const QPoint& pos);
+    // A palette item of the kind dropped on the step list.
+    void AppendStep(int32_t kind);
     // Recorded input while recording is on.
     void KeyboardEvent(const HostInputEvent& event);
     void MouseEvent(const HostInputEvent& event);
@@ -73,60 +70,44 @@ public:
     void RenewTable();
     void RenewMacroList();
     void BlockedControl(bool block);
-    void UpdateAppWindow();
-    void StartTimerForUpdateWindow();
-    void StopTimerForUpdateWindow();
-    bool IsTimerRunning() const;
+    bool IsTimerRunning() const { return m_job->IsTimerRunning(); }
 
     const MacroCreator& Script() const { return clsMC; }
-    uint8_t bCurrentMode() const { return m_bCurrentMode; }
+    uint8_t bCurrentMode() const { return m_job->State(); }
     bool bRecording() const { return m_bRecording; }
     // The step dialog now open, if any.
     InputSupportDialog* CurrentDialog() const { return m_dialog.data(); }
-    QRect rctSelectMacroTV() const;
-    QRect rctEditMacroTV() const;
 
 protected:
     void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void BuildControls();
     void InitControl();
-    void ApplyPaletteColours();
     void ShowConnectionState();
     void OpenDialog(MacroStepKinds::Dialog dialog, size_t stepIndex);
     void AppendSlotSteps(int index);
     void WriteScriptToFlash();
-    bool StartJob();
-    void FinishJob();
-    void ShowError(const std::string& text) const;
     void UpdateRemoveButton();
     void Record(const HostInputEvent& event);
-    int SelectedSlot() const;
-    void Log(const std::string& line) const;
     std::string T(const char* key) const;
 
     ScreenContext& m_ctx;
     MacroCreator clsMC;
     MacroRecorder m_recorder;
-    QTimer* m_Timer = nullptr;
-    bool m_bInUpdate = false;
+    ScreenJob* m_job = nullptr;
     bool m_bBlocked = false;
-    uint8_t m_bCurrentMode = MODE_IDLE;
     bool m_bRecording = false;
     std::string m_pInputStringPreview;
     // The slot (list index) and name of the Read or Write under way.
     int m_nSelectMacroNo = -1;
     std::u16string m_strWriteName;
-    std::string m_pstrDragItem;
-    bool m_bPaletteDragging = false;
     std::vector<int> m_dragRows;
     QPointer<InputSupportDialog> m_dialog;
 
     QLabel* m_lblSelectMacroTitle = nullptr;
-    QTableWidget* m_tvSelectMacro = nullptr;
+    MacroSlotTable* m_tvSelectMacro = nullptr;
     QPushButton* m_btnWrite = nullptr;
     QPushButton* m_btnRead = nullptr;
     QLabel* m_lblEditMacroTitle = nullptr;
@@ -137,9 +118,7 @@ private:
     MacroStepTable* m_tvMacroContents = nullptr;
     QLabel* m_lblScriptSize = nullptr;
     QGroupBox* m_boxCreateMacroArea = nullptr;
-    QFrame* m_cvControlItem = nullptr;
-    std::array<QFrame*, MacroStepKinds::PALETTE_SIZE> m_cvControlElem{};
-    std::array<QLabel*, MacroStepKinds::PALETTE_SIZE> m_lblControlTitle{};
+    MacroPalette* m_cvControlItem = nullptr;
     QGroupBox* m_boxControlArea = nullptr;
     QPushButton* m_btnAdd = nullptr;
     QPushButton* m_btnRemove = nullptr;

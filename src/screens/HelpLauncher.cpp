@@ -8,10 +8,9 @@
 namespace kelvadeck {
 
 void HelpLauncher::Open(const ScreenContext& ctx, const char* page) {
-    if (ctx.pDM) ctx.pDM->Log().Debug(ctx.countryCode);
+    ctx.Trace(ctx.countryCode);
     if (ctx.prompts == nullptr) return;
-    const StringTable fallback;
-    const StringTable& s = ctx.pDM ? ctx.pDM->Strings() : fallback;
+    const StringTable& s = ctx.Strings();
     const std::string wanted = page != nullptr ? page : HelpPage::START_PAGE;
     const std::string path = HelpPage::Locate(ctx.resourceDir, ctx.countryCode, s.Language(), wanted);
     if (path.empty()) {

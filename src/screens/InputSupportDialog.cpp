@@ -9,7 +9,13 @@
 #include <QVBoxLayout>
 
 #include "core/DataManager.h"
-#include "screenlogic/MacroStepKinds.h"
+#include "screens/InputSupportJoysticButton.h"
+#include "screens/InputSupportMouseButton.h"
+#include "screens/InputSupportMouseWheel.h"
+#include "screens/InputSupportMoveDistance.h"
+#include "screens/InputSupportMultimediaButton.h"
+#include "screens/InputSupportNumberInput.h"
+#include "screens/InputSupportkeyboard.h"
 
 namespace kelvadeck {
 
@@ -32,6 +38,21 @@ InputSupportDialog::InputSupportDialog(DataManager& dm, QWidget* parent) : QDial
     root->addLayout(buttons);
     connect(m_btnCancel, &QPushButton::clicked, this, &InputSupportDialog::ClickCancel);
     connect(m_btnSubmit, &QPushButton::clicked, this, &InputSupportDialog::ClickSubmit);
+}
+
+InputSupportDialog* InputSupportDialog::Create(MacroStepKinds::Dialog kind, DataManager& dm, QWidget* parent) {
+    using Dialog = MacroStepKinds::Dialog;
+    switch (kind) {
+        case Dialog::Number: return new InputSupportNumberInput(dm, parent);
+        case Dialog::Joypad: return new InputSupportJoysticButton(dm, parent);
+        case Dialog::MouseButton: return new InputSupportMouseButton(dm, parent);
+        case Dialog::Multimedia: return new InputSupportMultimediaButton(dm, parent);
+        case Dialog::Distance: return new InputSupportMoveDistance(dm, parent);
+        case Dialog::KeyInput: return new InputSupportkeyboard(dm, parent);
+        case Dialog::Wheel: return new InputSupportMouseWheel(dm, parent);
+        case Dialog::None: break;
+    }
+    return nullptr;
 }
 
 QLabel* InputSupportDialog::MakeTitleLabel(const char* objectName) {

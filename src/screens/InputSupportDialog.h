@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "model/MacroDataScript.h"
+#include "screenlogic/MacroStepKinds.h"
 
 #include <string>
 #include <utility>
@@ -28,6 +29,9 @@ class InputSupportDialog : public QDialog {
     Q_OBJECT
 public:
     InputSupportDialog(DataManager& dm, QWidget* parent);
+
+    // The dialog of a kind (null for none).
+    static InputSupportDialog* Create(MacroStepKinds::Dialog kind, DataManager& dm, QWidget* parent);
 
     // Hands the step over, preselects its value and titles the window.
     void SetCurrentMDS(const MacroDataScript& step);

@@ -4,13 +4,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "core/DataManager.h"
 #include "macro/MacroCreator.h"
 #include "model/Constants.h"
-#include "screens/Stepper.h"
 
 namespace kelvadeck {
 
@@ -33,16 +33,16 @@ InputSupportMoveDistance::InputSupportMoveDistance(DataManager& dm, QWidget* par
     Body()->addLayout(grid);
 }
 
-QLineEdit* InputSupportMoveDistance::Field(const char* name, Stepper*& stepper, long* value) {
+QLineEdit* InputSupportMoveDistance::Field(const char* name, QSpinBox*& stepper, long* value) {
     auto* text = new QLineEdit(this);
     text->setObjectName(QStringLiteral("m_txtDistanceValue") + QLatin1String(name));
     text->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]{1,6}")), text));
     text->setAlignment(Qt::AlignRight);
-    stepper = new Stepper(this);
+    stepper = new QSpinBox(this);
     stepper->setObjectName(QStringLiteral("m_stpDistanceValue") + QLatin1String(name));
     stepper->setRange(-127, 127);
-    Stepper* s = stepper;
-    connect(s, &Stepper::valueChanged, this, [text, value](int v) {
+    QSpinBox* s = stepper;
+    connect(s, &QSpinBox::valueChanged, this, [text, value](int v) {
         *value = v;
         text->setText(QString::number(v));
     });

@@ -4,10 +4,9 @@
 
 class QLabel;
 class QLineEdit;
+class QSpinBox;
 
 namespace kelvadeck {
-
-class Stepper;
 
 // The X and Y of a mouse move or a stick position. The device keeps a
 // signed byte each: larger numbers are stored by their low 8 bits (200
@@ -22,15 +21,15 @@ protected:
     void ApplyToStep() override;
 
 private:
-    QLineEdit* Field(const char* name, Stepper*& stepper, long* value);
+    QLineEdit* Field(const char* name, QSpinBox*& stepper, long* value);
 
     QLabel* m_lblDistanceTitle = nullptr;
     QLabel* m_lblDistanceX = nullptr;
     QLabel* m_lblDistanceY = nullptr;
     QLineEdit* m_txtDistanceValueX = nullptr;
     QLineEdit* m_txtDistanceValueY = nullptr;
-    Stepper* m_stpDistanceValueX = nullptr;
-    Stepper* m_stpDistanceValueY = nullptr;
+    QSpinBox* m_stpDistanceValueX = nullptr;
+    QSpinBox* m_stpDistanceValueY = nullptr;
     long m_nDistanceXValue = 0;
     long m_nDistanceYValue = 0;
 };

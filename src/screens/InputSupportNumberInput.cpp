@@ -4,12 +4,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "core/DataManager.h"
 #include "macro/MacroCreator.h"
-#include "screens/Stepper.h"
 
 namespace kelvadeck {
 
@@ -23,13 +23,13 @@ InputSupportNumberInput::InputSupportNumberInput(DataManager& dm, QWidget* paren
     // Digits only; the field takes more than 16 bits on purpose, the step keeps the low 16.
     m_txtNumber->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,9}")), m_txtNumber));
     m_txtNumber->setAlignment(Qt::AlignRight);
-    m_stpNumber = new Stepper(this);
+    m_stpNumber = new QSpinBox(this);
     m_stpNumber->setObjectName(QStringLiteral("m_stpNumber"));
     m_stpNumber->setRange(0, 65535);
     row->addWidget(m_txtNumber, 1);
     row->addWidget(m_stpNumber);
     Body()->addLayout(row);
-    connect(m_stpNumber, &Stepper::valueChanged, this, [this](int v) {
+    connect(m_stpNumber, &QSpinBox::valueChanged, this, [this](int v) {
         m_nNumber = v;
         m_txtNumber->setText(QString::number(v));
     });

@@ -4,10 +4,9 @@
 
 class QLabel;
 class QLineEdit;
+class QSpinBox;
 
 namespace kelvadeck {
-
-class Stepper;
 
 // The wait of an interval step in milliseconds. The device keeps 16 bits:
 // a larger number is stored modulo 65536 (70000 becomes 4464).
@@ -25,7 +24,7 @@ protected:
 private:
     QLabel* m_lblNumberTitle = nullptr;
     QLineEdit* m_txtNumber = nullptr;
-    Stepper* m_stpNumber = nullptr;
+    QSpinBox* m_stpNumber = nullptr;
     long long m_nNumber = 0;
 };
 

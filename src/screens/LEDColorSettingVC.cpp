@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
-#include <QTimer>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -21,18 +21,13 @@
 #include "model/Constants.h"
 #include "screenlogic/JobMessage.h"
 #include "screenlogic/LedColorTarget.h"
-#include "screens/Stepper.h"
-#include "screens/UserPrompts.h"
+#include "screens/QtText.h"
 
 namespace kelvadeck {
 
 namespace {
 
 using C = Constants;
-
-constexpr int kTimerMs = 200;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 struct ChannelDef {
     const char* suffix;
@@ -53,22 +48,23 @@ const std::array<ChannelDef, 3> kChannels = {{
 LEDColorSettingVC::LEDColorSettingVC(ScreenContext& context, QWidget* parent) : QDialog(parent), m_ctx(context) {
     setObjectName(QStringLiteral("LEDColorSettingVC"));
     setModal(true);
-    m_Timer = new QTimer(this);
-    m_Timer->setInterval(kTimerMs);
-    connect(m_Timer, &QTimer::timeout, this, &LEDColorSettingVC::UpdateAppWindow);
+    ScreenJob::Traces traces;
+    traces.timerStarted = "LedSetting :  StartTimerForUpdateWindow";
+    traces.timerStopped = "LedSetting :  StopTimerForUpdateWindow";
+    traces.connection = "-[LEDColorSettingVC UpdateAppWindow]";
+    traces.dataUpdate = "LED setting : Get USB data update flag!";
+    traces.stateInDataUpdate = true;
+    m_job = new ScreenJob(m_ctx, traces, this);
+    connect(m_job, &ScreenJob::blockingChanged, this, &LEDColorSettingVC::BlockedControl);
     m_channels[0].value = &m_nR;
     m_channels[1].value = &m_nG;
     m_channels[2].value = &m_nB;
     BuildControls();
     InitControl();
-    StartTimerForUpdateWindow(false);
+    m_job->StartTimer();
 }
 
 LEDColorSettingVC::~LEDColorSettingVC() = default;
-
-void LEDColorSettingVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
-}
 
 void LEDColorSettingVC::BuildControls() {
     auto* root = new QVBoxLayout(this);
@@ -106,7 +102,7 @@ void LEDColorSettingVC::BuildControls() {
         ch.text->setValidator(new QIntValidator(def.min, def.max, ch.text));
         ch.text->setFixedWidth(48);
         ch.text->setAlignment(Qt::AlignRight);
-        ch.stepper = new Stepper(m_cvColorSelectArea);
+        ch.stepper = new QSpinBox(m_cvColorSelectArea);
         ch.stepper->setObjectName(QStringLiteral("m_stpValue_") + sfx);
         grid->addWidget(ch.name, row, 0);
         grid->addWidget(ch.min, row, 1);
@@ -116,7 +112,7 @@ void LEDColorSettingVC::BuildControls() {
         grid->addWidget(ch.stepper, row, 5);
 
         connect(ch.slider, &QSlider::valueChanged, this, [this, i](int v) { SetChannel(m_channels[i], v, m_channels[i].slider); });
-        connect(ch.stepper, &Stepper::valueChanged, this, [this, i](int v) { SetChannel(m_channels[i], v, m_channels[i].stepper); });
+        connect(ch.stepper, &QSpinBox::valueChanged, this, [this, i](int v) { SetChannel(m_channels[i], v, m_channels[i].stepper); });
         connect(ch.text, &QLineEdit::textEdited, this, [this, i](const QString& text) {
             bool ok = false;
             const long v = text.toLong(&ok);
@@ -177,7 +173,6 @@ void LEDColorSettingVC::BuildControls() {
 }
 
 void LEDColorSettingVC::SetSelectTagNo(long tag, int fromVCID) {
-    m_bVCStatus = LEDSTS_NONE;
     m_nFromVCID = fromVCID;
     m_lCurrentSelectColorView = tag;
     DataManager* dm = m_ctx.pDM;
@@ -200,8 +195,7 @@ void LEDColorSettingVC::SetSelectTagNo(long tag, int fromVCID) {
 }
 
 void LEDColorSettingVC::InitControl() {
-    const StringTable fallback;
-    const StringTable& s = m_ctx.pDM ? m_ctx.pDM->Strings() : fallback;
+    const StringTable& s = m_ctx.Strings();
     setWindowTitle(Q(s.Get("LED_COLOR_SETTING_TITLE")));
     m_boxLEDColor->setTitle(Q(s.Get("LED_COLOR_SETTING_TITLE")));
     m_boxBrightness->setTitle(Q(s.Get("LED_BRIGHTNESS_TITLE")));
@@ -244,18 +238,6 @@ void LEDColorSettingVC::BlockedControl(bool block) {
     m_btnSubmit->setEnabled(!block);
 }
 
-void LEDColorSettingVC::StartTimerForUpdateWindow(bool) {
-    Log("LedSetting :  StartTimerForUpdateWindow");
-    m_Timer->start();
-}
-
-void LEDColorSettingVC::StopTimerForUpdateWindow() {
-    Log("LedSetting :  StopTimerForUpdateWindow");
-    m_Timer->stop();
-}
-
-bool LEDColorSettingVC::IsTimerRunning() const { return m_Timer->isActive(); }
-
 void LEDColorSettingVC::SetChannel(Channel& ch, long value, QObject* source) {
     const long v = std::clamp(value, static_cast<long>(ch.slider->minimum()), static_cast<long>(ch.slider->maximum()));
     *ch.value = v;
@@ -282,9 +264,9 @@ void LEDColorSettingVC::ChangeRGBValue() {
 
 void LEDColorSettingVC::ClickBrightness(int level) {
     m_nBrightness = level;
-    Log("ClickBrightness TagNo = " + std::to_string(level));
+    m_ctx.Trace("ClickBrightness TagNo = " + std::to_string(level));
     if (m_nR == m_nOldR && m_nG == m_nOldG && m_nB == m_nOldB && m_nBrightness == m_nOldBrightness) {
-        Log("no change brightness : R=" + std::to_string(m_nR) + ", G=" + std::to_string(m_nG) + ", B=" + std::to_string(m_nB) +
+        m_ctx.Trace("no change brightness : R=" + std::to_string(m_nR) + ", G=" + std::to_string(m_nG) + ", B=" + std::to_string(m_nB) +
             ", Bright=" + std::to_string(m_nBrightness));
         return;
     }
@@ -295,28 +277,32 @@ void LEDColorSettingVC::ClickBrightness(int level) {
 void LEDColorSettingVC::RequestPreview() {
     DataManager* dm = m_ctx.pDM;
     if (dm == nullptr) return;
-    Log("Request preview : R=" + std::to_string(m_nOldR) + ", G=" + std::to_string(m_nOldG) + ", B=" + std::to_string(m_nOldB) +
+    m_ctx.Trace("Request preview : R=" + std::to_string(m_nOldR) + ", G=" + std::to_string(m_nOldG) + ", B=" + std::to_string(m_nOldB) +
         ", Bright=" + std::to_string(m_nOldBrightness));
-    m_bVCStatus = LEDSTS_PREVIEW;
     // Slider values go to the device as duties: both run from 0 to 100.
     dm->pComQue().SetLedPreview(static_cast<uint8_t>(m_nOldR), static_cast<uint8_t>(m_nOldG), static_cast<uint8_t>(m_nOldB),
                                 static_cast<uint8_t>(m_nOldBrightness));
     if (!dm->pUSBHID().StartCom()) {
         dm->pComQue().Reset();
-        m_bVCStatus = LEDSTS_NONE;
         BlockedControl(true);
+        return;
     }
+    // A lost preview needs no dialog; the line tells what happened.
+    const ScreenJob::Ended told = [this](const ComResult& result) {
+        m_lblMessage->setText(Q(JobMessage::Outcome("JOB_NAME_LED_PREVIEW", result, m_ctx.Strings())));
+    };
+    m_job->Watch({LEDSTS_PREVIEW, "JOB_NAME_LED_PREVIEW", told, told, false});
 }
 
 void LEDColorSettingVC::ClickCancel() {
-    Log("LEDColorSettingVC : ClickCancel");
-    StopTimerForUpdateWindow();
+    m_ctx.Trace("LEDColorSettingVC : ClickCancel");
+    m_job->StopTimer();
     QDialog::reject();
 }
 
 void LEDColorSettingVC::reject() {
     // Escape or the close box: as Cancel, but never while the colour is being written.
-    if (m_bVCStatus == LEDSTS_WRITE_DATA) return;
+    if (m_job->State() == LEDSTS_WRITE_DATA) return;
     ClickCancel();
 }
 
@@ -327,14 +313,9 @@ void LEDColorSettingVC::ClickSubmit() {
     dm->pUtl().BarRGB_to_FlashRGB(static_cast<uint8_t>(m_nR), static_cast<uint8_t>(m_nG), static_cast<uint8_t>(m_nB), color.dutyR,
                                   color.dutyG, color.dutyB);
     color.brightness = static_cast<uint8_t>(m_nBrightness);
-    m_bVCStatus = LEDSTS_WRITE_DATA;
-    Log("LEDColorSettingVC : ClickSubmit(2)");
-    if (!LedColorTarget::Write(dm->g_arPSI, dm->g_pSSI.bMode, m_lCurrentSelectColorView, color)) {
-        m_bVCStatus = LEDSTS_NONE;
-        return;
-    }
+    m_ctx.Trace("LEDColorSettingVC : ClickSubmit(2)");
+    if (!LedColorTarget::Write(dm->g_arPSI, dm->g_pSSI.bMode, m_lCurrentSelectColorView, color)) return;
     m_lblMessage->clear();
-    BlockedControl(true);
     dm->DataOutputToMemory();
     ComQue& que = dm->pComQue();
     que.CreateFastWriteComQue();
@@ -343,49 +324,7 @@ void LEDColorSettingVC::ClickSubmit() {
     } else {
         que.CreateProfileSettingInfoComQue();
     }
-    if (!dm->pUSBHID().StartCom()) {
-        que.Reset();
-        m_bVCStatus = LEDSTS_NONE;
-        if (m_ctx.prompts) m_ctx.prompts->ShowError(dm->Strings().Get("APPLICATION_NAME"), dm->Strings().Get("JOB_NOT_STARTED_NO_DEVICE"));
-    }
-}
-
-void LEDColorSettingVC::UpdateAppWindow() {
-    DataManager* dm = m_ctx.pDM;
-    if (dm == nullptr || m_bInUpdate) return;
-    m_bInUpdate = true;
-    USBHidManager& hid = dm->pUSBHID();
-    if (hid.bUSBStatusUpdate()) {
-        Log("-[LEDColorSettingVC UpdateAppWindow]");
-        hid.SetUSBDetectUpdate(false);
-        if (!hid.bConnected()) BlockedControl(true);
-    }
-    if (dm->bDataUpdate()) {
-        Log("LED setting : Get USB data update flag!(" + std::to_string(m_bVCStatus) + ")");
-        dm->SetDataUpdate(false);
-        if (!dm->bDataInitialize()) dm->DataInitializeFromMemory();
-        const StringTable& s = dm->Strings();
-        const ComResult& result = hid.LastResult();
-        const uint8_t status = m_bVCStatus;
-        m_bVCStatus = LEDSTS_NONE;
-        if (status == LEDSTS_PREVIEW) {
-            // A lost preview needs no dialog; the line tells what happened.
-            m_lblMessage->setText(Q(JobMessage::Outcome("JOB_NAME_LED_PREVIEW", result, s)));
-        } else if (status == LEDSTS_WRITE_DATA) {
-            Log("LED setting : LEDSTS_WRITE_DATA OFF");
-            if (result.Succeeded()) {
-                StopTimerForUpdateWindow();
-                m_bInUpdate = false;
-                accept();
-                return;
-            }
-            BlockedControl(!hid.bConnected());
-            if (m_ctx.prompts) m_ctx.prompts->ShowError(s.Get("APPLICATION_NAME"), JobMessage::Failure("JOB_NAME_LED_WRITE", result, s));
-        } else {
-            BlockedControl(!hid.bConnected());
-        }
-    }
-    m_bInUpdate = false;
+    m_job->Start({LEDSTS_WRITE_DATA, "JOB_NAME_LED_WRITE", m_job->Closing(this)});
 }
 
 }  // namespace kelvadeck

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "screens/ScreenContext.h"
+#include "screens/ScreenJob.h"
 
 class QButtonGroup;
 class QFrame;
@@ -14,11 +15,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSlider;
-class QTimer;
+class QSpinBox;
 
 namespace kelvadeck {
-
-class Stepper;
 
 // The LED colour screen: red, green and blue (each a slider, a text field
 // and a stepper that follow one another) and a brightness choice for one
@@ -28,7 +27,7 @@ class Stepper;
 class LEDColorSettingVC : public QDialog {
     Q_OBJECT
 public:
-    static constexpr uint8_t LEDSTS_NONE = 0;
+    static constexpr uint8_t LEDSTS_NONE = ScreenJob::IDLE;
     static constexpr uint8_t LEDSTS_PREVIEW = 1;
     static constexpr uint8_t LEDSTS_WRITE_DATA = 2;
     static constexpr int FROM_TOP_VC = 100;
@@ -42,10 +41,7 @@ public:
     void SetSelectTagNo(long tag, int fromVCID);
     void InitControl();
     void BlockedControl(bool block);
-    void StartTimerForUpdateWindow(bool redraw);
-    void StopTimerForUpdateWindow();
-    bool IsTimerRunning() const;
-    void UpdateAppWindow();
+    bool IsTimerRunning() const { return m_job->IsTimerRunning(); }
     void ChangeRGBValue();
     void ClickBrightness(int level);
     void RequestPreview();
@@ -56,7 +52,7 @@ public:
     long G() const { return m_nG; }
     long B() const { return m_nB; }
     long Brightness() const { return m_nBrightness; }
-    uint8_t bVCStatus() const { return m_bVCStatus; }
+    uint8_t bVCStatus() const { return m_job->State(); }
 
 protected:
     void reject() override;
@@ -65,7 +61,7 @@ private:
     struct Channel {
         QLabel* name = nullptr;
         QLineEdit* text = nullptr;
-        Stepper* stepper = nullptr;
+        QSpinBox* stepper = nullptr;
         QLabel* min = nullptr;
         QLabel* max = nullptr;
         QSlider* slider = nullptr;
@@ -76,11 +72,9 @@ private:
     // A channel's control moved: the others follow, then the preview.
     void SetChannel(Channel& channel, long value, QObject* source);
     void ShowSwatch();
-    void Log(const std::string& line) const;
 
     ScreenContext& m_ctx;
-    QTimer* m_Timer = nullptr;
-    bool m_bInUpdate = false;
+    ScreenJob* m_job = nullptr;
 
     long m_nR = 0;
     long m_nG = 0;
@@ -92,7 +86,6 @@ private:
     long m_nOldBrightness = 0;
     long m_lCurrentSelectColorView = 0;
     int m_nFromVCID = 0;
-    uint8_t m_bVCStatus = LEDSTS_NONE;
 
     QGroupBox* m_boxLEDColor = nullptr;
     QFrame* m_cvColorSelectArea = nullptr;

@@ -4,17 +4,29 @@
 #include <functional>
 #include <vector>
 
+#include "screenlogic/MacroStepKinds.h"
+
 namespace kelvadeck {
 
-// The macro editor's step list: a table whose rows can be dragged to another
-// place of the same table. It only reports the drag and the drop; the editor
-// decides what moves (rows as the table shows them, row 0 being the mode).
+class MacroCreator;
+class StringTable;
+
+// The macro editor's step list: the script's play mode in row 0, then one
+// row per step (number, size, content, value), tinted by the step's kind.
+// Rows can be dragged to another place of the same table; the table only
+// reports the drag and the drop, the editor decides what moves.
 class MacroStepTable : public QTableWidget {
     Q_OBJECT
 public:
     static constexpr const char* DRAG_DATA_TYPE = "DragDataType";
 
     explicit MacroStepTable(QWidget* parent = nullptr);
+
+    void InitControl(const StringTable& s);
+    // Shows the script's rows.
+    void Show(const MacroCreator& script, const StringTable& s);
+    // The tint of a kind's colour group (transparent for none).
+    static QColor TintColour(MacroStepKinds::ColourGroup group);
 
     // Rows about to be dragged; false refuses the drag.
     std::function<bool(const std::vector<int>& rows)> onDragRows;

@@ -7,11 +7,11 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "screens/QtText.h"
+
 namespace kelvadeck {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QString FilterFor(const std::string& extension) {
     const QString ext = Q(extension);

@@ -5,6 +5,7 @@
 namespace kelvadeck {
 
 class DataManager;
+class StringTable;
 class UserDefaults;
 class UserPrompts;
 
@@ -20,6 +21,12 @@ struct ScreenContext {
     bool emulated = false;             // the device is the built-in emulated Kelvadeck
     std::string emulatorImage;         // its flash image file; empty: not kept
     bool savedOnRequest = false;       // the file is written by File > Save only (not at the end)
+
+    // The data manager's string table; without a data manager an empty one,
+    // whose texts are their keys.
+    const StringTable& Strings() const;
+    // A screen's trace line (at debug level).
+    void Trace(const std::string& line) const;
 };
 
 }  // namespace kelvadeck

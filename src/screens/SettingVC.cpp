@@ -12,7 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "core/DataManager.h"
@@ -27,7 +27,7 @@
 #include "screenlogic/SystemSettingsForm.h"
 #include "screenlogic/TextTemplate.h"
 #include "screens/HelpLauncher.h"
-#include "screens/Stepper.h"
+#include "screens/QtText.h"
 #include "screens/UserPrompts.h"
 
 namespace kelvadeck {
@@ -36,12 +36,10 @@ namespace {
 
 using C = Constants;
 using Job = BackupRestoreJob;
+static_assert(Job::SETSTS_NONE == ScreenJob::IDLE, "the screen's state is its job's");
 
-constexpr int kTimerMs = 200;
 // The bar and its numbers are redrawn at most this often while answers pour in.
 constexpr qint64 kProgressRedrawMs = 100;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -50,25 +48,23 @@ SettingVC::SettingVC(ScreenContext& context, QWidget* parent) : QDialog(parent),
     setModal(true);
     m_job = std::make_unique<BackupRestoreJob>(Dm(), Dm().Log());
     m_job->SetProgressCallback([this](int32_t count, int32_t max) { OnProgress(count, max); });
-    m_Timer = new QTimer(this);
-    m_Timer->setInterval(kTimerMs);
-    connect(m_Timer, &QTimer::timeout, this, &SettingVC::UpdateAppWindow);
+    ScreenJob::Traces traces;
+    traces.connection = "Setting : USB status update!";
+    traces.dataUpdate = "Setting : Get USB data update flag!";
+    m_screenJob = new ScreenJob(m_ctx, traces, this);
+    connect(m_screenJob, &ScreenJob::blockingChanged, this, &SettingVC::BlockedControl);
+    connect(m_screenJob, &ScreenJob::connectionChanged, this, &SettingVC::ShowConnectionState);
     BuildControls();
-    m_bCurrentMode = Job::SETSTS_NONE;
     dwTimeCounter = 0;
     InitControl();
-    StartTimerForUpdateWindow(false);
+    m_screenJob->StartTimer();
     InitSetting();
     BlockedControl(!Dm().pUSBHID().bConnected() || Dm().pUSBHID().IsJobRunning() || !Dm().bDataInitialize());
 }
 
 SettingVC::~SettingVC() {
     // A job still running reports its progress to nobody from now on.
-    if (m_ctx.pDM && m_bCurrentMode != Job::SETSTS_NONE) m_ctx.pDM->pUSBHID().SetRefSettingVC(nullptr);
-}
-
-void SettingVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
+    if (m_ctx.pDM && m_screenJob->IsRunning()) m_ctx.pDM->pUSBHID().SetRefSettingVC(nullptr);
 }
 
 void SettingVC::BuildControls() {
@@ -103,7 +99,7 @@ void SettingVC::BuildControls() {
     m_txtOffTimeValue->setValidator(new QIntValidator(0, 255, m_txtOffTimeValue));
     m_txtOffTimeValue->setFixedWidth(48);
     m_txtOffTimeValue->setAlignment(Qt::AlignRight);
-    m_stpOffTime = new Stepper(m_boxProfileLED);
+    m_stpOffTime = new QSpinBox(m_boxProfileLED);
     m_stpOffTime->setObjectName(QStringLiteral("m_stpOffTime"));
     m_stpOffTime->setRange(0, C::LED_LIGHT_OFF_MODE_TIME_MAX);
     m_lblOffTimeUnit = new QLabel(m_boxProfileLED);
@@ -115,7 +111,7 @@ void SettingVC::BuildControls() {
     led->addStretch(1);
     left->addWidget(m_boxProfileLED);
     connect(m_chkLEDOffFlag, &QCheckBox::toggled, this, &SettingVC::ClickLEDOffFlag);
-    connect(m_stpOffTime, &Stepper::valueChanged, this, [this](int v) {
+    connect(m_stpOffTime, &QSpinBox::valueChanged, this, [this](int v) {
         m_nLEDOffTime = v;
         m_txtOffTimeValue->setText(QString::number(v));
     });
@@ -146,7 +142,7 @@ void SettingVC::BuildControls() {
                 {C::LED_LIGHT_TYPE_FUNC_ON, "SYSTEM_SETTING_DIAL_FUNC_LED_ON"}});
     right->addWidget(m_boxDialFuncLED);
     connect(m_rdoDialFuncLED, &QButtonGroup::idClicked, this,
-            [this](int id) { Log("ClickDialFuncSetting TagNo = " + std::to_string(id)); });
+            [this](int id) { m_ctx.Trace("ClickDialFuncSetting TagNo = " + std::to_string(id)); });
 
     m_boxKeyboard = new QGroupBox(this);
     radioGroup(m_boxKeyboard, "m_rdoKeyboard", m_rdoKeyboard,
@@ -154,7 +150,7 @@ void SettingVC::BuildControls() {
                 {static_cast<int>(KeyCode::KEYBOARD_TYPE_JIS), "SYSTEM_SETTING_KEYBOARD_SETTING_JA"}});
     right->addWidget(m_boxKeyboard);
     connect(m_rdoKeyboard, &QButtonGroup::idClicked, this,
-            [this](int id) { Log("ClickKeyboardSetting TagNo = " + std::to_string(id)); });
+            [this](int id) { m_ctx.Trace("ClickKeyboardSetting TagNo = " + std::to_string(id)); });
     left->addStretch(1);
     right->addStretch(1);
 
@@ -277,8 +273,8 @@ void SettingVC::InitSetting() {
     DataManager& dm = Dm();
     std::optional<long> stored;
     if (m_ctx.defaults) stored = m_ctx.defaults->GetInteger(KeyCode::KEYBOARD_TYPE_USER_SETTING);
-    Log(std::string(KeyCode::KEYBOARD_TYPE_USER_SETTING) + " " + std::to_string(stored.value_or(0)));
-    if (!stored || *stored == 0) Log(m_ctx.countryCode);
+    m_ctx.Trace(std::string(KeyCode::KEYBOARD_TYPE_USER_SETTING) + " " + std::to_string(stored.value_or(0)));
+    if (!stored || *stored == 0) m_ctx.Trace(m_ctx.countryCode);
     const SystemSettingsForm form = SystemSettingsForm::FromModel(dm.g_pSSI, stored, m_ctx.countryCode);
     if (QAbstractButton* b = m_rdoKeyboard->button(static_cast<int>(form.keyboardType))) b->setChecked(true);
     {
@@ -296,7 +292,7 @@ void SettingVC::InitSetting() {
     }
     ClickLEDOffFlag();
     ShowConnectionState();
-    if (m_bCurrentMode == Job::SETSTS_NONE) m_cvProgress->hide();
+    if (!m_screenJob->IsRunning()) m_cvProgress->hide();
 }
 
 void SettingVC::ShowConnectionState() {
@@ -328,31 +324,22 @@ void SettingVC::ClickLEDOffFlag() {
     m_stpOffTime->setEnabled(on);
 }
 
-void SettingVC::StartTimerForUpdateWindow(bool redraw) {
-    m_Timer->start();
-    if (redraw) RenewUI();
+void SettingVC::JobNotStarted(const std::string& reason) {
+    EndProgress();
+    m_screenJob->Refuse(reason);
 }
 
-void SettingVC::StopTimerForUpdateWindow() { m_Timer->stop(); }
-
-bool SettingVC::IsTimerRunning() const { return m_Timer->isActive(); }
-
-void SettingVC::JobNotStarted(const std::string& reason) {
-    m_bCurrentMode = Job::SETSTS_NONE;
+void SettingVC::ShowJobEnd(const std::string& success, const std::string& error) {
     EndProgress();
-    BlockedControl(!Dm().pUSBHID().bConnected());
-    if (m_ctx.prompts) m_ctx.prompts->ShowError(Dm().Strings().Get("APPLICATION_NAME"), reason);
+    RenewUI();
+    m_lblJobResult->setText(Q(success));
+    if (!error.empty()) m_screenJob->ShowError(error);
 }
 
 void SettingVC::ClickSubmit() {
     DataManager& dm = Dm();
     const StringTable& s = dm.Strings();
-    if (m_ctx.prompts == nullptr || !m_ctx.prompts->Confirm(s.Get("APPLICATION_NAME"), s.Get("DEVICE_FUNCTION_WRITE_CONFIRM_MSG"))) {
-        Log("Alert result Cancel");
-        return;
-    }
-    Log("Alert result OK");
-    m_bCurrentMode = Job::SETSTS_WRITE_DATA;
+    if (!m_screenJob->Confirm(s.Get("DEVICE_FUNCTION_WRITE_CONFIRM_MSG"))) return;
 
     SystemSettingsForm form;
     form.keyboardType = m_rdoKeyboard->checkedId() > 0 ? m_rdoKeyboard->checkedId() : KeyCode::KEYBOARD_TYPE_US;
@@ -366,15 +353,15 @@ void SettingVC::ClickSubmit() {
     dm.pKeyCode().SetKeyboardType(form.keyboardType);
     form.ApplyTo(dm.g_pSSI);
 
-    BlockedControl(true);
     dm.DataOutputToMemory();
     ComQue& que = dm.pComQue();
     que.CreateFastWriteComQue();
     que.CreateBaseSettingInfoComQue();
-    if (!dm.pUSBHID().StartCom()) {
-        que.Reset();
-        JobNotStarted(s.Get("JOB_NOT_STARTED_NO_DEVICE"));
-    }
+    const ScreenJob::Ended written = [this](const ComResult& result) {
+        m_ctx.Trace("SETSTS_WRITE_DATA Finish!");
+        ShowJobEnd(JobMessage::Warning(result, Dm().Strings()), m_screenJob->FailureText(result));
+    };
+    m_screenJob->Start({Job::SETSTS_WRITE_DATA, "JOB_NAME_WRITE_SETTINGS", written, written});
     if (!keyboardKept && m_ctx.prompts) m_ctx.prompts->ShowError(s.Get("APPLICATION_NAME"), s.Get("USER_SETTING_SAVE_ERROR"));
 }
 
@@ -417,10 +404,10 @@ void SettingVC::ClickBackup() {
     if (m_ctx.prompts == nullptr) return;
     const std::optional<std::string> path = m_ctx.prompts->ChooseSaveFile(C::BACKUP_FILE_EXTENSION);
     if (!path) {
-        Log("Select file cancel");
+        m_ctx.Trace("Select file cancel");
         return;
     }
-    Log(*path);
+    m_ctx.Trace(*path);
     g_pstrBackupPath = *path;
     m_bCancelBackup = false;
     BlockedControl(true);
@@ -430,15 +417,12 @@ void SettingVC::ClickBackup() {
         JobNotStarted(Dm().Strings().Get(Dm().pUSBHID().bConnected() ? "JOB_NOT_STARTED_BUSY" : "JOB_NOT_STARTED_NO_DEVICE"));
         return;
     }
-    // The job knows its answers once its steps are planned; the first answer
-    // is delivered through the event loop, after this.
-    BeginProgress(m_job->nProgressMax(), true);
-    m_bCurrentMode = Job::SETSTS_BACKUP_FILE;
+    WatchLongJob(Job::SETSTS_BACKUP_FILE, true);
 }
 
 void SettingVC::ClickCancelBackup() {
-    if (m_bCurrentMode != Job::SETSTS_BACKUP_FILE || m_bCancelBackup) return;
-    Log("Setting : backup cancelled");
+    if (m_screenJob->State() != Job::SETSTS_BACKUP_FILE || m_bCancelBackup) return;
+    m_ctx.Trace("Setting : backup cancelled");
     m_bCancelBackup = true;
     m_btnCancelBackup->setEnabled(false);
     // The steps left are dropped; the job ends with the answer in flight
@@ -451,16 +435,12 @@ void SettingVC::ClickRestore() {
     const StringTable& s = Dm().Strings();
     const std::optional<std::string> path = m_ctx.prompts->ChooseOpenFile(C::BACKUP_FILE_EXTENSION);
     if (!path) {
-        Log("Select file cancel");
+        m_ctx.Trace("Select file cancel");
         return;
     }
-    Log(*path);
+    m_ctx.Trace(*path);
     g_pstrRestorePath = *path;
-    if (!m_ctx.prompts->Confirm(s.Get("APPLICATION_NAME"), TextTemplate::Fill(s.Get("RESTORE_CONFIRM_MSG"), {g_pstrRestorePath}))) {
-        Log("Alert result Cancel");
-        return;
-    }
-    Log("Alert result OK");
+    if (!m_screenJob->Confirm(TextTemplate::Fill(s.Get("RESTORE_CONFIRM_MSG"), {g_pstrRestorePath}))) return;
     BlockedControl(true);
     if (!m_job->StartRestore(g_pstrRestorePath)) {
         std::string reason;
@@ -476,31 +456,38 @@ void SettingVC::ClickRestore() {
     }
     // Only the write chunks that change the erased flash are sent: the
     // maximum depends on the file.
-    BeginProgress(m_job->nProgressMax(), false);
-    m_bCurrentMode = Job::SETSTS_RESTORE_FILE;
+    WatchLongJob(Job::SETSTS_RESTORE_FILE, false);
 }
 
 void SettingVC::ClickFormat() {
     if (m_ctx.prompts == nullptr) return;
     const StringTable& s = Dm().Strings();
-    if (!m_ctx.prompts->Confirm(s.Get("APPLICATION_NAME"), s.Get("RESET_WARNING_MSG1"))) {
-        Log("Alert result Cancel");
-        return;
-    }
-    Log("Alert result OK");
+    if (!m_screenJob->Confirm(s.Get("RESET_WARNING_MSG1"))) return;
     m_ctx.prompts->Notify(s.Get("APPLICATION_NAME"), s.Get("RESET_WARNING_MSG2") + "\n" + s.Get("RESET_WARNING_MSG3"));
     BlockedControl(true);
     if (!m_job->StartFormat()) {
         JobNotStarted(s.Get(Dm().pUSBHID().bConnected() ? "JOB_NOT_STARTED_BUSY" : "JOB_NOT_STARTED_NO_DEVICE"));
         return;
     }
-    BeginProgress(m_job->nProgressMax(), false);
-    m_bCurrentMode = Job::SETSTS_FORMAT;
+    WatchLongJob(Job::SETSTS_FORMAT, false);
 }
 
-std::string SettingVC::FinishLongJob(std::string& success) {
+void SettingVC::WatchLongJob(uint8_t mode, bool cancellable) {
+    // The job knows its answers once its steps are planned; the first answer
+    // is delivered through the event loop, after this.
+    BeginProgress(m_job->nProgressMax(), cancellable);
+    // The backup job tells how it went: a cancelled backup or a file that
+    // could not be written are its own outcomes.
+    const ScreenJob::Ended ended = [this, mode](const ComResult&) {
+        std::string success;
+        const std::string error = FinishLongJob(mode, success);
+        ShowJobEnd(success, error);
+    };
+    m_screenJob->Watch({mode, "", ended, ended});
+}
+
+std::string SettingVC::FinishLongJob(uint8_t mode, std::string& success) {
     const StringTable& s = Dm().Strings();
-    const uint8_t mode = m_bCurrentMode;
     const Job::Finish finish = m_job->FinishJob();
     switch (mode) {
         case Job::SETSTS_BACKUP_FILE:
@@ -531,60 +518,17 @@ std::string SettingVC::FinishLongJob(std::string& success) {
     }
 }
 
-void SettingVC::UpdateAppWindow() {
-    if (m_ctx.pDM == nullptr || m_bInUpdate) return;
-    m_bInUpdate = true;
-    DataManager& dm = Dm();
-    USBHidManager& hid = dm.pUSBHID();
-    if (hid.bUSBStatusUpdate()) {
-        Log("Setting : USB status update!");
-        hid.SetUSBDetectUpdate(false);
-        if (!hid.bConnected()) BlockedControl(true);
-        ShowConnectionState();
-    }
-    if (dm.bDataUpdate()) {
-        Log("Setting : Get USB data update flag!");
-        dm.SetDataUpdate(false);
-        if (!dm.bDataInitialize()) dm.DataInitializeFromMemory();
-        std::string error;
-        std::string success;
-        switch (m_bCurrentMode) {
-            case Job::SETSTS_WRITE_DATA:
-                Log("SETSTS_WRITE_DATA Finish!");
-                error = JobMessage::Failure("JOB_NAME_WRITE_SETTINGS", hid.LastResult(), dm.Strings());
-                success = JobMessage::Warning(hid.LastResult(), dm.Strings());
-                break;
-            case Job::SETSTS_RESTORE_FILE:
-            case Job::SETSTS_BACKUP_FILE:
-            case Job::SETSTS_FORMAT:
-                error = FinishLongJob(success);
-                break;
-            default:
-                break;
-        }
-        if (m_bCurrentMode != Job::SETSTS_NONE) {
-            EndProgress();
-            RenewUI();
-            m_lblJobResult->setText(Q(success));
-        }
-        m_bCurrentMode = Job::SETSTS_NONE;
-        BlockedControl(!hid.bConnected());
-        if (!error.empty() && m_ctx.prompts) m_ctx.prompts->ShowError(dm.Strings().Get("APPLICATION_NAME"), error);
-    }
-    m_bInUpdate = false;
-}
-
 QString SettingVC::LastResultText() const { return m_lblJobResult->text(); }
 
 void SettingVC::ClickClose() {
-    StopTimerForUpdateWindow();
+    m_screenJob->StopTimer();
     accept();
 }
 
 void SettingVC::reject() {
     // Escape and the window's close box do nothing while a job runs.
-    if (m_bCurrentMode != Job::SETSTS_NONE) return;
-    StopTimerForUpdateWindow();
+    if (m_screenJob->IsRunning()) return;
+    m_screenJob->StopTimer();
     QDialog::reject();
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "screens/ScreenContext.h"
+#include "screens/ScreenJob.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -16,12 +17,11 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QTimer;
+class QSpinBox;
 
 namespace kelvadeck {
 
 class BackupRestoreJob;
-class Stepper;
 
 // The system settings screen: the device-wide settings (LED sleep, dial
 // repeat, mode LED off time, dial function LED), the host keyboard layout,
@@ -38,10 +38,7 @@ public:
     void InitSetting();
     void RenewUI() { InitSetting(); }
     void BlockedControl(bool block);
-    void StartTimerForUpdateWindow(bool redraw);
-    void StopTimerForUpdateWindow();
-    bool IsTimerRunning() const;
-    void UpdateAppWindow();
+    bool IsTimerRunning() const { return m_screenJob->IsTimerRunning(); }
 
     void ClickLEDOffFlag();
     void ClickSubmit();
@@ -52,7 +49,7 @@ public:
     void ClickCancelBackup();
     void ClickClose();
 
-    uint8_t bCurrentMode() const { return m_bCurrentMode; }
+    uint8_t bCurrentMode() const { return m_screenJob->State(); }
     // Success text of the last job ("The backup was saved to ...").
     QString LastResultText() const;
 
@@ -66,19 +63,20 @@ private:
     void BeginProgress(int32_t max, bool cancellable);
     void EndProgress();
     void OnProgress(int32_t count, int32_t max);
+    // Follows a backup, restore or reset the backup job has started.
+    void WatchLongJob(uint8_t mode, bool cancellable);
     // After a backup, restore or reset: the file, the decoded image, the
     // user's message. Returns the error to show ("" for none).
-    std::string FinishLongJob(std::string& success);
+    std::string FinishLongJob(uint8_t mode, std::string& success);
+    // After every job of the screen: the model shown again, the outcome told.
+    void ShowJobEnd(const std::string& success, const std::string& error);
     void JobNotStarted(const std::string& reason);
-    void Log(const std::string& line) const;
     DataManager& Dm() const { return *m_ctx.pDM; }
 
     ScreenContext& m_ctx;
     std::unique_ptr<BackupRestoreJob> m_job;
-    QTimer* m_Timer = nullptr;
-    bool m_bInUpdate = false;
+    ScreenJob* m_screenJob = nullptr;
 
-    uint8_t m_bCurrentMode = 0;
     std::string g_pstrRestorePath;
     std::string g_pstrBackupPath;
     uint64_t dwTimeCounter = 0;
@@ -93,7 +91,7 @@ private:
     QGroupBox* m_boxProfileLED = nullptr;
     QCheckBox* m_chkLEDOffFlag = nullptr;
     QLineEdit* m_txtOffTimeValue = nullptr;
-    Stepper* m_stpOffTime = nullptr;
+    QSpinBox* m_stpOffTime = nullptr;
     QLabel* m_lblOffTimeUnit = nullptr;
     QGroupBox* m_boxKeyboard = nullptr;
     QButtonGroup* m_rdoKeyboard = nullptr;

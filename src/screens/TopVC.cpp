@@ -4,13 +4,8 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
-#include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
-#include <QRadialGradient>
-#include <QTimer>
-#include <cmath>
 
 #include "core/DataManager.h"
 #include "device/ComQue.h"
@@ -19,11 +14,13 @@
 #include "screenlogic/JobMessage.h"
 #include "screenlogic/LedColorTarget.h"
 #include "screenlogic/TopScreenText.h"
+#include "screens/DevicePicture.h"
 #include "screens/DialFuncSettingVC.h"
 #include "screens/EditDialMacroVC.h"
 #include "screens/EditMacroVC.h"
 #include "screens/HelpLauncher.h"
 #include "screens/LEDColorSettingVC.h"
+#include "screens/QtText.h"
 #include "screens/SettingVC.h"
 #include "screens/SwichFuncSettingVC.h"
 
@@ -32,50 +29,11 @@ namespace kelvadeck {
 namespace {
 
 using C = Constants;
+using D = DevicePicture;
 
-constexpr int kTimerMs = 200;
 // While the last attempt to open the device failed (no permission), it is
 // tried again once a second rather than five times.
 constexpr int kTicksBetweenFailedOpens = 5;
-// Who opened the LED colour screen.
-constexpr int kFromTopVC = 100;
-
-// The picture's geometry.
-const QRect kBody(30, 110, 1180, 450);
-const QPoint kDialCentre(958, 320);
-constexpr int kRingDiameter = 200;
-constexpr int kRingBorder = 12;
-constexpr int kPushDiameter = 124;
-constexpr int kKeyWidth = 118;
-constexpr int kKeyHeight = 150;
-constexpr int kKeyGap = 12;
-const QPoint kKeysOrigin(60, 164);
-constexpr int kKeyColumns = 5;
-const QSize kFuncBox(170, 58);
-constexpr int kSwatch = 22;
-
-// Dial functions 1 to 4 clockwise around the ring, from the upper left.
-QRect FunctionBoxRect(int f) {
-    const int left = kDialCentre.x() - 230;
-    const int right = kDialCentre.x() + 60;
-    const int top = kDialCentre.y() - 150;
-    const int bottom = kDialCentre.y() + 94;
-    switch (f) {
-        case 0: return QRect(QPoint(left, top), kFuncBox);
-        case 1: return QRect(QPoint(right, top), kFuncBox);
-        case 2: return QRect(QPoint(right, bottom), kFuncBox);
-        default: return QRect(QPoint(left, bottom), kFuncBox);
-    }
-}
-
-QRect KeyRect(int key) {
-    const int col = key % kKeyColumns;
-    const int row = key / kKeyColumns;
-    return QRect(kKeysOrigin.x() + col * (kKeyWidth + kKeyGap), kKeysOrigin.y() + row * (kKeyHeight + kKeyGap), kKeyWidth,
-                 kKeyHeight);
-}
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QColor DisplayColor(const Utility& utl, uint8_t r, uint8_t g, uint8_t b) {
     double dr = 0, dg = 0, db = 0;
@@ -83,60 +41,32 @@ QColor DisplayColor(const Utility& utl, uint8_t r, uint8_t g, uint8_t b) {
     return QColor::fromRgbF(static_cast<float>(dr), static_cast<float>(dg), static_cast<float>(db), 1.0f);
 }
 
-QString SwatchStyle(const QColor& c, int radius) {
-    return QStringLiteral("background:%1; border:2px solid rgba(255,255,255,140); border-radius:%2px;").arg(c.name()).arg(radius);
-}
-
-QString RingStyle(const QColor& c) {
-    return QStringLiteral("#m_cvLEDColorPreviewArea { background: transparent; border:%1px solid %2; border-radius:%3px; }")
-        .arg(kRingBorder)
-        .arg(c.name())
-        .arg(kRingDiameter / 2);
-}
-
-const char* kScreenStyle = R"(
-kelvadeck--TopVC { background: #e9ecf0; }
-QPushButton[overlay="true"] { background: transparent; border: none; }
-QPushButton[overlay="true"]:hover:enabled { background: rgba(255,255,255,34); border-radius: 8px; }
-QPushButton[overlay="true"]:pressed { background: rgba(255,255,255,64); border-radius: 8px; }
-QFrame[role="modeTab"] { background: white; border: 1px solid #c9ced6; border-radius: 10px; }
-QFrame[role="key"] { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #565c66, stop:1 #3b4048);
-                     border: 1px solid #15171b; border-bottom: 4px solid #15171b; border-radius: 12px; }
-QFrame[role="function"] { background: rgba(255,255,255,18); border: 1px solid rgba(255,255,255,60); border-radius: 10px; }
-QFrame[role="push"] { background: qradialgradient(cx:0.45, cy:0.4, radius:0.7, fx:0.4, fy:0.35,
-                      stop:0 #6a707a, stop:0.7 #3d424a, stop:1 #2a2e34);
-                      border: 2px solid #15171b; border-radius: 62px; }
-QLabel[role="onDevice"] { color: #eef0f3; }
-QLabel[role="keyNumber"] { color: #9aa3ae; font-size: 8pt; font-weight: bold; }
-QLabel[role="keyCap"] { color: #ffffff; }
-QLabel#m_lblUSBStatus { font-weight: bold; }
-QLabel#m_lblJobMessage { color: #b3261e; }
-QLabel#m_lblStatusDetail { color: #5f6670; }
-QPushButton[role="command"] { padding: 6px 14px; }
-)";
-
 }  // namespace
 
 TopVC::TopVC(ScreenContext& context, QWidget* parent) : QWidget(parent), m_ctx(context) {
     setObjectName(QStringLiteral("TopVC"));
     setAttribute(Qt::WA_StyledBackground, true);
-    setStyleSheet(QString::fromUtf8(kScreenStyle));
+    setStyleSheet(D::ScreenStyle());
     setFixedSize(CANVAS_WIDTH, CANVAS_HEIGHT);
-    m_Timer = new QTimer(this);
-    m_Timer->setObjectName(QStringLiteral("m_Timer"));
-    m_Timer->setInterval(kTimerMs);
-    connect(m_Timer, &QTimer::timeout, this, &TopVC::UpdateAppWindow);
+    ScreenJob::Traces traces;
+    traces.timerStarted = "TopVC :  StartTimerForUpdateWindow";
+    traces.timerStopped = "TopVC :  StopTimerForUpdateWindow";
+    traces.connection = "TopVC : USB status update!";
+    traces.dataUpdate = "TopVC : Get USB data update flag!";
+    m_job = new ScreenJob(m_ctx, traces, this);
+    connect(m_job, &ScreenJob::blockingChanged, this, &TopVC::BlockedControl);
+    connect(m_job, &ScreenJob::connectionChanged, this, &TopVC::ConnectionChanged);
+    connect(m_job, &ScreenJob::ticked, this, &TopVC::WatchDevice);
+    // A job nobody followed is told as the boot read is.
+    connect(m_job, &ScreenJob::otherJobEnded, this, [this](const ComResult& result) { ShowJobEnd("JOB_NAME_BOOT", result); });
+    connect(m_job, &ScreenJob::resumed, this, &TopVC::Resume);
     BuildControls();
     BlockedControl(true);
-    StartTimerForUpdateWindow(false);
+    m_job->StartTimer();
     InitControl();
 }
 
 TopVC::~TopVC() = default;
-
-void TopVC::Log(const std::string& line) const {
-    if (m_ctx.pDM) m_ctx.pDM->Log().Debug(line);
-}
 
 QPushButton* TopVC::OverlayButton(QWidget* parent, const QString& name, long tag, const QRect& geometry) {
     auto* b = new QPushButton(parent);
@@ -197,19 +127,19 @@ void TopVC::BuildControls() {
         auto* box = new QFrame(this);
         box->setObjectName(QStringLiteral("m_cvSwichFuncBox%1").arg(n));
         box->setProperty("role", "key");
-        box->setGeometry(KeyRect(k));
+        box->setGeometry(D::KeyRect(k));
         m_cvSwichFuncBox[k] = box;
         QLabel* number = Label(box, QStringLiteral("lblKeyNumber%1").arg(n), QRect(10, 6, 60, 16));
         number->setProperty("role", "keyNumber");
         number->setText(QString::number(n));
-        m_lblKeyCombination[k] = Label(box, QStringLiteral("lblKeyCombination%1").arg(n), QRect(6, 26, kKeyWidth - 12, 34));
+        m_lblKeyCombination[k] = Label(box, QStringLiteral("lblKeyCombination%1").arg(n), QRect(6, 26, D::KEY_WIDTH - 12, 34));
         m_lblKeyCombination[k]->setProperty("role", "keyCap");
         m_lblKeyCombination[k]->setAlignment(Qt::AlignCenter);
         QFont capFont = m_lblKeyCombination[k]->font();
         capFont.setBold(true);
         capFont.setPointSize(14);
         m_lblKeyCombination[k]->setFont(capFont);
-        m_lblSwitchFuncName[k] = Label(box, QStringLiteral("m_lblSwitchFuncName%1").arg(n), QRect(8, 24, kKeyWidth - 16, kKeyHeight - 34));
+        m_lblSwitchFuncName[k] = Label(box, QStringLiteral("m_lblSwitchFuncName%1").arg(n), QRect(8, 24, D::KEY_WIDTH - 16, D::KEY_HEIGHT - 34));
         m_lblSwitchFuncName[k]->setProperty("role", "onDevice");
         m_lblSwitchFuncName[k]->setWordWrap(true);
         m_lblSwitchFuncName[k]->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
@@ -220,8 +150,7 @@ void TopVC::BuildControls() {
     // The LED ring around the dial; the knob itself is painted beneath it.
     m_cvLEDColorPreviewArea = new QFrame(this);
     m_cvLEDColorPreviewArea->setObjectName(QStringLiteral("m_cvLEDColorPreviewArea"));
-    m_cvLEDColorPreviewArea->setGeometry(kDialCentre.x() - kRingDiameter / 2, kDialCentre.y() - kRingDiameter / 2, kRingDiameter,
-                                         kRingDiameter);
+    m_cvLEDColorPreviewArea->setGeometry(D::RingRect());
 
     // The dial's push switch, the eleventh switch, in the middle of the knob.
     {
@@ -229,14 +158,14 @@ void TopVC::BuildControls() {
         auto* box = new QFrame(this);
         box->setObjectName(QStringLiteral("m_cvSwichFuncBox11"));
         box->setProperty("role", "push");
-        box->setGeometry(kDialCentre.x() - kPushDiameter / 2, kDialCentre.y() - kPushDiameter / 2, kPushDiameter, kPushDiameter);
+        box->setGeometry(D::PushRect());
         m_cvSwichFuncBox[k] = box;
-        m_lblSwitchFuncName[k] = Label(box, QStringLiteral("m_lblSwitchFuncName11"), QRect(14, 22, kPushDiameter - 28, kPushDiameter - 44));
+        m_lblSwitchFuncName[k] = Label(box, QStringLiteral("m_lblSwitchFuncName11"), QRect(14, 22, D::PUSH_DIAMETER - 28, D::PUSH_DIAMETER - 44));
         m_lblSwitchFuncName[k]->setProperty("role", "onDevice");
         m_lblSwitchFuncName[k]->setWordWrap(true);
         m_lblSwitchFuncName[k]->setAlignment(Qt::AlignCenter);
         m_btnSwitchFuncSelect[k] = OverlayButton(box, QStringLiteral("m_btnSwitchFuncSelect11"), k, box->rect());
-        m_btnSwitchFuncSelect[k]->setStyleSheet(QStringLiteral("border-radius:%1px;").arg(kPushDiameter / 2));
+        m_btnSwitchFuncSelect[k]->setStyleSheet(QStringLiteral("border-radius:%1px;").arg(D::PUSH_DIAMETER / 2));
         connect(m_btnSwitchFuncSelect[k], &QPushButton::clicked, this, &TopVC::ClickSwitchFuncSelect);
     }
 
@@ -246,17 +175,17 @@ void TopVC::BuildControls() {
         auto* box = new QFrame(this);
         box->setObjectName(QStringLiteral("m_cvDialFuncBox%1").arg(n));
         box->setProperty("role", "function");
-        box->setGeometry(FunctionBoxRect(f));
+        box->setGeometry(D::FunctionBoxRect(f));
         m_cvDialFuncBox[f] = box;
         m_cvDialFuncColor[f] = new QFrame(box);
         m_cvDialFuncColor[f]->setObjectName(QStringLiteral("m_cvDialFuncColor%1").arg(n));
-        m_cvDialFuncColor[f]->setGeometry(10, (kFuncBox.height() - kSwatch) / 2, kSwatch, kSwatch);
-        m_lblDialFuncName[f] = Label(box, QStringLiteral("m_lblDialFuncName%1").arg(n), QRect(42, 4, kFuncBox.width() - 48, kFuncBox.height() - 8));
+        m_cvDialFuncColor[f]->setGeometry(10, (D::FUNC_BOX.height() - D::SWATCH) / 2, D::SWATCH, D::SWATCH);
+        m_lblDialFuncName[f] = Label(box, QStringLiteral("m_lblDialFuncName%1").arg(n), QRect(42, 4, D::FUNC_BOX.width() - 48, D::FUNC_BOX.height() - 8));
         m_lblDialFuncName[f]->setProperty("role", "onDevice");
         m_lblDialFuncName[f]->setWordWrap(true);
         m_btnDialFuncSelect[f] = OverlayButton(box, QStringLiteral("m_btnDialFuncSelect%1").arg(n), f, box->rect());
         m_btnDialFuncColorSelect[f] = OverlayButton(box, QStringLiteral("m_btnDialFuncColorSelect%1").arg(n), LedColorTarget::FunctionTag(f),
-                                                    QRect(4, (kFuncBox.height() - 34) / 2, 34, 34));
+                                                    QRect(4, (D::FUNC_BOX.height() - 34) / 2, 34, 34));
         connect(m_btnDialFuncSelect[f], &QPushButton::clicked, this, &TopVC::ClickDialFuncSelect);
         connect(m_btnDialFuncColorSelect[f], &QPushButton::clicked, this, &TopVC::ClickColorSelect);
     }
@@ -282,8 +211,7 @@ void TopVC::BuildControls() {
 }
 
 void TopVC::InitControl() {
-    const StringTable fallback;
-    const StringTable& s = m_ctx.pDM ? m_ctx.pDM->Strings() : fallback;
+    const StringTable& s = m_ctx.Strings();
     m_btnSetting->setText(Q(s.Get("BTN_SETUP")));
     m_btnEditMacro->setText(Q(s.Get("BTN_MACRO_EDITOR")));
     m_btnEditDialMacro->setText(Q(s.Get("BTN_DIAL_MACRO_EDITOR")));
@@ -294,8 +222,7 @@ void TopVC::InitControl() {
     ShowEmptyModel();
     lCurrentSelectColorView = 0;
     // A job of an earlier data manager ends unseen.
-    m_strJobKey.clear();
-    m_onJobEnd = nullptr;
+    m_job->Forget();
 }
 
 void TopVC::BlockedControl(bool block) {
@@ -314,27 +241,17 @@ void TopVC::BlockedControl(bool block) {
     m_btnEditDialMacro->setEnabled(!block);
 }
 
-void TopVC::StartTimerForUpdateWindow(bool redraw) {
-    Log("TopVC :  StartTimerForUpdateWindow");
-    m_Timer->start();
-    if (!redraw || m_ctx.pDM == nullptr) return;
+void TopVC::Resume() {
+    if (m_ctx.pDM == nullptr) return;
     // A screen opened from here may have seen the device go or come.
     ShowConnectionState();
     if (!m_ctx.pDM->pUSBHID().bConnected()) BlockedControl(true);
     if (m_ctx.pDM->bDataInitialize()) RenewUI();
 }
 
-void TopVC::StopTimerForUpdateWindow() {
-    Log("TopVC :  StopTimerForUpdateWindow");
-    m_Timer->stop();
-}
-
-bool TopVC::IsTimerRunning() const { return m_Timer->isActive(); }
-
 void TopVC::ShowConnectionState() {
-    const StringTable fallback;
     DataManager* dm = m_ctx.pDM;
-    const StringTable& s = dm ? dm->Strings() : fallback;
+    const StringTable& s = m_ctx.Strings();
     const bool connected = dm && dm->pUSBHID().bConnected();
     if (connected) {
         m_lblUSBStatus->setText(Q(s.Get(m_ctx.emulated ? "STATUS_MSG_USB_CONNECT_EMULATED" : "STATUS_MSG_USB_CONNECT")));
@@ -349,22 +266,15 @@ void TopVC::ShowConnectionState() {
     m_lblStatusDetail->setToolTip(m_lblStatusDetail->text());
 }
 
-void TopVC::UpdateAppWindow() {
+void TopVC::ConnectionChanged(bool connected) {
+    // The boot read follows an arrival; the controls wait for its end.
+    if (connected) Follow(JOB_BOOT, "JOB_NAME_BOOT", nullptr, false);
+    ShowConnectionState();
+}
+
+void TopVC::WatchDevice() {
     DataManager* dm = m_ctx.pDM;
-    if (dm == nullptr || m_bInUpdate) return;
-    m_bInUpdate = true;
     USBHidManager& hid = dm->pUSBHID();
-    if (hid.bUSBStatusUpdate()) {
-        Log("TopVC : USB status update!");
-        hid.SetUSBDetectUpdate(false);
-        if (hid.bConnected()) {
-            m_strJobKey = "JOB_NAME_BOOT";
-            m_lblJobMessage->clear();
-        } else {
-            BlockedControl(true);
-        }
-        ShowConnectionState();
-    }
     if (!hid.bConnected() && hid.CheckUSBDetectPorling()) {
         // Look for the device five times a second; after a failed open
         // (usually a missing permission) once a second.
@@ -375,11 +285,11 @@ void TopVC::UpdateAppWindow() {
             if (!hid.bConnected()) ShowConnectionState();
         }
     }
-    if (m_strJobKey == "JOB_NAME_BOOT" && hid.IsJobRunning() && dm->g_arPSI.empty() && !dm->pComQue().HasReadsInto(0) &&
+    if (m_job->State() == JOB_BOOT && hid.IsJobRunning() && dm->g_arPSI.empty() && !dm->pComQue().HasReadsInto(0) &&
         dm->PreviewFromMemory()) {
         // The settings are in while the script directory is still being
         // read: the picture shows them now, the macro names follow.
-        Log("TopVC : settings read, directory still coming");
+        m_ctx.Trace("TopVC : settings read, directory still coming");
         RenewUI();
     }
     if (hid.JobsEnded() != m_nJobsSeen && !dm->bDataUpdate()) {
@@ -389,28 +299,14 @@ void TopVC::UpdateAppWindow() {
         m_nJobsSeen = hid.JobsEnded();
         if (hid.LastResult().nLiveUpdatesRefused > 0) m_lblJobMessage->setText(Q(JobMessage::Warning(hid.LastResult(), dm->Strings())));
     }
-    if (dm->bDataUpdate()) {
-        Log("TopVC : Get USB data update flag!");
-        dm->SetDataUpdate(false);
-        m_nJobsSeen = hid.JobsEnded();
-        if (!dm->bDataInitialize()) dm->DataInitializeFromMemory();
-        const std::string outcome =
-            JobMessage::Outcome(m_strJobKey.empty() ? "JOB_NAME_BOOT" : m_strJobKey, hid.LastResult(), dm->Strings());
-        m_lblJobMessage->setText(Q(outcome));
-        m_strJobKey.clear();
-        // Controls stay blocked while there is no device to write to.
-        if (hid.bConnected()) BlockedControl(false);
-        ShowConnectionState();
-        RenewUI();
-        if (m_onJobEnd) {
-            const std::function<void(const ComResult&)> onEnd = std::move(m_onJobEnd);
-            m_onJobEnd = nullptr;
-            m_bInUpdate = false;
-            onEnd(hid.LastResult());
-            return;
-        }
-    }
-    m_bInUpdate = false;
+}
+
+void TopVC::ShowJobEnd(const std::string& jobKey, const ComResult& result) {
+    DataManager* dm = m_ctx.pDM;
+    m_nJobsSeen = dm->pUSBHID().JobsEnded();
+    m_lblJobMessage->setText(Q(JobMessage::Outcome(jobKey, result, dm->Strings())));
+    ShowConnectionState();
+    RenewUI();
 }
 
 bool TopVC::StartJob(const std::string& jobKey, std::function<void(const ComResult&)> onEnd) {
@@ -424,8 +320,7 @@ bool TopVC::StartJob(const std::string& jobKey, std::function<void(const ComResu
     WatchJob(jobKey, std::move(onEnd));
     if (!hid.StartCom()) {
         dm->pComQue().Reset();
-        m_strJobKey.clear();
-        m_onJobEnd = nullptr;
+        m_job->Forget();
         BlockedControl(!hid.bConnected());
         return false;
     }
@@ -433,10 +328,16 @@ bool TopVC::StartJob(const std::string& jobKey, std::function<void(const ComResu
 }
 
 void TopVC::WatchJob(const std::string& jobKey, std::function<void(const ComResult&)> onEnd) {
-    m_strJobKey = jobKey;
-    m_onJobEnd = std::move(onEnd);
+    Follow(JOB_MENU, jobKey, std::move(onEnd), true);
+}
+
+void TopVC::Follow(uint8_t state, const std::string& jobKey, std::function<void(const ComResult&)> onEnd, bool blocking) {
     m_lblJobMessage->clear();
-    BlockedControl(true);
+    const ScreenJob::Ended ended = [this, jobKey, onEnd = std::move(onEnd)](const ComResult& result) {
+        ShowJobEnd(jobKey, result);
+        if (onEnd) onEnd(result);
+    };
+    m_job->Watch({state, jobKey, ended, ended, blocking});
 }
 
 uint8_t TopVC::ChangeProfileSelect(long tag) {
@@ -459,14 +360,14 @@ uint8_t TopVC::ChangeProfileSelect(long tag) {
 void TopVC::ShowEmptyModel() {
     const QString dash = QStringLiteral("—");
     const QColor off(0x55, 0x5a, 0x62);
-    for (int m = 0; m < C::MODE_NUM; ++m) m_cvProfileColor[m]->setStyleSheet(SwatchStyle(QColor(0xd0, 0xd4, 0xda), 14));
+    for (int m = 0; m < C::MODE_NUM; ++m) m_cvProfileColor[m]->setStyleSheet(D::SwatchStyle(QColor(0xd0, 0xd4, 0xda), 14));
     for (int f = 0; f < C::FUNCTION_NUM; ++f) {
         m_lblDialFuncName[f]->setText(dash);
-        m_cvDialFuncColor[f]->setStyleSheet(SwatchStyle(off, kSwatch / 2));
+        m_cvDialFuncColor[f]->setStyleSheet(D::SwatchStyle(off, D::SWATCH / 2));
     }
     for (QLabel* l : m_lblSwitchFuncName) l->setText(dash);
     for (QLabel* l : m_lblKeyCombination) l->clear();
-    m_cvLEDColorPreviewArea->setStyleSheet(RingStyle(off));
+    m_cvLEDColorPreviewArea->setStyleSheet(D::RingStyle(off));
     m_lblFirmwareVer->clear();
 }
 
@@ -486,8 +387,8 @@ void TopVC::RenewUI() {
         const ProfileSettingInfo& p = dm->g_arPSI[static_cast<size_t>(m)];
         m_lblProfileName[m]->setText(Q(TopScreenText::ModeName(m, s)));
         const QColor c = DisplayColor(utl, p.bLEDDutyR, p.bLEDDutyG, p.bLEDDutyB);
-        m_cvProfileColor[m]->setStyleSheet(SwatchStyle(c, 14));
-        if (m == mode) m_cvLEDColorPreviewArea->setStyleSheet(RingStyle(c));
+        m_cvProfileColor[m]->setStyleSheet(D::SwatchStyle(c, 14));
+        if (m == mode) m_cvLEDColorPreviewArea->setStyleSheet(D::RingStyle(c));
     }
     const ProfileSettingInfo& p = dm->g_arPSI[mode];
     for (int f = 0; f < C::FUNCTION_NUM; ++f) {
@@ -501,7 +402,7 @@ void TopVC::RenewUI() {
         l->setFont(font);
         if (static_cast<size_t>(f) < p.arDialFuncElemList.size()) {
             const DialFuncElem& e = p.arDialFuncElemList[static_cast<size_t>(f)];
-            m_cvDialFuncColor[f]->setStyleSheet(SwatchStyle(DisplayColor(utl, e.bLEDDutyR, e.bLEDDutyG, e.bLEDDutyB), kSwatch / 2));
+            m_cvDialFuncColor[f]->setStyleSheet(D::SwatchStyle(DisplayColor(utl, e.bLEDDutyR, e.bLEDDutyG, e.bLEDDutyB), D::SWATCH / 2));
         }
         m_btnDialFuncSelect[f]->setToolTip(l->text());
     }
@@ -525,8 +426,8 @@ void TopVC::RenewUI() {
             }
             cap->setFont(capFont);
             // The assignment text moves beneath the keys when there are any.
-            m_lblSwitchFuncName[b]->setGeometry(keys.empty() ? QRect(8, 24, kKeyWidth - 16, kKeyHeight - 34)
-                                                             : QRect(8, 64, kKeyWidth - 16, kKeyHeight - 74));
+            m_lblSwitchFuncName[b]->setGeometry(keys.empty() ? QRect(8, 24, D::KEY_WIDTH - 16, D::KEY_HEIGHT - 34)
+                                                             : QRect(8, 64, D::KEY_WIDTH - 16, D::KEY_HEIGHT - 74));
         }
     }
     update();
@@ -553,8 +454,7 @@ void TopVC::ClickDialFuncSelect() {
 void TopVC::OpenDialFuncScreen(long func) {
     if (m_ctx.pDM == nullptr || m_screen || func < 0 || func >= C::FUNCTION_NUM) return;
     lCurrentSelectDialFuncID = func;
-    Log("prepareForSegue segue=DialFuncSettingSegue, sender=" + std::to_string(func));
-    StopTimerForUpdateWindow();
+    m_ctx.Trace("prepareForSegue segue=DialFuncSettingSegue, sender=" + std::to_string(func));
     auto* screen = new DialFuncSettingVC(m_ctx, this);
     screen->SetDialFuncID(static_cast<uint8_t>(func));
     ShowScreen(screen);
@@ -568,8 +468,7 @@ void TopVC::ClickSwitchFuncSelect() {
 void TopVC::OpenSwitchFuncScreen(long button) {
     if (m_ctx.pDM == nullptr || m_screen || button < 0 || button >= C::BUTTON_NUM) return;
     lCurrentSelectSwitchFuncID = button;
-    Log("prepareForSegue segue=SwitchFuncSettingSegue, sender=" + std::to_string(button));
-    StopTimerForUpdateWindow();
+    m_ctx.Trace("prepareForSegue segue=SwitchFuncSettingSegue, sender=" + std::to_string(button));
     auto* screen = new SwichFuncSettingVC(m_ctx, this);
     screen->SetSwitchFuncID(static_cast<uint8_t>(button));
     ShowScreen(screen);
@@ -580,40 +479,36 @@ void TopVC::ShowScreen(QDialog* screen) {
     m_screen = screen;
     // The opened screen runs its own timer; this one starts again, with a
     // redraw, when it is gone.
-    connect(screen, &QDialog::finished, this, [this] { StartTimerForUpdateWindow(true); });
+    m_job->PauseWhile(screen);
     screen->open();
     emit screenOpened(screen);
 }
 
 void TopVC::OpenSettingScreen() {
     if (m_ctx.pDM == nullptr || m_screen) return;
-    Log("prepareForSegue segue=SettingSegue, sender=m_btnSetting");
-    StopTimerForUpdateWindow();
+    m_ctx.Trace("prepareForSegue segue=SettingSegue, sender=m_btnSetting");
     ShowScreen(new SettingVC(m_ctx, this));
 }
 
 void TopVC::OpenLedColorScreen(long tag) {
     if (m_ctx.pDM == nullptr || m_screen) return;
     lCurrentSelectColorView = tag;
-    Log("ClickColorSelect: " + std::to_string(tag));
-    Log("prepareForSegue segue=LEDColorSettingSegue, sender=" + std::to_string(tag));
-    StopTimerForUpdateWindow();
+    m_ctx.Trace("ClickColorSelect: " + std::to_string(tag));
+    m_ctx.Trace("prepareForSegue segue=LEDColorSettingSegue, sender=" + std::to_string(tag));
     auto* screen = new LEDColorSettingVC(m_ctx, this);
-    screen->SetSelectTagNo(lCurrentSelectColorView, kFromTopVC);
+    screen->SetSelectTagNo(lCurrentSelectColorView, LEDColorSettingVC::FROM_TOP_VC);
     ShowScreen(screen);
 }
 
 void TopVC::OpenMacroEditor() {
     if (m_ctx.pDM == nullptr || m_screen) return;
-    Log("prepareForSegue segue=EditMacroSegue, sender=m_btnEditMacro");
-    StopTimerForUpdateWindow();
+    m_ctx.Trace("prepareForSegue segue=EditMacroSegue, sender=m_btnEditMacro");
     ShowScreen(new EditMacroVC(m_ctx, this));
 }
 
 void TopVC::OpenDialMacroEditor() {
     if (m_ctx.pDM == nullptr || m_screen) return;
-    Log("prepareForSegue segue=EditDialMacroSegue, sender=m_btnEditDialMacro");
-    StopTimerForUpdateWindow();
+    m_ctx.Trace("prepareForSegue segue=EditDialMacroSegue, sender=m_btnEditDialMacro");
     ShowScreen(new EditDialMacroVC(m_ctx, this));
 }
 
@@ -622,64 +517,7 @@ void TopVC::ClickHelp() { HelpLauncher::Open(m_ctx, "main.html"); }
 void TopVC::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing, true);
-
-    // Shadow, then the body of the device.
-    QPainterPath shadow;
-    shadow.addRoundedRect(kBody.translated(0, 8), 44, 44);
-    p.fillPath(shadow, QColor(0, 0, 0, 40));
-    QPainterPath body;
-    body.addRoundedRect(kBody, 44, 44);
-    QLinearGradient bodyFill(kBody.topLeft(), kBody.bottomLeft());
-    bodyFill.setColorAt(0, QColor(0x3a, 0x3f, 0x47));
-    bodyFill.setColorAt(1, QColor(0x22, 0x25, 0x2a));
-    p.fillPath(body, bodyFill);
-    p.setPen(QPen(QColor(0x5a, 0x60, 0x6a), 1.5));
-    p.drawPath(body);
-
-    // The well the keys sit in.
-    const QRect firstKey = KeyRect(0);
-    const QRect lastKey = KeyRect(C::BUTTON_NUM - 2);
-    QRect well(firstKey.topLeft() - QPoint(16, 16), lastKey.bottomRight() + QPoint(16, 16));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x1b, 0x1d, 0x21));
-    p.drawRoundedRect(well, 22, 22);
-
-    // Leader lines from the dial functions to the ring.
-    p.setPen(QPen(QColor(255, 255, 255, 70), 1.5, Qt::DotLine));
-    for (int f = 0; f < C::FUNCTION_NUM; ++f) {
-        const QRect r = FunctionBoxRect(f);
-        const QPointF towards = QPointF(kDialCentre) - QPointF(r.center());
-        const double len = std::hypot(towards.x(), towards.y());
-        const QPointF onRing = QPointF(kDialCentre) - towards / len * (kRingDiameter / 2.0);
-        const QPoint corner(f == 0 || f == 3 ? r.right() : r.left(), f < 2 ? r.bottom() : r.top());
-        p.drawLine(QPointF(corner), onRing);
-    }
-
-    // The knob of the dial inside the LED ring, with grip marks.
-    const int knob = kRingDiameter - 2 * kRingBorder - 6;
-    const QRect knobRect(kDialCentre.x() - knob / 2, kDialCentre.y() - knob / 2, knob, knob);
-    QRadialGradient knobFill(QPointF(knobRect.center()) - QPointF(20, 24), knob * 0.75);
-    knobFill.setColorAt(0, QColor(0x70, 0x76, 0x80));
-    knobFill.setColorAt(1, QColor(0x1f, 0x22, 0x27));
-    p.setPen(QPen(QColor(0x12, 0x14, 0x17), 2));
-    p.setBrush(knobFill);
-    p.drawEllipse(knobRect);
-    p.setPen(QPen(QColor(255, 255, 255, 45), 2));
-    for (int i = 0; i < 36; ++i) {
-        const double a = i * 10.0 * 3.14159265358979 / 180.0;
-        const QPointF dir(std::cos(a), std::sin(a));
-        p.drawLine(QPointF(kDialCentre) + dir * (knob / 2.0 - 10), QPointF(kDialCentre) + dir * (knob / 2.0 - 3));
-    }
-
-    // Maker's mark on the body.
-    p.setPen(QColor(0x8c, 0x93, 0x9d));
-    QFont mark = font();
-    mark.setPointSize(10);
-    mark.setBold(true);
-    mark.setLetterSpacing(QFont::AbsoluteSpacing, 4);
-    p.setFont(mark);
-    p.drawText(QRect(kBody.left() + 40, kBody.bottom() - 50, 300, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("KELVADECK"));
+    D::Paint(p, font());
 }
 
 }  // namespace kelvadeck

@@ -9,16 +9,14 @@
 #include <string>
 
 #include "screens/ScreenContext.h"
+#include "screens/ScreenJob.h"
 
 class QDialog;
 class QFrame;
 class QLabel;
 class QPushButton;
-class QTimer;
 
 namespace kelvadeck {
-
-struct ComResult;
 
 // The main screen: a picture of the Kelvadeck for one mode at a time. The
 // three modes sit above the device as tabs with their LED colours; on the
@@ -48,11 +46,7 @@ public:
     bool StartJob(const std::string& jobKey, std::function<void(const ComResult&)> onEnd);
     // The same for a job that has been started already.
     void WatchJob(const std::string& jobKey, std::function<void(const ComResult&)> onEnd);
-    void StartTimerForUpdateWindow(bool redraw);
-    void StopTimerForUpdateWindow();
-    bool IsTimerRunning() const;
-    // The timer's work: connection state, device polling, end of jobs.
-    void UpdateAppWindow();
+    bool IsTimerRunning() const { return m_job->IsTimerRunning(); }
     // Redraws everything from the model.
     void RenewUI();
     // Makes the mode of the tag (0 to 2) the current one and marks its tab.
@@ -81,6 +75,14 @@ private:
     QPushButton* OverlayButton(QWidget* parent, const QString& name, long tag, const QRect& geometry);
     QLabel* Label(QWidget* parent, const QString& name, const QRect& geometry);
     void ShowConnectionState();
+    void ConnectionChanged(bool connected);
+    // Every tick: the device looked for while there is none, the settings
+    // shown before the boot read ends, the outcome of a screen's job.
+    void WatchDevice();
+    // A screen opened from here is finished.
+    void Resume();
+    void Follow(uint8_t state, const std::string& jobKey, std::function<void(const ComResult&)> onEnd, bool blocking);
+    void ShowJobEnd(const std::string& jobKey, const ComResult& result);
     void ShowEmptyModel();
     void ShowScreen(QDialog* screen);
     void ClickProfileSelect();
@@ -88,20 +90,19 @@ private:
     void ClickDialFuncSelect();
     void ClickSwitchFuncSelect();
     void ClickHelp();
-    void Log(const std::string& line) const;
+
+    // The jobs the screen follows: the boot read after an arrival, and the
+    // menus' jobs started through StartJob or WatchJob.
+    static constexpr uint8_t JOB_BOOT = 1;
+    static constexpr uint8_t JOB_MENU = 2;
 
     ScreenContext& m_ctx;
-    QTimer* m_Timer = nullptr;
+    ScreenJob* m_job = nullptr;
     QPointer<QDialog> m_screen;
-    bool m_bInUpdate = false;
     bool m_bBlocked = true;
     int m_nPollTick = 0;
     // Jobs of the transport whose end this screen has taken note of.
     uint64_t m_nJobsSeen = 0;
-    // Name of the job whose end the timer waits for ("JOB_NAME_BOOT").
-    std::string m_strJobKey;
-    // Called at the end of the job started by StartJob.
-    std::function<void(const ComResult&)> m_onJobEnd;
 
     long lCurrentSelectColorView = 0;
     long lCurrentSelectDialFuncID = 0;

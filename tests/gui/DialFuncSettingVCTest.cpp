@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 
 #include "GuiRig.h"
 #include "KnownImage.h"
@@ -20,7 +21,6 @@
 #include "model/FlashControl.h"
 #include "model/TextConvert.h"
 #include "screens/DialFuncSettingVC.h"
-#include "screens/Stepper.h"
 
 namespace kelvadeck::guitest {
 namespace {
@@ -117,7 +117,7 @@ TEST_F(DialFixture, KeyAndMouseMoveReachModelFlashAndLiveReports) {
     EXPECT_FALSE(Find<QWidget>("m_cvDistanceSetting_L")->isHidden());
     Type("m_txtDistanceValueX_L", QStringLiteral("12"));
     Type("m_txtDistanceValueY_L", QStringLiteral("-7"));
-    EXPECT_EQ(Find<Stepper>("m_stpDistanceValueY_L")->value(), -7);
+    EXPECT_EQ(Find<QSpinBox>("m_stpDistanceValueY_L")->value(), -7);
     rig->device.LiveState().Clear();
     const std::vector<uint8_t> firstBefore = Bytes(rig->Dm().g_arPSI[mode].arDialFuncElemList[0].clsMacroR);
     Submit();
@@ -162,10 +162,10 @@ TEST_F(DialFixture, SensitivityControlsKeepInStepAndAreBounded) {
     EXPECT_EQ(Find<QLineEdit>("m_txtSensitiveValue_L")->text(), QStringLiteral("80"));
     sliderR->setValue(40);
     EXPECT_EQ(Find<QLineEdit>("m_txtSensitiveValue_R")->text(), QStringLiteral("40"));
-    EXPECT_EQ(Find<Stepper>("m_stpSensitiveValue_R")->value(), 40);
+    EXPECT_EQ(Find<QSpinBox>("m_stpSensitiveValue_R")->value(), 40);
     EXPECT_EQ(Shown(true).bSensitive, 40);
     EXPECT_EQ(Shown(false).bSensitive, 80);
-    Find<Stepper>("m_stpSensitiveValue_R")->stepUp();
+    Find<QSpinBox>("m_stpSensitiveValue_R")->stepUp();
     EXPECT_EQ(sliderR->value(), 41);
     EXPECT_EQ(Shown(true).bSensitive, 41);
 
@@ -174,7 +174,7 @@ TEST_F(DialFixture, SensitivityControlsKeepInStepAndAreBounded) {
     emit textL->editingFinished();
     EXPECT_EQ(textL->text(), QStringLiteral("100"));
     EXPECT_EQ(Find<QSlider>("m_sldSensitiveValue_L")->value(), 100);
-    EXPECT_EQ(Find<Stepper>("m_stpSensitiveValue_L")->value(), 100);
+    EXPECT_EQ(Find<QSpinBox>("m_stpSensitiveValue_L")->value(), 100);
     EXPECT_EQ(Shown(false).bSensitive, 100);
     textL->setText(QStringLiteral("0"));
     emit textL->editingFinished();

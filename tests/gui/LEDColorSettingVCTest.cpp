@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 
 #include "GuiRig.h"
@@ -13,7 +14,6 @@
 #include "model/Constants.h"
 #include "model/FlashControl.h"
 #include "screens/LEDColorSettingVC.h"
-#include "screens/Stepper.h"
 
 namespace kelvadeck::guitest {
 namespace {
@@ -63,7 +63,7 @@ TEST_F(LedFixture, OpensWithTheStoredColourOfTheMode) {
     EXPECT_EQ(Find<QSlider>("m_sldColor_R")->value(), 0);
     EXPECT_EQ(Find<QSlider>("m_sldColor_G")->value(), 55);
     EXPECT_EQ(Find<QLineEdit>("m_txtValue_G")->text(), QStringLiteral("55"));
-    EXPECT_EQ(Find<Stepper>("m_stpValue_G")->value(), 55);
+    EXPECT_EQ(Find<QSpinBox>("m_stpValue_G")->value(), 55);
     EXPECT_EQ(Find<QSlider>("m_sldColor_B")->maximum(), 100);
     EXPECT_EQ(Find<QButtonGroup>("m_rbtnBrightness")->checkedId(), C::LED_BRIGHTNESS_LEVEL_NORMAL);
     EXPECT_FALSE(rig->Top().IsTimerRunning());
@@ -73,7 +73,7 @@ TEST_F(LedFixture, SliderTextAndStepperFollowEachOtherAndEachChangeIsPreviewed) 
     Open("m_btnProfileColorSelect1");
     QSlider* slider = Find<QSlider>("m_sldColor_R");
     QLineEdit* text = Find<QLineEdit>("m_txtValue_R");
-    Stepper* stepper = Find<Stepper>("m_stpValue_R");
+    QSpinBox* stepper = Find<QSpinBox>("m_stpValue_R");
 
     slider->setValue(40);
     EXPECT_EQ(text->text(), QStringLiteral("40"));
@@ -116,7 +116,7 @@ TEST_F(LedFixture, TheSameValueAgainSendsNothing) {
     QSlider* slider = Find<QSlider>("m_sldColor_B");
     slider->setValue(90);
     ASSERT_EQ(Previews().size(), 1u);
-    Find<Stepper>("m_stpValue_B")->setValue(90);
+    Find<QSpinBox>("m_stpValue_B")->setValue(90);
     Find<QLineEdit>("m_txtValue_B")->setText(QStringLiteral("90"));
     EXPECT_EQ(Previews().size(), 1u);
 }

@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <filesystem>
@@ -23,7 +24,6 @@
 #include "model/Constants.h"
 #include "model/FlashControl.h"
 #include "screens/SettingVC.h"
-#include "screens/Stepper.h"
 
 namespace kelvadeck::guitest {
 namespace {
@@ -80,7 +80,7 @@ TEST_F(SettingFixture, ShowsTheModelAndTheConnection) {
     Open();
     EXPECT_EQ(screen->windowTitle(), QStringLiteral("System Settings"));
     EXPECT_EQ(Find<QLineEdit>("m_txtOffTimeValue")->text(), QStringLiteral("30"));
-    EXPECT_EQ(Find<Stepper>("m_stpOffTime")->value(), 30);
+    EXPECT_EQ(Find<QSpinBox>("m_stpOffTime")->value(), 30);
     EXPECT_EQ(Find<QButtonGroup>("m_rdoDialFuncLED")->checkedId(), C::LED_LIGHT_TYPE_FUNC_SLOW);
     // No stored keyboard choice on a host outside Japan: US.
     EXPECT_EQ(Find<QButtonGroup>("m_rdoKeyboard")->checkedId(), KeyCode::KEYBOARD_TYPE_US);
@@ -103,7 +103,7 @@ TEST_F(SettingFixture, UncheckingTheModeLedOffDisablesTheOffTime) {
     EXPECT_TRUE(Find<QLineEdit>("m_txtOffTimeValue")->isEnabled());
     off->setChecked(false);
     EXPECT_FALSE(Find<QLineEdit>("m_txtOffTimeValue")->isEnabled());
-    EXPECT_FALSE(Find<Stepper>("m_stpOffTime")->isEnabled());
+    EXPECT_FALSE(Find<QSpinBox>("m_stpOffTime")->isEnabled());
 }
 
 TEST_F(SettingFixture, SubmitWritesTheSettingsAndSendsThemLive) {
@@ -111,7 +111,7 @@ TEST_F(SettingFixture, SubmitWritesTheSettingsAndSendsThemLive) {
     Find<QCheckBox>("m_chkSleepOff")->setChecked(true);
     Find<QCheckBox>("m_chkEncoderContinue")->setChecked(false);
     Find<QCheckBox>("m_chkLEDOffFlag")->setChecked(true);
-    Stepper* stepper = Find<Stepper>("m_stpOffTime");
+    QSpinBox* stepper = Find<QSpinBox>("m_stpOffTime");
     stepper->stepUp();
     stepper->stepUp();
     EXPECT_EQ(Find<QLineEdit>("m_txtOffTimeValue")->text(), QStringLiteral("32"));

@@ -1,0 +1,118 @@
+#include "screens/MacroPalette.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+
+#include "model/Constants.h"
+#include "model/StringTable.h"
+#include "screens/MacroStepTable.h"
+
+namespace kelvadeck {
+
+MacroPalette::MacroPalette(QWidget* stepList, QWidget* slotList, QWidget* parent)
+    : QFrame(parent), m_stepList(stepList), m_slotList(slotList) {
+    setObjectName(QStringLiteral("m_cvControlItem"));
+    auto* grid = new QGridLayout(this);
+    grid->setSpacing(4);
+    const auto& palette = MacroStepKinds::Palette();
+    for (size_t k = 0; k < palette.size(); ++k) {
+        auto* item = new QFrame(this);
+        item->setObjectName(QStringLiteral("m_cvControlElem%1").arg(k + 1));
+        item->setProperty("identifier", QString::fromLatin1(palette[k].identifier.data(), static_cast<int>(palette[k].identifier.size())));
+        item->setCursor(Qt::OpenHandCursor);
+        item->setMinimumSize(130, 30);
+        item->installEventFilter(this);
+        auto* itemLayout = new QHBoxLayout(item);
+        itemLayout->setContentsMargins(6, 2, 6, 2);
+        auto* label = new QLabel(item);
+        label->setObjectName(QStringLiteral("m_lblControlTitle%1").arg(k + 1));
+        label->setAttribute(Qt::WA_TransparentForMouseEvents, true);
+        // Longer names (Japanese ones) take a second line rather than being cut.
+        label->setWordWrap(true);
+        itemLayout->addWidget(label);
+        m_cvControlElem[k] = item;
+        m_lblControlTitle[k] = label;
+        grid->addWidget(item, static_cast<int>(k) / 2, static_cast<int>(k) % 2);
+    }
+}
+
+MacroPalette::~MacroPalette() {
+    if (m_bPaletteDragging) QApplication::restoreOverrideCursor();
+}
+
+void MacroPalette::InitControl(const StringTable& s) {
+    const auto& palette = MacroStepKinds::Palette();
+    for (size_t k = 0; k < palette.size(); ++k) {
+        const QString title = QString::fromStdString(s.Get(palette[k].labelKey));
+        m_lblControlTitle[k]->setText(title);
+        m_cvControlElem[k]->setToolTip(title);
+    }
+    ApplyPaletteColours();
+}
+
+void MacroPalette::ApplyPaletteColours() {
+    const auto& palette = MacroStepKinds::Palette();
+    for (size_t k = 0; k < palette.size(); ++k) {
+        const QColor c = MacroStepTable::TintColour(palette[k].colour);
+        m_cvControlElem[k]->setStyleSheet(QStringLiteral("#%1 { background: rgba(%2,%3,%4,%5); border: 1px solid #c4c9d0; border-radius: 5px; }")
+                                              .arg(m_cvControlElem[k]->objectName())
+                                              .arg(c.red())
+                                              .arg(c.green())
+                                              .arg(c.blue())
+                                              .arg(c.alphaF()));
+    }
+}
+
+void MacroPalette::showEvent(QShowEvent* event) {
+    QFrame::showEvent(event);
+    ApplyPaletteColours();
+}
+
+bool MacroPalette::IsOver(const QWidget* widget, const QPoint& pos) const {
+    return QRect(widget->mapTo(window(), QPoint(0, 0)), widget->size()).contains(pos);
+}
+
+void MacroPalette::GetPanAction(PanState state, const std::string& identifier, const QPoint& pos) {
+    switch (state) {
+        case PanState::Began:
+            if (!m_bPaletteDragging) QApplication::setOverrideCursor(Qt::DragCopyCursor);
+            m_bPaletteDragging = true;
+            m_pstrDragItem = identifier;
+            return;
+        case PanState::Changed:
+            if (m_bPaletteDragging) QApplication::changeOverrideCursor(IsOver(m_slotList, pos) ? Qt::ForbiddenCursor : Qt::DragCopyCursor);
+            return;
+        case PanState::Ended: break;
+    }
+    if (m_bPaletteDragging) QApplication::restoreOverrideCursor();
+    m_bPaletteDragging = false;
+    m_pstrDragItem.clear();
+    if (!IsOver(m_stepList, pos)) return;
+    const int32_t kind = MacroStepKinds::KindForIdentifier(identifier);
+    if (kind != Constants::SCRIPT_ICON_IDX_BLANK) emit dropped(kind);
+}
+
+bool MacroPalette::eventFilter(QObject* watched, QEvent* event) {
+    auto* frame = qobject_cast<QFrame*>(watched);
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    const bool move = event->type() == QEvent::MouseMove;
+    if (frame == nullptr || !(press || move || event->type() == QEvent::MouseButtonRelease)) {
+        return QFrame::eventFilter(watched, event);
+    }
+    const std::string id = frame->property("identifier").toString().toStdString();
+    const auto* m = static_cast<QMouseEvent*>(event);
+    const QPoint pos = frame->mapTo(window(), m->position().toPoint());
+    if (press) {
+        if (m->button() == Qt::LeftButton) GetPanAction(PanState::Began, id, pos);
+    } else if (move) {
+        GetPanAction(PanState::Changed, id, pos);
+    } else if (m->button() == Qt::LeftButton && m_bPaletteDragging) {
+        GetPanAction(PanState::Ended, id, pos);
+    }
+    return true;
+}
+
+}  // namespace kelvadeck
