@@ -5,6 +5,7 @@
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
 #include "app/QtHidBackend.h"
+#include "screens/DeviceEvents.h"
 #include "screens/TopVC.h"
 
 namespace kelvadeck {
@@ -16,7 +17,11 @@ AppDelegate::AppDelegate(Config config, QObject* parent)
     m_ctx.defaults = m_config.defaults;
     m_ctx.countryCode = m_config.countryCode;
     m_ctx.resourceDir = m_config.resourceDir;
-    m_pump = new HidPump(this);
+    // udev announces only real devices; an emulated one is looked for.
+    m_pump = new HidPump(!m_config.emulated, this);
+    m_events = new DeviceEvents(this);
+    m_pump->SetEvents(m_events);
+    m_ctx.deviceEvents = m_events;
     UseBackend();
     // The window and its main screen exist before the data manager, as the
     // toolkit loads them before launching has finished.
@@ -29,10 +34,12 @@ AppDelegate::~AppDelegate() { applicationWillTerminate(); }
 void AppDelegate::UseBackend() {
     if (m_offline) {
         m_backend = std::make_shared<QtHidBackend>(m_offline->Backend(), *m_pump);
+        m_ctx.hotplugEvents = false;
         m_ctx.emulated = true;
         NoteOfflineFile();
     } else {
         m_backend = std::make_shared<QtHidBackend>(m_config.backend, *m_pump);
+        m_ctx.hotplugEvents = m_pump->HotplugEvents();
         m_ctx.emulated = m_config.emulated;
         m_ctx.emulatorImage = m_config.emulatorImage;
         m_ctx.savedOnRequest = false;

@@ -14,6 +14,7 @@ namespace kelvadeck {
 
 class DataManager;
 class HidBackend;
+class DeviceEvents;
 class HidPump;
 class MainWindow;
 class MainMenu;
@@ -96,6 +97,7 @@ private:
     std::string m_saveOnQuitPath;
     ScreenContext m_ctx;
     HidPump* m_pump = nullptr;
+    DeviceEvents* m_events = nullptr;
     std::shared_ptr<QtHidBackend> m_backend;
     std::unique_ptr<MainWindow> m_window;
     MainMenu* m_menu = nullptr;

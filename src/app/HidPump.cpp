@@ -3,15 +3,21 @@
 #include <QTimer>
 
 #include "app/QueuedHidDevice.h"
+#include "app/UdevMonitor.h"
+#include "screens/DeviceEvents.h"
 #include "device/USBHidManager.h"
 
 namespace kelvadeck {
 
 namespace {
-constexpr int kPresencePollMs = 500;
+constexpr int kPresencePollMs = 1000;
 }
 
-HidPump::HidPump(QObject* parent) : QObject(parent) {
+HidPump::HidPump(bool hotplug, QObject* parent) : QObject(parent) {
+    if (hotplug) {
+        m_udev = new UdevMonitor(this);
+        connect(m_udev, &UdevMonitor::hidrawChanged, this, &HidPump::OnHotplug);
+    }
     m_deadline = new QTimer(this);
     m_deadline->setSingleShot(true);
     connect(m_deadline, &QTimer::timeout, this, &HidPump::OnDeadline);
@@ -22,10 +28,12 @@ HidPump::HidPump(QObject* parent) : QObject(parent) {
 
 HidPump::~HidPump() = default;
 
+bool HidPump::HotplugEvents() const { return m_udev != nullptr && m_udev->IsActive(); }
+
 void HidPump::SetTransport(USBHidManager* hid) {
     m_hid = hid;
     m_deadline->stop();
-    if (hid) {
+    if (hid && !HotplugEvents()) {
         m_poll->start();
     } else {
         m_poll->stop();
@@ -53,6 +61,15 @@ void HidPump::AfterDelivery() {
     } else if (!m_deadline->isActive()) {
         m_deadline->start(m_hid->CurrentDeadlineMs());
     }
+    NotifyIfChanged();
+}
+
+void HidPump::NotifyIfChanged() {
+    if (m_hid == nullptr || m_events == nullptr) return;
+    const bool changed = m_hid->JobsEnded() != m_jobsSeen || m_hid->bConnected() != m_connectedSeen;
+    m_jobsSeen = m_hid->JobsEnded();
+    m_connectedSeen = m_hid->bConnected();
+    if (changed) m_events->Notify();
 }
 
 void HidPump::OnInput(uint64_t serial) {
@@ -93,6 +110,19 @@ void HidPump::OnDeadline() {
 
 void HidPump::OnPoll() {
     if (m_hid && m_hid->bConnected()) m_hid->PollDevices();
+    NotifyIfChanged();
+}
+
+void HidPump::OnHotplug() {
+    if (m_hid == nullptr) return;
+    // Something came or went: whether it is ours the transport finds out by
+    // enumerating (a new device is opened and read, a missing one let go).
+    if (m_hid->bConnected()) {
+        m_hid->PollDevices();
+    } else {
+        m_hid->DeviceDetected();
+    }
+    AfterDelivery();
 }
 
 }  // namespace kelvadeck

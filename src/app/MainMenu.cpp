@@ -6,11 +6,11 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTimer>
 
 #include "app/AppDelegate.h"
 #include "core/DataManager.h"
 #include "app/MainWindow.h"
+#include "screens/DeviceEvents.h"
 #include "core/WriteHistory.h"
 #include "device/ComResult.h"
 #include "device/USBHidManager.h"
@@ -31,7 +31,6 @@ using C = Constants;
 constexpr const char* JSON_EXTENSION = "json";
 // Problems listed in the message of a refused document; the rest are counted.
 constexpr size_t SHOWN_PROBLEMS = 12;
-constexpr int ACTION_UPDATE_MS = 250;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -81,9 +80,7 @@ MainMenu::MainMenu(AppDelegate& app, MainWindow& window, const std::string& lang
     // Whether a command can run changes with the device and its jobs; the
     // shortcuts must see that as the opened menus do.
     for (QMenu* menu : {file, edit, help}) connect(menu, &QMenu::aboutToShow, this, &MainMenu::UpdateActions);
-    auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, &MainMenu::UpdateActions);
-    timer->start(ACTION_UPDATE_MS);
+    if (DeviceEvents* events = m_app.Context().deviceEvents) connect(events, &DeviceEvents::changed, this, &MainMenu::UpdateActions);
     window.SetCloseGuard([this] { return MayClose(); });
     UpdateActions();
 }

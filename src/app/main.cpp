@@ -159,6 +159,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kelvadeck"));
+    // Wayland matches the window to its desktop entry (name and icon) by this.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.kelvadeck"));
     QApplication::setApplicationVersion(QStringLiteral(KELVADECK_VERSION));
     Options options;
     std::string usageError;

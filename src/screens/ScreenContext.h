@@ -5,6 +5,7 @@
 namespace kelvadeck {
 
 class DataManager;
+class DeviceEvents;
 class StringTable;
 class UserDefaults;
 class UserPrompts;
@@ -21,6 +22,12 @@ struct ScreenContext {
     bool emulated = false;             // the device is the built-in emulated Kelvadeck
     std::string emulatorImage;         // its flash image file; empty: not kept
     bool savedOnRequest = false;       // the file is written by File > Save only (not at the end)
+    // Changes of the device and its jobs as they happen (may be null: the
+    // screens then see them at their timer's next tick).
+    DeviceEvents* deviceEvents = nullptr;
+    // The system announces arrivals and removals (udev), so that nobody has
+    // to look for the device over and over.
+    bool hotplugEvents = false;
 
     // The data manager's string table; without a data manager an empty one,
     // whose texts are their keys.

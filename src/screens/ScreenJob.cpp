@@ -7,13 +7,19 @@
 #include "device/ComQue.h"
 #include "device/USBHidManager.h"
 #include "screenlogic/JobMessage.h"
+#include "screens/DeviceEvents.h"
 #include "screens/UserPrompts.h"
 
 namespace kelvadeck {
 
 namespace {
 
+// While a job runs the screen follows it closely (progress, the settings
+// shown as soon as they are read); otherwise it has little to look at: the
+// device's changes come as events, and the timer is only a safety net (and
+// the slow search for a device where the system announces none).
 constexpr int kTimerMs = 200;
+constexpr int kIdleTimerMs = 1000;
 
 }  // namespace
 
@@ -22,6 +28,11 @@ ScreenJob::ScreenJob(ScreenContext& context, Traces traces, QObject* parent)
     m_Timer = new QTimer(this);
     m_Timer->setInterval(kTimerMs);
     connect(m_Timer, &QTimer::timeout, this, &ScreenJob::Tick);
+    if (m_ctx.deviceEvents != nullptr) {
+        connect(m_ctx.deviceEvents, &DeviceEvents::changed, this, [this] {
+            if (m_Timer->isActive()) Tick();
+        });
+    }
 }
 
 void ScreenJob::Trace(const std::string& line) const {
@@ -30,7 +41,8 @@ void ScreenJob::Trace(const std::string& line) const {
 
 void ScreenJob::StartTimer() {
     Trace(m_traces.timerStarted);
-    m_Timer->start();
+    const bool running = m_ctx.pDM != nullptr && m_ctx.pDM->pUSBHID().IsJobRunning();
+    m_Timer->start(running ? kTimerMs : kIdleTimerMs);
 }
 
 void ScreenJob::StopTimer() {
@@ -130,6 +142,8 @@ void ScreenJob::Tick() {
     // What follows may start the next job, which begins with a fresh result,
     // or ask the user something while the timer keeps running.
     if (ended) EndJob(ComResult(hid.LastResult()));
+    const int interval = hid.IsJobRunning() ? kTimerMs : kIdleTimerMs;
+    if (m_Timer->interval() != interval) m_Timer->setInterval(interval);
 }
 
 void ScreenJob::EndJob(const ComResult& result) {

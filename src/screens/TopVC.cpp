@@ -31,10 +31,6 @@ namespace {
 using C = Constants;
 using D = DevicePicture;
 
-// While the last attempt to open the device failed (no permission), it is
-// tried again once a second rather than five times.
-constexpr int kTicksBetweenFailedOpens = 5;
-
 QColor DisplayColor(const Utility& utl, uint8_t r, uint8_t g, uint8_t b) {
     double dr = 0, dg = 0, db = 0;
     utl.FlashRGB_to_uiRGB(r, g, b, dr, dg, db);
@@ -275,15 +271,11 @@ void TopVC::ConnectionChanged(bool connected) {
 void TopVC::WatchDevice() {
     DataManager* dm = m_ctx.pDM;
     USBHidManager& hid = dm->pUSBHID();
-    if (!hid.bConnected() && hid.CheckUSBDetectPorling()) {
-        // Look for the device five times a second; after a failed open
-        // (usually a missing permission) once a second.
-        const bool openFailed = !hid.LastOpenError().empty();
-        if (!openFailed || ++m_nPollTick >= kTicksBetweenFailedOpens) {
-            m_nPollTick = 0;
-            hid.DeviceDetected();
-            if (!hid.bConnected()) ShowConnectionState();
-        }
+    if (!m_ctx.hotplugEvents && !hid.bConnected() && hid.CheckUSBDetectPorling()) {
+        // Where the system announces no arrivals, look for the device at
+        // each tick (once a second while nothing runs).
+        hid.DeviceDetected();
+        if (!hid.bConnected()) ShowConnectionState();
     }
     if (m_job->State() == JOB_BOOT && hid.IsJobRunning() && dm->g_arPSI.empty() && !dm->pComQue().HasReadsInto(0) &&
         dm->PreviewFromMemory()) {

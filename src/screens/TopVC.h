@@ -100,7 +100,6 @@ private:
     ScreenJob* m_job = nullptr;
     QPointer<QDialog> m_screen;
     bool m_bBlocked = true;
-    int m_nPollTick = 0;
     // Jobs of the transport whose end this screen has taken note of.
     uint64_t m_nJobsSeen = 0;
 

@@ -40,7 +40,7 @@ GuiRig::GuiRig(Setup setup) : device(WithBlockingReads(setup.knobs)) {
     });
     config.countryCode = setup.countryCode;
     config.resourceDir = KELVADECK_BUILD_RESOURCE_DIR;
-    config.emulated = true;
+    config.emulated = !setup.asRealDevice;
     config.emulatorImage = "/tmp/test-emulator.mbf";
     if (!setup.emulatorFile.empty()) {
         std::string error;

@@ -38,6 +38,9 @@ public:
         std::shared_ptr<HidBackend> backend;
         // Start on this image file as `kelvadeck --emulator=FILE` does.
         std::string emulatorFile;
+        // Treat the emulated device as a real one: arrivals and removals are
+        // to come from udev (the test announces them), not from looking.
+        bool asRealDevice = false;
     };
 
     GuiRig();

@@ -1,11 +1,13 @@
 // Start-up, the window, and the device coming and going.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <algorithm>
 #include <QPushButton>
 
 #include "GuiRig.h"
+#include "app/UdevMonitor.h"
 #include "device/USBHidManager.h"
 
 namespace kelvadeck::guitest {
@@ -79,15 +81,17 @@ TEST(Startup, WithoutDeviceTheControlsStayBlockedAndTheStatusSaysWhy) {
     setup.plugged = false;
     GuiRig rig(setup);
     rig.Launch();
-    GuiRig::Settle(500);
+    GuiRig::Settle(2600);
     EXPECT_EQ(Text(rig, "m_lblUSBStatus"), QStringLiteral("Not connected"));
     EXPECT_TRUE(Text(rig, "m_lblStatusDetail").startsWith(QStringLiteral("No Kelvadeck found")));
     EXPECT_FALSE(Enabled(rig, "m_btnSetting"));
     EXPECT_FALSE(Enabled(rig, "m_btnProfileSelect1"));
     EXPECT_FALSE(rig.Dm().bDataInitialize());
-    // The main screen keeps looking, five times a second.
+    // The main screen keeps looking for the emulated device (which no system
+    // announces), about once a second (not five times a second).
     const auto searches = std::count(rig.log.begin(), rig.log.end(), std::string("USBHID : Device Detected!"));
     EXPECT_GE(searches, 3);
+    EXPECT_LE(searches, 5);
 }
 
 TEST(Startup, ADeviceThatCannotBeOpenedShowsTheReasonAndItsFix) {
@@ -116,6 +120,32 @@ TEST(Startup, ArrivalIsFoundByPollingAndReadsTheDevice) {
     ASSERT_TRUE(GuiRig::PumpUntil([&] { return Enabled(rig, "m_btnSetting"); }, 5000));
     EXPECT_EQ(Text(rig, "m_lblUSBStatus"), QStringLiteral("Connected (emulated Kelvadeck)"));
     EXPECT_EQ(Text(rig, "m_lblFirmwareVer"), QStringLiteral("Firmware version: 1.02"));
+}
+
+// A real device's arrival and removal come from udev: the application opens
+// and reads it at once, and lets it go at once, without waiting to look.
+TEST(Startup, ArrivalAndRemovalAnnouncedByUdevAreFollowedAtOnce) {
+    GuiRig::Setup setup;
+    setup.plugged = false;
+    setup.asRealDevice = true;
+    GuiRig rig(setup);
+    rig.Launch();
+    auto* udev = rig.App().findChild<UdevMonitor*>();
+    ASSERT_NE(udev, nullptr);
+    if (!udev->IsActive()) GTEST_SKIP() << "no udev on this machine";
+    rig.device.Plug();
+    QElapsedTimer clock;
+    clock.start();
+    emit udev->hidrawChanged();
+    ASSERT_TRUE(GuiRig::PumpUntil([&] { return Enabled(rig, "m_btnSetting"); }, 5000));
+    EXPECT_LT(clock.elapsed(), 900) << "found by the event, not by a search a second later";
+    rig.device.Unplug();
+    emit udev->hidrawChanged();
+    ASSERT_TRUE(GuiRig::PumpUntil([&] { return Text(rig, "m_lblUSBStatus") == QStringLiteral("Not connected"); }, 900));
+    // No search while nothing is announced.
+    rig.log.clear();
+    GuiRig::Settle(1500);
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), std::string("USBHID : Device Detected!")), 0);
 }
 
 TEST(Startup, RemovalBlocksTheControlsAndReplugReadsAgain) {
