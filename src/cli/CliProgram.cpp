@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "cli/AppModeCommands.h"
 #include "cli/CliOptions.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DumpCommand.h"
@@ -27,6 +28,7 @@ void CliProgram::Register(CLI::App& app, CliOptions& options) {
     MacroCommands::Register(app, options);
     DeviceCommands::Register(app, options);
     SettingsJsonCommands::Register(app, options);
+    AppModeCommands::Register(app, options);
 }
 
 int CliProgram::Run(CLI::App& app, CliOptions& options, const std::vector<std::string>& words, std::ostream& out,

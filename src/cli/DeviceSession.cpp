@@ -176,6 +176,14 @@ ComResult DeviceSession::RunJob() {
     return r;
 }
 
+bool DeviceSession::Redetect() {
+    USBHidManager& hid = Hid();
+    hid.DeviceDetected();
+    if (!hid.bConnected() || !RunJob().Succeeded()) return false;
+    m_dm->DataInitializeFromMemory();
+    return true;
+}
+
 ComResult DeviceSession::StartAndRun() {
     if (!Hid().StartCom()) {
         if (!Hid().IsJobRunning() && Hid().CurrentResult().bAborted) {

@@ -53,6 +53,9 @@ public:
     // Runs the queued job (StartCom already called) to its end and consumes
     // its bDataUpdate.
     ComResult RunJob();
+    // After the device went away: looks for it again and reads it. True when
+    // it is back and read.
+    bool Redetect();
     // Queues nothing: starts what is queued and runs it. A job that cannot
     // start reports itself as aborted.
     ComResult StartAndRun();
