@@ -113,10 +113,9 @@ int FollowFocus::Run(const CliOptions& options) {
     if (!error.empty()) CliMessages::Fail(error + " (no rules used)");
     ModeFollower follower(session.Dm());
     follower.SetRules(rules);
-    std::cerr << "kelvadeck-cli: following the focus on " << watcher->Name() << " with " << TerminalText::Escape(file.Path())
-              << " (Ctrl+C to stop)\n";
-
     const StopSignals stop;
+    std::cerr << "kelvadeck-cli: following the focus on " << watcher->Name() << " with " << TerminalText::Escape(file.Path())
+              << " (Ctrl+C to stop)" << std::endl;
     const auto follow = [&](const FocusedWindow& window) {
         if (const auto mode = follower.FocusChanged(window.names)) {
             session.RunJob();
