@@ -13,12 +13,13 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
-  libhidapi-dev libudev-dev libxcb1-dev qt6-translations-l10n
+  libhidapi-dev libudev-dev libxcb1-dev libsystemd-dev qt6-translations-l10n
   libcli11-dev nlohmann-json3-dev
   help2man          # the man pages, made from --help
   bash-completion   # the completion's test loads it
   udev              # its pkg-config file names the folder for udev rules
   xvfb xauth
+  dbus-daemon       # a private session bus for the focus watchers' tests
 )
 for option in "$@"; do
   case "$option" in

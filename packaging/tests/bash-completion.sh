@@ -100,6 +100,8 @@ offers_only "kelvadeck-cli --emulator info" info
 offers_only "kelvadeck-cli macro import script.mcdf 4 --mode " fire hold loop once
 offers_only "kelvadeck-cli --emulator --emulator-faults bu" busy= busy-code=
 offers_only "kelvadeck-cli led " ""
+offers_only "kelvadeck-cli app-mode " add fallback list remove stay
+offers_only "kelvadeck-cli app-mode add krita " 1 2 3
 
 if [ "$failures" -ne 0 ]; then
   echo "bash-completion: $failures check(s) failed" >&2

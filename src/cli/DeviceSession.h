@@ -53,6 +53,8 @@ public:
     // Runs the queued job (StartCom already called) to its end and consumes
     // its bDataUpdate.
     ComResult RunJob();
+    // The device layer is set up (the device itself may be missing).
+    bool Attached() const { return m_dm != nullptr; }
     // After the device went away: looks for it again and reads it. True when
     // it is back and read.
     bool Redetect();

@@ -97,8 +97,13 @@ std::string Names(const std::vector<std::string>& names) { return names.empty() 
 int FollowFocus::Run(const CliOptions& options) {
     DeviceSession session(options);
     if (!session.Open()) {
-        CliMessages::Fail(session.Error());
-        return session.ExitCode();
+        // Run as a service, it starts before the device is plugged in or
+        // while another program has it: it waits for it.
+        if (!session.Attached() || session.ExitCode() != CliProgram::EXIT_NO_DEVICE) {
+            CliMessages::Fail(session.Error());
+            return session.ExitCode();
+        }
+        std::cerr << "kelvadeck-cli: waiting for the Kelvadeck: " << TerminalText::Escape(session.Error()) << std::endl;
     }
     std::string why;
     std::unique_ptr<FocusWatcher> watcher = FocusWatchers::StartFirst(why);

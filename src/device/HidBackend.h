@@ -31,6 +31,9 @@ public:
     virtual std::unique_ptr<HidDevice> Open(const std::string& path) = 0;
     // Why the last Open failed, in words a user can act on (empty when unknown).
     virtual std::string LastError() const { return {}; }
+    // The last Open failed because another program is using the device: it
+    // may be free again at any time, without the system announcing it.
+    virtual bool LastOpenHeldElsewhere() const { return false; }
 };
 
 }  // namespace kelvadeck

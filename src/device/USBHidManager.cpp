@@ -105,6 +105,7 @@ void USBHidManager::DeviceDetected() {
     m_device.reset();
     m_selected.reset();
     m_lastOpenError.clear();
+    m_heldElsewhere = false;
 
     std::vector<HidBackend::HidInterfaceInfo> devices;
     if (m_backend) devices = Kelvadecks(m_backend->Enumerate(VENDOR_ID, PRODUCT_ID));
@@ -128,6 +129,7 @@ void USBHidManager::DeviceDetected() {
         m_device = m_backend->Open(m_selected->path);
         if (!m_device) {
             m_lastOpenError = m_backend->LastError();
+            m_heldElsewhere = m_backend->LastOpenHeldElsewhere();
             openFailure = "USBHID : cannot open " + m_selected->path + (m_lastOpenError.empty() ? "" : ": " + m_lastOpenError);
             m_selected.reset();
         }

@@ -123,6 +123,9 @@ public:
     const std::optional<HidBackend::HidInterfaceInfo>& SelectedInterface() const { return m_selected; }
     // Why the device could not be opened by the last search (empty otherwise).
     const std::string& LastOpenError() const { return m_lastOpenError; }
+    // The device is there but another program is using it (LastOpenError
+    // names it); look again now and then.
+    bool DeviceHeldElsewhere() const { return m_heldElsewhere; }
     const HidDevice::Report& OutBuf() const { return m_outBuf; }
 
 private:
@@ -158,6 +161,7 @@ private:
     std::optional<HidBackend::HidInterfaceInfo> m_selected;
     std::unique_ptr<HidDevice> m_device;
     std::string m_lastOpenError;
+    bool m_heldElsewhere = false;
     std::string m_lastOpenFailureLogged;
     std::string m_choice;
     ProgressReceiver* m_pProgress = nullptr;

@@ -4,6 +4,7 @@
 
 #include "hid/HidapiDevice.h"
 #include "hid/HidapiLibrary.h"
+#include "base/ExclusiveUse.h"
 #include "hid/HidapiOpenError.h"
 #include "model/TextConvert.h"
 
@@ -50,6 +51,15 @@ std::unique_ptr<HidDevice> HidapiBackend::Open(const std::string& path) {
         m_lastError = "The HID library could not be set up: " + m_library->InitError();
         return nullptr;
     }
+    ExclusiveUse use;
+    ExclusiveUse::Holder holder;
+    m_heldElsewhere = !use.Take(path, holder);
+    if (m_heldElsewhere) {
+        m_lastError = "The Kelvadeck at " + path + " is in use by " + ExclusiveUse::Describe(holder) +
+                      ": only one program can talk to it at a time. Close that program (or stop its follow-focus) "
+                      "and this one takes the device over.";
+        return nullptr;
+    }
     HidapiDevice::Handle handle(hid_open_path(path.c_str()));
     if (!handle) {
         const std::string reason = TextConvert::WideToUtf8(hid_error(nullptr));
@@ -60,7 +70,7 @@ std::unique_ptr<HidDevice> HidapiBackend::Open(const std::string& path) {
         return nullptr;
     }
     m_lastError.clear();
-    return std::make_unique<HidapiDevice>(m_library, std::move(handle));
+    return std::make_unique<HidapiDevice>(m_library, std::move(handle), std::move(use));
 }
 
 }  // namespace kelvadeck

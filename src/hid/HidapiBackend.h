@@ -22,10 +22,12 @@ public:
     std::vector<HidInterfaceInfo> Enumerate(uint16_t vendorId, uint16_t productId) override;
     std::unique_ptr<HidDevice> Open(const std::string& path) override;
     std::string LastError() const override { return m_lastError; }
+    bool LastOpenHeldElsewhere() const override { return m_heldElsewhere; }
 
 private:
     std::shared_ptr<HidapiLibrary> m_library;
     std::string m_lastError;
+    bool m_heldElsewhere = false;
 };
 
 }  // namespace kelvadeck

@@ -14,8 +14,8 @@ void HidapiDevice::Closer::operator()(hid_device_* device) const {
     if (device != nullptr) hid_close(device);
 }
 
-HidapiDevice::HidapiDevice(std::shared_ptr<HidapiLibrary> library, Handle handle)
-    : m_library(std::move(library)), m_handle(std::move(handle)) {}
+HidapiDevice::HidapiDevice(std::shared_ptr<HidapiLibrary> library, Handle handle, ExclusiveUse use)
+    : m_library(std::move(library)), m_use(std::move(use)), m_handle(std::move(handle)) {}
 
 bool HidapiDevice::Write(const Report& report) {
     if (!m_handle) return false;

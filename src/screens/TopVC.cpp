@@ -271,8 +271,9 @@ void TopVC::ConnectionChanged(bool connected) {
 void TopVC::WatchDevice() {
     DataManager* dm = m_ctx.pDM;
     USBHidManager& hid = dm->pUSBHID();
-    if (!m_ctx.hotplugEvents && !hid.bConnected() && hid.CheckUSBDetectPorling()) {
-        // Where the system announces no arrivals, look for the device at
+    if ((!m_ctx.hotplugEvents || hid.DeviceHeldElsewhere()) && !hid.bConnected() && hid.CheckUSBDetectPorling()) {
+        // Where the system announces no arrivals, or while another program
+        // holds the device (it lets go unannounced), look for the device at
         // each tick (once a second while nothing runs).
         hid.DeviceDetected();
         if (!hid.bConnected()) ShowConnectionState();

@@ -69,7 +69,7 @@ TEST_F(MainMenuTest, OpenedBackupIsEditedOfflineAndSavedOnlyOnRequest) {
     rig.Launch();
     OpenKnownBackup(rig, backup);
     EXPECT_TRUE(rig.Window().windowTitle().contains(QStringLiteral("known.mbf")));
-    EXPECT_TRUE(GuiRig::PumpUntil([&] { return rig.App().Menu().Action("actSave")->isEnabled(); }, 2000));
+    EXPECT_TRUE(GuiRig::PumpUntil([&] { return rig.App().Menu().Action("actSave")->isEnabled(); }, 10000));
     // The screens show the file's settings, not the connected device's.
     GuiRig reference(WithImage(known));
     reference.Launch();

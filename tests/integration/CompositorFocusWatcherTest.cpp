@@ -1,19 +1,29 @@
 // The focus watchers of Wayland compositors against fake compositors: a test
-// thread that serves the IPC socket as Sway or Hyprland does.
+// thread that serves the IPC socket as Sway or Hyprland does, or that sits on
+// a private session bus as KWin or the GNOME Shell extension does.
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <systemd/sd-bus.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <mutex>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "focus/GnomeShellFocusWatcher.h"
 #include "focus/HyprlandFocusWatcher.h"
+#include "focus/KWinFocusWatcher.h"
 #include "focus/SwayFocusWatcher.h"
+#include "support/DbusSessionServer.h"
 
 namespace kelvadeck {
 namespace {
@@ -81,6 +91,168 @@ uint32_t SwayRequest(int fd) {
     if (length > 0) ::recv(fd, payload.data(), length, MSG_WAITALL);
     return type;
 }
+
+
+// A program on a private session bus, on a thread of its own: it owns a
+// name, serves objects, and runs what the test posts on that thread (sd-bus
+// connections are not shared between threads).
+class FakeBusPeer {
+public:
+    using Work = std::function<void(sd_bus*)>;
+    FakeBusPeer(const std::string& address, const std::string& name, Work setUp) {
+        sd_bus_new(&m_bus);
+        sd_bus_set_address(m_bus, address.c_str());
+        sd_bus_set_bus_client(m_bus, 1);
+        sd_bus_start(m_bus);
+        if (!name.empty()) sd_bus_request_name(m_bus, name.c_str(), 0);
+        if (setUp) setUp(m_bus);
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                pollfd p{sd_bus_get_fd(m_bus), POLLIN, 0};
+                ::poll(&p, 1, 20);
+                while (sd_bus_process(m_bus, nullptr) > 0) {
+                }
+                std::vector<Work> work;
+                {
+                    const std::lock_guard<std::mutex> lock(m_mutex);
+                    work.swap(m_work);
+                }
+                for (Work& w : work) w(m_bus);
+                sd_bus_flush(m_bus);
+            }
+        });
+    }
+    ~FakeBusPeer() {
+        m_stop = true;
+        m_thread.join();
+        for (sd_bus_slot* slot : m_slots) sd_bus_slot_unref(slot);
+        sd_bus_flush_close_unref(m_bus);
+    }
+    void Post(Work work) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_work.push_back(std::move(work));
+    }
+    void Keep(sd_bus_slot* slot) { m_slots.push_back(slot); }
+
+private:
+    sd_bus* m_bus = nullptr;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    std::vector<Work> m_work;
+    std::vector<sd_bus_slot*> m_slots;
+    std::thread m_thread;
+};
+
+// KWin's Scripting interface, as far as the watcher uses it: it keeps the
+// script it is given, and on Activate calls the service the script names as
+// the script would when a window is activated.
+class FakeKWin {
+public:
+    explicit FakeKWin(const std::string& address)
+        : m_peer(address, "org.kde.KWin", [this](sd_bus* bus) {
+              static const sd_bus_vtable vtable[] = {
+                  SD_BUS_VTABLE_START(0),
+                  SD_BUS_METHOD("loadScript", "ss", "i", &FakeKWin::OnLoad, 0),
+                  SD_BUS_METHOD("start", "", "", &FakeKWin::OnStart, 0),
+                  SD_BUS_METHOD("unloadScript", "s", "b", &FakeKWin::OnUnload, 0),
+                  SD_BUS_VTABLE_END};
+              sd_bus_slot* slot = nullptr;
+              sd_bus_add_object_vtable(bus, &slot, "/Scripting", "org.kde.kwin.Scripting", vtable, this);
+              m_slot = slot;
+          }) {
+        m_peer.Keep(m_slot);
+    }
+    void Activate(const std::string& desktopFile, const std::string& cls, const std::string& instance) {
+        m_peer.Post([this, desktopFile, cls, instance](sd_bus* bus) {
+            std::smatch service;
+            const std::string script = Script();
+            if (!std::regex_search(script, service, std::regex("callDBus\\(\"([^\"]+)\""))) return;
+            sd_bus_call_method_async(bus, nullptr, service[1].str().c_str(), KWinFocusWatcher::OBJECT_PATH,
+                                     KWinFocusWatcher::INTERFACE, "Activated", nullptr, nullptr, "sss", desktopFile.c_str(),
+                                     cls.c_str(), instance.c_str());
+        });
+    }
+    std::string Script() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_script;
+    }
+    bool Started() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_started;
+    }
+    std::string Unloaded() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_unloaded;
+    }
+
+private:
+    static int OnLoad(sd_bus_message* m, void* self, sd_bus_error*) {
+        const char* path = nullptr;
+        const char* plugin = nullptr;
+        sd_bus_message_read(m, "ss", &path, &plugin);
+        std::stringstream text;
+        text << std::ifstream(path).rdbuf();
+        auto* kwin = static_cast<FakeKWin*>(self);
+        const std::lock_guard<std::mutex> lock(kwin->m_mutex);
+        kwin->m_script = text.str();
+        return sd_bus_reply_method_return(m, "i", 3);
+    }
+    static int OnStart(sd_bus_message* m, void* self, sd_bus_error*) {
+        auto* kwin = static_cast<FakeKWin*>(self);
+        const std::lock_guard<std::mutex> lock(kwin->m_mutex);
+        kwin->m_started = true;
+        return sd_bus_reply_method_return(m, "");
+    }
+    static int OnUnload(sd_bus_message* m, void* self, sd_bus_error*) {
+        const char* plugin = nullptr;
+        sd_bus_message_read(m, "s", &plugin);
+        auto* kwin = static_cast<FakeKWin*>(self);
+        const std::lock_guard<std::mutex> lock(kwin->m_mutex);
+        kwin->m_unloaded = plugin != nullptr ? plugin : "";
+        return sd_bus_reply_method_return(m, "b", 1);
+    }
+
+    std::mutex m_mutex;
+    std::string m_script;
+    bool m_started = false;
+    std::string m_unloaded;
+    sd_bus_slot* m_slot = nullptr;
+    FakeBusPeer m_peer;
+};
+
+// The package's GNOME Shell extension: Current() and FocusChanged signals.
+class FakeGnomeExtension {
+public:
+    explicit FakeGnomeExtension(const std::string& address)
+        : m_peer(address, GnomeShellFocusWatcher::BUS_NAME, [this](sd_bus* bus) {
+              static const sd_bus_vtable vtable[] = {SD_BUS_VTABLE_START(0),
+                                                     SD_BUS_METHOD("Current", "", "ss", &FakeGnomeExtension::OnCurrent, 0),
+                                                     SD_BUS_SIGNAL("FocusChanged", "ss", 0), SD_BUS_VTABLE_END};
+              sd_bus_slot* slot = nullptr;
+              sd_bus_add_object_vtable(bus, &slot, GnomeShellFocusWatcher::OBJECT_PATH, GnomeShellFocusWatcher::INTERFACE, vtable,
+                                       this);
+              m_slot = slot;
+          }) {
+        m_peer.Keep(m_slot);
+    }
+    void Focus(const std::string& appId, const std::string& wmClass) {
+        m_peer.Post([appId, wmClass](sd_bus* bus) {
+            sd_bus_emit_signal(bus, GnomeShellFocusWatcher::OBJECT_PATH, GnomeShellFocusWatcher::INTERFACE, "FocusChanged", "ss",
+                               appId.c_str(), wmClass.c_str());
+        });
+    }
+    // The user switches the extension off.
+    void Disable() {
+        m_peer.Post([](sd_bus* bus) { sd_bus_release_name(bus, GnomeShellFocusWatcher::BUS_NAME); });
+    }
+
+private:
+    static int OnCurrent(sd_bus_message* m, void*, sd_bus_error*) {
+        return sd_bus_reply_method_return(m, "ss", "org.gimp.GIMP", "Gimp");
+    }
+    sd_bus_slot* m_slot = nullptr;
+    FakeBusPeer m_peer;
+};
 
 }  // namespace
 
@@ -159,6 +331,76 @@ TEST(CompositorFocusWatcher, HyprlandReportsEachActiveWindowLineAndAnswersTheAct
     EXPECT_EQ(Next(watcher), (FocusedWindow{{"krita"}, "sketch, final.kra"}));  // the title may hold commas
     EXPECT_EQ(Next(watcher), FocusedWindow{});                                    // no window is active
     fs::remove_all(dir);
+}
+
+TEST(CompositorFocusWatcher, KWinRunsAScriptThatReportsEachActivatedWindowAndUnloadsIt) {
+    const testsupport::DbusSessionServer bus;
+    if (!bus.Running()) GTEST_SKIP() << "no dbus-daemon";
+    const fs::path dir = Scratch("kwin");
+    {
+        KWinFocusWatcher alone(bus.Address(), dir.string());
+        std::string error;
+        EXPECT_FALSE(alone.Start(error));
+        EXPECT_NE(error.find("KWin is not running"), std::string::npos) << error;
+    }
+    FakeKWin kwin(bus.Address());
+    std::string pluginScript;
+    {
+        KWinFocusWatcher watcher(bus.Address(), dir.string());
+        std::string error;
+        ASSERT_TRUE(watcher.Start(error)) << error;
+        EXPECT_TRUE(kwin.Started());
+        EXPECT_NE(kwin.Script().find("workspace.windowActivated"), std::string::npos) << kwin.Script();
+        EXPECT_EQ(watcher.Current(), std::nullopt);  // until the script has reported
+
+        kwin.Activate("org.kde.krita", "krita", "krita");
+        EXPECT_EQ(Next(watcher), (FocusedWindow{{"org.kde.krita", "krita"}, ""}));
+        EXPECT_EQ(watcher.Current(), (FocusedWindow{{"org.kde.krita", "krita"}, ""}));
+
+        // Only KWin's calls count: another program of the session cannot switch modes.
+        FakeBusPeer other(bus.Address(), "", nullptr);
+        const std::string script = kwin.Script();
+        std::smatch service;
+        ASSERT_TRUE(std::regex_search(script, service, std::regex("callDBus\\(\"([^\"]+)\"")));
+        const std::string target = service[1].str();
+        other.Post([target](sd_bus* b) {
+            sd_bus_call_method_async(b, nullptr, target.c_str(), KWinFocusWatcher::OBJECT_PATH, KWinFocusWatcher::INTERFACE,
+                                     "Activated", nullptr, nullptr, "sss", "evil", "evil", "evil");
+        });
+        kwin.Activate("", "gimp", "gimp-2.10");
+        EXPECT_EQ(Next(watcher), (FocusedWindow{{"gimp", "gimp-2.10"}, ""}));
+    }
+    EXPECT_EQ(kwin.Unloaded(), "kelvadeck-focus-" + std::to_string(::getpid()));
+    EXPECT_TRUE(fs::is_empty(dir));  // the script file went with the watcher
+    fs::remove_all(dir);
+}
+
+TEST(CompositorFocusWatcher, GnomeShellFollowsTheExtensionAndSaysHowToSwitchItOn) {
+    const testsupport::DbusSessionServer bus;
+    if (!bus.Running()) GTEST_SKIP() << "no dbus-daemon";
+    {
+        GnomeShellFocusWatcher missing(bus.Address());
+        std::string error;
+        EXPECT_FALSE(missing.Start(error));
+        EXPECT_NE(error.find("gnome-extensions enable kelvadeck-focus@"), std::string::npos) << error;
+    }
+    FakeGnomeExtension extension(bus.Address());
+    GnomeShellFocusWatcher watcher(bus.Address());
+    std::string error;
+    ASSERT_TRUE(watcher.Start(error)) << error;
+    EXPECT_EQ(watcher.Current(), (FocusedWindow{{"org.gimp.GIMP", "Gimp"}, ""}));
+    extension.Focus("org.inkscape.Inkscape", "Inkscape");
+    EXPECT_EQ(Next(watcher), (FocusedWindow{{"org.inkscape.Inkscape", "Inkscape"}, ""}));
+    extension.Focus("", "");
+    EXPECT_EQ(Next(watcher), FocusedWindow{});
+    // Switched off: the watcher says the desktop stopped telling.
+    extension.Disable();
+    pollfd p{watcher.Fd(), POLLIN, 0};
+    bool ok = true;
+    for (int i = 0; i < 20 && ok; ++i) {
+        if (::poll(&p, 1, 100) > 0) watcher.Dispatch(ok);
+    }
+    EXPECT_FALSE(ok);
 }
 
 TEST(CompositorFocusWatcher, WithoutTheCompositorTheyTellWhy) {

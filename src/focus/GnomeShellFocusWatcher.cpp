@@ -1,0 +1,84 @@
+#include "focus/GnomeShellFocusWatcher.h"
+
+#include <systemd/sd-bus.h>
+
+#include <utility>
+
+namespace kelvadeck {
+
+GnomeShellFocusWatcher::GnomeShellFocusWatcher(std::string busAddress) : m_busAddress(std::move(busAddress)) {}
+
+GnomeShellFocusWatcher::~GnomeShellFocusWatcher() {
+    sd_bus_slot_unref(m_ownerMatch);
+    sd_bus_slot_unref(m_signalMatch);
+}
+
+struct GnomeShellFocusWatcher::Handlers {
+    static std::optional<FocusedWindow> Read(sd_bus_message* m);
+    static int FocusChanged(sd_bus_message* m, void* self, sd_bus_error* error);
+    static int OwnerChanged(sd_bus_message* m, void* self, sd_bus_error* error);
+};
+
+// (application id, WM_CLASS), as the extension sends them.
+std::optional<FocusedWindow> GnomeShellFocusWatcher::Handlers::Read(sd_bus_message* m) {
+    const char* appId = nullptr;
+    const char* wmClass = nullptr;
+    if (sd_bus_message_read(m, "ss", &appId, &wmClass) < 0) return std::nullopt;
+    FocusedWindow w;
+    if (appId != nullptr && *appId != '\0') w.names.emplace_back(appId);
+    if (wmClass != nullptr && *wmClass != '\0' && (w.names.empty() || w.names.front() != wmClass)) w.names.emplace_back(wmClass);
+    return w;
+}
+
+int GnomeShellFocusWatcher::Handlers::FocusChanged(sd_bus_message* m, void* self, sd_bus_error*) {
+    if (std::optional<FocusedWindow> w = Read(m)) static_cast<GnomeShellFocusWatcher*>(self)->m_pending = std::move(w);
+    return 0;
+}
+
+// The shell restarted (X11), the user switched the extension off, or logged out.
+int GnomeShellFocusWatcher::Handlers::OwnerChanged(sd_bus_message* m, void* self, sd_bus_error*) {
+    const char* name = nullptr;
+    const char* before = nullptr;
+    const char* after = nullptr;
+    if (sd_bus_message_read(m, "sss", &name, &before, &after) >= 0 && name != nullptr && std::string(name) == BUS_NAME &&
+        (after == nullptr || *after == '\0')) {
+        static_cast<GnomeShellFocusWatcher*>(self)->m_extensionGone = true;
+    }
+    return 0;
+}
+
+bool GnomeShellFocusWatcher::Start(std::string& error) {
+    if (!m_bus.Open(m_busAddress, error)) return false;
+    if (m_bus.NameOwner(BUS_NAME).empty()) {
+        error = std::string("the Kelvadeck focus extension of GNOME Shell is not running; switch it on with "
+                            "\"gnome-extensions enable ") +
+                EXTENSION_UUID + "\" (after installing the package, log out and in first)";
+        return false;
+    }
+    if (sd_bus_match_signal(m_bus.Get(), &m_signalMatch, BUS_NAME, OBJECT_PATH, INTERFACE, "FocusChanged",
+                            &Handlers::FocusChanged, this) < 0 ||
+        sd_bus_match_signal(m_bus.Get(), &m_ownerMatch, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                            "NameOwnerChanged", &Handlers::OwnerChanged, this) < 0) {
+        error = "cannot listen to the focus extension's signals";
+        return false;
+    }
+    return true;
+}
+
+std::optional<FocusedWindow> GnomeShellFocusWatcher::Dispatch(bool& ok) {
+    m_pending.reset();
+    ok = m_bus.Process() && !m_extensionGone;
+    return std::exchange(m_pending, std::nullopt);
+}
+
+std::optional<FocusedWindow> GnomeShellFocusWatcher::Current() {
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_message* reply = nullptr;
+    std::optional<FocusedWindow> w;
+    if (sd_bus_call_method(m_bus.Get(), BUS_NAME, OBJECT_PATH, INTERFACE, "Current", &error, &reply, "") >= 0) w = Handlers::Read(reply);
+    sd_bus_message_unref(reply);
+    sd_bus_error_free(&error);
+    return w;
+}
+
+}  // namespace kelvadeck
