@@ -104,15 +104,9 @@ int Show(const CliOptions& options, const std::string& name) {
 // Makes mode follow each of the layout's applications.
 int Follow(const ModeLayout& layout, int mode) {
     const std::string path = AppModeRules::DefaultPath();
-    AppModeRules rules;
     std::string error;
-    if (!AppModeRules::Load(path, rules, error)) {
+    if (!layout.AddRules(path, mode, error)) {
         CliMessages::Fail(error);
-        return DeviceSession::EXIT_FAILED;
-    }
-    for (const std::string& app : layout.about.applications) rules.Set(app, mode);  // checked when read
-    if (!rules.Save(path, error)) {
-        CliMessages::Fail("cannot write " + path + ": " + error);
         return DeviceSession::EXIT_FAILED;
     }
     std::cout << "Mode " << mode << " now follows " << TerminalText::Escape(Joined(layout.about.applications))

@@ -551,6 +551,15 @@ bool ModeLayout::PlanFor(const DataManager& dm, int mode, SettingsJson::Plan& pl
     return true;
 }
 
+bool ModeLayout::AddRules(const std::string& path, int mode, std::string& error) const {
+    AppModeRules rules;
+    if (!AppModeRules::Load(path, rules, error)) return false;
+    for (const std::string& app : about.applications) rules.Set(app, mode);  // each checked when read
+    if (rules.Save(path, error)) return true;
+    error = "cannot write " + path + ": " + error;
+    return false;
+}
+
 std::vector<std::string> ModeLayout::Preview() const {
     std::vector<std::string> lines;
     for (size_t f = 0; f < mode.arDialFuncElemList.size(); ++f) {

@@ -68,6 +68,11 @@ public:
     // SettingsJson::Apply, SettingsJsonTransfer::QueueImportWrites.
     bool PlanFor(const DataManager& dm, int mode, SettingsJson::Plan& plan, std::string& error) const;
 
+    // Makes mode (1..3) follow the layout's applications: a rule for each in
+    // the app-mode rules file at path (AppModeRules::DefaultPath()). False
+    // with error when the file cannot be read or written.
+    bool AddRules(const std::string& path, int mode, std::string& error) const;
+
     // What each key and dial function will do, one line each, for a preview.
     std::vector<std::string> Preview() const;
 };
