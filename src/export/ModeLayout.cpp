@@ -359,17 +359,17 @@ std::string ActionText(const MacroDataDialFunc& a) {
 bool Same(const json& a, const ojson& b) { return a.dump() == b.dump(); }
 
 // The short form of a key when it says exactly what the full one says.
-std::optional<json> ShortSwitch(const ojson& full, const ProfileSettingInfo& p, size_t b) {
+std::optional<ojson> ShortSwitch(const ojson& full, const ProfileSettingInfo& p, size_t b) {
     const SelectItemElemForSwich& sel = p.arSelectItemElemSW[b];
     const MacroDataDialFunc& a = p.arSwitchFuncElemList[b].clsMacroSW;
-    json entry{{"switch", SwitchLabel(b)}};
+    ojson entry{{"switch", SwitchLabel(b)}};
     const uint8_t sp = p.arSWSpScriptNo[b];
     if (sel.bItemID1 == C::APP_DATA_FUNC_CATEGORY_ID_KEY && KeysText(a)) entry["keys"] = *KeysText(a);
     else if (sel.bItemID1 == C::APP_DATA_FUNC_CATEGORY_ID_MOUSE && MouseText(a)) entry["mouse"] = *MouseText(a);
     else if (sel.bItemID1 == C::APP_DATA_FUNC_CATEGORY_ID_GENERAL && sp >= 1 && sp <= kBuiltIns.size()) entry["builtIn"] = kBuiltIns[sp - 1u];
     std::vector<Problem> problems;
     Expander expander(problems);
-    json expanded = entry;
+    json expanded = json::parse(entry.dump());
     expander.Switch(expanded, "");
     for (const char* key : {"category", "application", "function", "builtInFunction"}) {
         if (!Same(expanded[key]["id"], full[key]["id"])) return std::nullopt;
@@ -381,15 +381,15 @@ std::optional<json> ShortSwitch(const ojson& full, const ProfileSettingInfo& p, 
     return entry;
 }
 
-std::optional<json> ShortDirection(const ojson& full, const MacroDataDialFunc& a) {
-    json entry;
+std::optional<ojson> ShortDirection(const ojson& full, const MacroDataDialFunc& a) {
+    ojson entry;
     if (KeysText(a)) entry["keys"] = *KeysText(a);
     else if (MouseText(a)) entry["mouse"] = *MouseText(a);
     else return std::nullopt;
     entry["sensitivity"] = a.Byte(C::DEVICE_DATA_SENSE_IDX);
     std::vector<Problem> problems;
     Expander expander(problems);
-    json expanded = entry;
+    json expanded = json::parse(entry.dump());
     expander.Direction(expanded, "");
     for (const char* key : {"category", "application", "function"}) {
         if (!Same(expanded[key]["id"], full[key]["id"])) return std::nullopt;
@@ -493,8 +493,8 @@ ojson ModeLayout::Document(const DataManager& dm, int mode, const About& about, 
                 it = local.end() - 1;
             }
             sw = ojson{{"switch", SwitchLabel(b)}, {"script", (it - local.begin()) + 1}};
-        } else if (const auto shortForm = ShortSwitch(sw, p, b)) {
-            sw = ojson(*shortForm);
+        } else if (auto shortForm = ShortSwitch(sw, p, b)) {
+            sw = std::move(*shortForm);
         }
     }
     for (size_t f = 0; f < full["dialFunctions"].size(); ++f) {
@@ -502,7 +502,7 @@ ojson ModeLayout::Document(const DataManager& dm, int mode, const About& about, 
         const DialFuncElem& e = p.arDialFuncElemList[f];
         for (const auto& [key, action] : {std::pair<const char*, const MacroDataDialFunc*>{"clockwise", &e.clsMacroR},
                                           {"counterClockwise", &e.clsMacroL}}) {
-            if (const auto shortForm = ShortDirection(fj[key], *action)) fj[key] = ojson(*shortForm);
+            if (auto shortForm = ShortDirection(fj[key], *action)) fj[key] = std::move(*shortForm);
         }
     }
     doc["mode"] = std::move(full);
