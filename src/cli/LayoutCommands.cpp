@@ -173,8 +173,9 @@ int Save(const CliOptions& options, const SaveArgs& args) {
             CliMessages::Fail("cannot write " + path + ": " + error);
             return DeviceSession::EXIT_FAILED;
         }
-        std::cout << "Mode " << args.mode << " saved as layout " << TerminalText::Quote(about.name) << " with "
-                  << doc["scripts"].size() << " scripts in " << TerminalText::Escape(path) << "\n";
+        const size_t scripts = doc["scripts"].size();
+        std::cout << "Mode " << args.mode << " saved as layout " << TerminalText::Quote(about.name) << " with " << scripts
+                  << (scripts == 1 ? " script" : " scripts") << " in " << TerminalText::Escape(path) << "\n";
         return DeviceSession::EXIT_OK;
     });
 }
