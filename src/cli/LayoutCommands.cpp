@@ -1,14 +1,11 @@
 #include "cli/LayoutCommands.h"
 
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <system_error>
 #include <vector>
 
-#include "base/AtomicFile.h"
 #include "cli/CliMessages.h"
 #include "cli/CliOptions.h"
 #include "cli/DeviceCommands.h"
@@ -152,30 +149,21 @@ struct SaveArgs {
 };
 
 int Save(const CliOptions& options, const SaveArgs& args) {
-    const LayoutLibrary library = Library(options);
-    const std::string path = library.SavePath(args.file);
-    ModeLayout::About about = args.about;
-    if (about.name.empty()) about.name = std::filesystem::path(path).stem().string();
     return DeviceCommands::WithDevice(options, [&](DeviceSession& s) {
         DataManager& dm = s.Dm();
         std::vector<int> sectors;
         for (const int n : ModeLayout::ScriptsOf(dm, args.mode - 1)) sectors.push_back(FlashControl::ScriptSector(n - 1));
         if (!SettingsJsonCommands::ReadSectors(s, sectors)) return DeviceSession::EXIT_FAILED;
-        std::vector<std::string> warnings;
-        const ojson doc = ModeLayout::Document(dm, args.mode - 1, about, warnings);
-        for (const std::string& w : warnings) std::cerr << "warning: " << TerminalText::Escape(w) << "\n";
-        if (!LayoutLibrary::IsPath(args.file)) {
-            std::error_code ec;
-            std::filesystem::create_directories(library.UserFolder(), ec);
-        }
+        LayoutLibrary::Saved saved;
         std::string error;
-        if (!AtomicFile::Write(path, doc.dump(2, ' ', false, ojson::error_handler_t::replace) + "\n", error)) {
-            CliMessages::Fail("cannot write " + path + ": " + error);
+        const bool written = Library(options).Save(dm, args.mode - 1, args.about, args.file, saved, error);
+        for (const std::string& w : saved.warnings) std::cerr << "warning: " << TerminalText::Escape(w) << "\n";
+        if (!written) {
+            CliMessages::Fail(error);
             return DeviceSession::EXIT_FAILED;
         }
-        const size_t scripts = doc["scripts"].size();
-        std::cout << "Mode " << args.mode << " saved as layout " << TerminalText::Quote(about.name) << " with " << scripts
-                  << (scripts == 1 ? " script" : " scripts") << " in " << TerminalText::Escape(path) << "\n";
+        std::cout << "Mode " << args.mode << " saved as a layout with " << saved.scripts
+                  << (saved.scripts == 1 ? " script" : " scripts") << " in " << TerminalText::Escape(saved.path) << "\n";
         return DeviceSession::EXIT_OK;
     });
 }

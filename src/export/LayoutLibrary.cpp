@@ -6,6 +6,7 @@
 #include <map>
 #include <system_error>
 
+#include "base/AtomicFile.h"
 #include "export/SettingsJsonTransfer.h"
 
 namespace kelvadeck {
@@ -96,6 +97,28 @@ ModeLayout LayoutLibrary::Load(const std::string& path, const KeyCode& keys) {
         return layout;
     }
     return ModeLayout::Read(text, keys);
+}
+
+bool LayoutLibrary::Save(const DataManager& dm, int mode, ModeLayout::About about, const std::string& nameOrPath, Saved& saved,
+                         std::string& error) const {
+    saved = Saved{SavePath(nameOrPath), 0, {}};
+    if (about.name.empty()) about.name = fs::path(saved.path).stem().string();
+    const nlohmann::ordered_json doc = ModeLayout::Document(dm, mode, about, saved.warnings);
+    if (doc.is_null()) {
+        error = "there is no mode " + std::to_string(mode + 1);
+        return false;
+    }
+    saved.scripts = doc["scripts"].size();
+    if (!IsPath(nameOrPath)) {
+        std::error_code ec;
+        fs::create_directories(m_userDir, ec);
+    }
+    std::string why;
+    if (!AtomicFile::Write(saved.path, doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n", why)) {
+        error = "cannot write " + saved.path + ": " + why;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace kelvadeck

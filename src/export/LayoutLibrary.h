@@ -8,6 +8,7 @@
 
 namespace kelvadeck {
 
+class DataManager;
 class KeyCode;
 
 // Where layout files are: those installed with the program (beside the
@@ -46,6 +47,18 @@ public:
 
     // Reads and checks a layout file (its problems say why it cannot be used).
     static ModeLayout Load(const std::string& path, const KeyCode& keys);
+
+    struct Saved {
+        std::string path;
+        size_t scripts = 0;
+        std::vector<std::string> warnings;  // from ModeLayout::Document
+    };
+    // Writes mode (0..2) of dm as a layout to SavePath(nameOrPath), whole or
+    // not at all (AtomicFile), making the user folder when needed; without a
+    // name in about, the file's name is the layout's. The sectors of
+    // ModeLayout::ScriptsOf must have been read. False with error.
+    bool Save(const DataManager& dm, int mode, ModeLayout::About about, const std::string& nameOrPath, Saved& saved,
+              std::string& error) const;
 
 private:
     std::string m_installedDir;
