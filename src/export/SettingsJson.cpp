@@ -64,7 +64,6 @@ static_assert(kFunctionIndication.size() == C::LED_LIGHT_TYPE_FUNC_SETTING_NUM);
 static_assert(kDialRepeat.size() == C::ENCODER_TYPEMATIC_SETTING_NUM);
 static_assert(kBrightness.size() == C::LED_BRIGHTNESS_LEVEL_SET_NUM);
 
-
 std::string SwitchLabel(int button) {
     return button == C::ENCODER_BUTTON_ID ? "dial-push" : "SW" + std::to_string(button + 1);
 }
@@ -499,7 +498,7 @@ void ReadDialMacros(Checker& c, const json& doc, SettingsJson::Plan& plan) {
 }
 
 void ReadScripts(Checker& c, const json& list, const std::string& path, const KeyCode& keys,
-                    std::vector<SettingsJson::Script>& out) {
+                 std::vector<SettingsJson::Script>& out) {
     if (!list.is_array()) {
         c.Fail(path, "must be an array");
         return;
