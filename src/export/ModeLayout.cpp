@@ -34,6 +34,8 @@ constexpr std::array<const char*, C::SP_FUNC_FUNC> kBuiltIns = {
     "dial-function-2",     "dial-function-3", "dial-function-4", "hold-dial-function-1",
     "hold-dial-function-2", "hold-dial-function-3", "hold-dial-function-4", "next-dial-function"};
 constexpr const char* kShortForms[] = {"keys", "mouse", "script", "builtIn"};
+// The members of the settings document's full form of a key or a direction.
+constexpr const char* kFullForm[] = {"category", "application", "function", "builtInFunction", "action"};
 
 std::string SwitchLabel(size_t button) {
     return button == C::ENCODER_BUTTON_ID ? "dial-push" : "SW" + std::to_string(button + 1);
@@ -109,28 +111,40 @@ public:
 
     void Fail(const std::string& path, const std::string& reason) { m_problems.push_back({path, reason}); }
 
-    // The short form an entry uses, or none; a problem when it mixes forms.
-    std::optional<std::string> ShortForm(const json& entry, const std::string& path) {
+    static bool IsFullForm(const json& entry) {
+        return std::any_of(std::begin(kFullForm), std::end(kFullForm), [&entry](const char* key) { return entry.contains(key); });
+    }
+
+    // The short form an entry uses, or none. An entry that mixes forms is a
+    // problem and is emptied, so that nothing else is said about it. A
+    // "script" object ({"number": 3}) belongs to the full form.
+    std::optional<std::string> ShortForm(json& entry, const std::string& path) {
         std::optional<std::string> found;
         for (const char* key : kShortForms) {
-            if (!entry.contains(key)) continue;
+            if (!entry.contains(key) || (std::string_view(key) == "script" && entry[key].is_object())) continue;
             if (found) {
                 Fail(path, "gives both \"" + *found + "\" and \"" + key + "\"; give one");
-                return std::nullopt;
+                return Empty(entry);
             }
             found = key;
         }
-        if (found && (entry.contains("action") || entry.contains("category"))) {
-            Fail(path, "gives \"" + *found + "\" and \"action\" or \"category\"; give the short form or the full one");
-            return std::nullopt;
+        if (found && IsFullForm(entry)) {
+            Fail(path, "gives \"" + *found + "\" beside the full form's \"category\" and \"action\"; give one form");
+            return Empty(entry);
         }
         return found;
+    }
+
+    static std::nullopt_t Empty(json& entry) {
+        for (const char* key : kShortForms) entry.erase(key);
+        for (const char* key : kFullForm) entry.erase(key);
+        return std::nullopt;
     }
 
     void Switch(json& entry, const std::string& path) {
         if (!entry.is_object()) return;  // the document's check names it
         const std::optional<std::string> form = ShortForm(entry, path);
-        if (!form && entry.contains("category")) return;  // the full form
+        if (!form && IsFullForm(entry)) return;  // the document's checks read it
         MacroDataDialFunc action;
         uint8_t category = C::APP_DATA_FUNC_CATEGORY_ID_NOT_SET;
         int function = 0;
@@ -186,7 +200,7 @@ public:
     void Direction(json& entry, const std::string& path) {
         if (!entry.is_object()) return;
         const std::optional<std::string> form = ShortForm(entry, path);
-        if (!form && entry.contains("category")) return;  // the full form
+        if (!form && IsFullForm(entry)) return;  // the document's checks read it
         MacroDataDialFunc action;
         uint8_t category = C::APP_DATA_DIAL_FUNC_CATEGORY_ID_NOT_SET;
         int function = 0;
@@ -353,7 +367,9 @@ std::string ActionText(const MacroDataDialFunc& a) {
     if (auto keys = KeysText(a)) return *keys;
     if (auto mouse = MouseText(a)) return "mouse " + *mouse;
     const uint8_t type = a.Byte(C::DEVICE_DATA_SET_TYPE_IDX);
-    return type == C::SET_TYPE_NONE ? "nothing" : "action type " + std::to_string(type);
+    if (type == C::SET_TYPE_NONE) return "nothing";
+    const char* name = SettingsJson::ActionTypeName(type);
+    return name ? name : "action type " + std::to_string(type);
 }
 
 bool Same(const json& a, const ojson& b) { return a.dump() == b.dump(); }

@@ -577,6 +577,8 @@ void ReadScripts(Checker& c, const json& list, const std::string& path, const Ke
 
 }  // namespace
 
+const char* SettingsJson::ActionTypeName(uint8_t type) { return type <= C::SET_TYPE_MAX ? kActionTypes[type] : nullptr; }
+
 ojson SettingsJson::ExportMode(const DataManager& dm, int mode) {
     if (mode < 0 || static_cast<size_t>(mode) >= dm.g_arPSI.size()) return nullptr;
     const FunctionCatalogues& cat = dm.Catalogues();

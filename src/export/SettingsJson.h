@@ -94,6 +94,9 @@ public:
     // (its sector not read); the model may then be partly changed.
     static bool Apply(const Plan& plan, DataManager& dm, std::string& error);
 
+    // The document's name of an action type ("media-mute"); null for a type
+    // the device does not have.
+    static const char* ActionTypeName(uint8_t type);
     // Bytes as the document writes them: "09 02 04 00".
     static std::string Hex(const uint8_t* bytes, size_t size);
 

@@ -20,6 +20,7 @@
 #include "core/DataManager.h"
 #include "export/ModeLayout.h"
 #include "keys/KeyCode.h"
+#include "macro/MacroCreator.h"
 #include "model/Constants.h"
 #include "model/FlashControl.h"
 #include "support/CliRunner.h"
@@ -47,6 +48,15 @@ std::vector<std::string> ShippedLayouts() {
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The image of a model changed after BuildReferenceImage.
+std::vector<uint8_t> Encoded(DataManager& dm) {
+    EXPECT_TRUE(dm.DataOutputToMemory());
+    for (size_t s = 0; s < FC::FM_SECTOR_NUM; ++s) {
+        std::memcpy(dm.WholeImage() + s * FC::FM_SECTOR_SIZE, dm.SectorBuffer(static_cast<int>(s)), FC::FM_SECTOR_SIZE);
+    }
+    return std::vector<uint8_t>(dm.WholeImage(), dm.WholeImage() + FC::FM_TOTAL_SIZE);
 }
 
 class LayoutCommands : public ::testing::Test {
@@ -159,11 +169,7 @@ TEST_F(LayoutCommands, AScriptNeedsAFreeSlotOrTheLayoutIsRefused) {
     for (int n = 1; n <= C::SCRIPT_USER_USE_NUM; ++n) {
         if (!dm.g_arSCE[static_cast<size_t>(n - 1)].IsStored()) dm.RenewMacroScriptInfo(n, testsupport::ReferenceScript(20, static_cast<uint8_t>(n)));
     }
-    ASSERT_TRUE(dm.DataOutputToMemory());
-    for (size_t s = 0; s < FC::FM_SECTOR_NUM; ++s) {
-        std::memcpy(dm.WholeImage() + s * FC::FM_SECTOR_SIZE, dm.SectorBuffer(static_cast<int>(s)), FC::FM_SECTOR_SIZE);
-    }
-    const std::vector<uint8_t> full(dm.WholeImage(), dm.WholeImage() + FC::FM_TOTAL_SIZE);
+    const std::vector<uint8_t> full = Encoded(dm);
     const std::string image = WriteImage("full.mbf", full);
     const std::string gimp = (fs::path(KELVADECK_SOURCE_DIR) / "resources" / "layouts" / "gimp.json").string();
 
@@ -176,22 +182,29 @@ TEST_F(LayoutCommands, AScriptNeedsAFreeSlotOrTheLayoutIsRefused) {
 
 // A mode saved as a layout and applied to an erased device is the same mode:
 // saved again, it gives the same file (its scripts taken along, a preset's
-// script among them).
+// script among them; keys the short forms cannot say in their full form).
 TEST_F(LayoutCommands, SaveThenApplyGivesBackTheSameMode) {
-    const std::string ref = WriteImage("ref.mbf", testsupport::ReferenceImageBytes());
-    const CliRun saved = RunCli({"layout", "save", Path("mine.json"), "--mode", "1", "--app", "krita", "--emulator=" + ref});
-    ASSERT_EQ(saved.code, 0) << saved.err;
-    const json first = json::parse(ReadText(Path("mine.json")));
-    EXPECT_EQ(first["name"], "mine");
-    EXPECT_FALSE(first["scripts"].empty());
+    DataManager dm;
+    testsupport::BuildReferenceImage(dm);
+    // A multimedia key, which no short form says.
+    dm.g_arPSI[0].arSelectItemElemSW[2] = SelectItemElemForSwich{C::APP_DATA_FUNC_CATEGORY_ID_MULTIMEDIA, 0, C::APP_DATA_DIAL_FUNC_MULTIMEDIA_ID_MUTE};
+    MacroCreator::CreateMacroForDialFuncMultimedia(dm.g_arPSI[0].arSwitchFuncElemList[2].clsMacroSW, C::SET_TYPE_MULTIMEDIA_MUTE, 0);
+    const std::string ref = WriteImage("ref.mbf", Encoded(dm));
+    for (const std::string mode : {"1", "2", "3"}) {
+        SCOPED_TRACE("mode " + mode);
+        const CliRun saved = RunCli({"layout", "save", Path("mine.json"), "--mode", mode, "--app", "krita", "--emulator=" + ref});
+        ASSERT_EQ(saved.code, 0) << saved.err;
+        const json first = json::parse(ReadText(Path("mine.json")));
+        EXPECT_EQ(first["name"], "mine");
 
-    const std::string erased = Path("erased.mbf");
-    const CliRun applied = Apply(Path("mine.json"), erased, "1");
-    ASSERT_EQ(applied.code, 0) << applied.err;
-    ASSERT_EQ(RunCli({"layout", "save", Path("again.json"), "--mode", "1", "--app", "krita", "--emulator=" + erased}).code, 0);
-    json again = json::parse(ReadText(Path("again.json")));
-    again["name"] = "mine";
-    EXPECT_EQ(again, first);
+        const std::string erased = Path("erased" + mode + ".mbf");
+        const CliRun applied = Apply(Path("mine.json"), erased, mode);
+        ASSERT_EQ(applied.code, 0) << applied.err;
+        ASSERT_EQ(RunCli({"layout", "save", Path("again.json"), "--mode", mode, "--app", "krita", "--emulator=" + erased}).code, 0);
+        json again = json::parse(ReadText(Path("again.json")));
+        again["name"] = "mine";
+        EXPECT_EQ(again, first);
+    }
 
     // A plain name is saved among the user's layouts, where list finds it.
     ASSERT_EQ(RunCli({"layout", "save", "my-krita", "--mode", "2", "--emulator=" + ref}).code, 0);
@@ -223,6 +236,8 @@ TEST_F(LayoutCommands, ABadLayoutIsRefusedNamingTheFault) {
         {edited([](json& d) { d["mode"]["switches"][8]["script"] = 2; }), "mode.switches[8].script: script 2 is not among"},
         {edited([](json& d) { d["mode"]["switches"].erase(10); }), "mode.switches: must have 11 entries, it has 10"},
         {edited([](json& d) { d["applications"] = {"krita = 2"}; }), "applications[0]: cannot name an application"},
+        {edited([](json& d) { d["mode"]["switches"][0]["category"] = {{"id", 4}}; }),
+         "mode.switches[0]: gives \"keys\" beside the full form's \"category\" and \"action\"; give one form"},
     };
     const std::vector<uint8_t> reference = testsupport::ReferenceImageBytes();
     for (const Case& c : cases) {
