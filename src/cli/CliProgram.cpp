@@ -6,6 +6,7 @@
 #include "cli/CliOptions.h"
 #include "cli/DeviceCommands.h"
 #include "cli/DumpCommand.h"
+#include "cli/LayoutCommands.h"
 #include "cli/MacroCommands.h"
 #include "cli/SettingsJsonCommands.h"
 
@@ -29,6 +30,7 @@ void CliProgram::Register(CLI::App& app, CliOptions& options) {
     DeviceCommands::Register(app, options);
     SettingsJsonCommands::Register(app, options);
     AppModeCommands::Register(app, options);
+    LayoutCommands::Register(app, options);
 }
 
 int CliProgram::Run(CLI::App& app, CliOptions& options, const std::vector<std::string>& words, std::ostream& out,

@@ -24,8 +24,9 @@ int ExitFor(const ComResult& r) {
     return r.eReason == ComResult::AbortReason::DeviceGone ? DeviceSession::EXIT_NO_DEVICE : DeviceSession::EXIT_FAILED;
 }
 
-// Reads the given data sectors (those not read yet) and decodes their scripts.
-bool ReadSectors(DeviceSession& s, const std::vector<int>& sectors) {
+}  // namespace
+
+bool SettingsJsonCommands::ReadSectors(DeviceSession& s, const std::vector<int>& sectors) {
     DataManager& dm = s.Dm();
     if (SettingsJsonTransfer::QueueUnreadSectors(dm, sectors)) {
         const ComResult r = s.StartAndRun();
@@ -42,7 +43,36 @@ bool ReadSectors(DeviceSession& s, const std::vector<int>& sectors) {
     return true;
 }
 
-}  // namespace
+int SettingsJsonCommands::WritePlan(DeviceSession& s, const CliOptions& options, const SettingsJson::Plan& plan,
+                                    const std::string& question, const std::string& what) {
+    DataManager& dm = s.Dm();
+    // Every other script of a rewritten sector must be loaded to be kept.
+    if (!ReadSectors(s, SettingsJson::ScriptSectors(plan))) return DeviceSession::EXIT_FAILED;
+    if (!CliMessages::Confirm(options, question)) {
+        CliMessages::Fail(what + " cancelled; the device is unchanged");
+        return DeviceSession::EXIT_CANCELLED;
+    }
+    std::string error;
+    if (!SettingsJson::Apply(plan, dm, error)) {
+        CliMessages::Fail(error + "; the device is unchanged");
+        return DeviceSession::EXIT_FAILED;
+    }
+    if (!SettingsJsonTransfer::QueueImportWrites(plan, dm)) {
+        CliMessages::Fail("the writes could not be prepared; the device is unchanged");
+        return DeviceSession::EXIT_FAILED;
+    }
+    const ComResult r = s.StartAndRun();
+    if (!r.Succeeded()) {
+        CliMessages::Fail("writing the settings failed: " + r.Describe());
+        return ExitFor(r);
+    }
+    return DeviceSession::EXIT_OK;
+}
+
+void SettingsJsonCommands::PrintProblems(const std::string& refusal, const std::vector<SettingsJson::Problem>& problems) {
+    CliMessages::Fail(refusal);
+    for (const SettingsJson::Problem& p : problems) std::cerr << "  " << TerminalText::Escape(SettingsJson::Describe(p)) << "\n";
+}
 
 int SettingsJsonCommands::Export(DeviceSession& s, const std::string& path) {
     if (!ReadSectors(s, SettingsJsonTransfer::AllDataSectors())) return DeviceSession::EXIT_FAILED;
@@ -71,39 +101,18 @@ int SettingsJsonCommands::Import(const CliOptions& options, const std::string& p
     const KeyCode keys;
     const SettingsJson::Plan plan = SettingsJson::Read(text, keys);
     if (!plan.ok()) {
-        CliMessages::Fail(path + " was not applied; nothing on the device was changed:");
-        for (const SettingsJson::Problem& p : plan.problems) {
-            std::cerr << "  " << TerminalText::Escape(SettingsJson::Describe(p)) << "\n";
-        }
+        PrintProblems(path + " was not applied; nothing on the device was changed:", plan.problems);
         return DeviceSession::EXIT_FAILED;
     }
 
     return DeviceCommands::WithDevice(options, [&](DeviceSession& s) {
-        DataManager& dm = s.Dm();
-        // Every other script of a rewritten sector must be loaded to be kept.
-        if (!ReadSectors(s, SettingsJson::ScriptSectors(plan))) return DeviceSession::EXIT_FAILED;
         std::string question = "Write the settings";
         if (!plan.scripts.empty()) question += " and " + std::to_string(plan.scripts.size()) + " scripts";
         question += " of " + path;
         if (plan.firmware) question += " (from firmware " + *plan.firmware + ")";
         question += " into the Kelvadeck? Its settings are replaced.";
-        if (!CliMessages::Confirm(options, question)) {
-            CliMessages::Fail("import cancelled; the device is unchanged");
-            return DeviceSession::EXIT_CANCELLED;
-        }
-        if (!SettingsJson::Apply(plan, dm, error)) {
-            CliMessages::Fail(error + "; the device is unchanged");
-            return DeviceSession::EXIT_FAILED;
-        }
-        if (!SettingsJsonTransfer::QueueImportWrites(plan, dm)) {
-            CliMessages::Fail("the writes could not be prepared; the device is unchanged");
-            return DeviceSession::EXIT_FAILED;
-        }
-        const ComResult r = s.StartAndRun();
-        if (!r.Succeeded()) {
-            CliMessages::Fail("writing the settings failed: " + r.Describe());
-            return ExitFor(r);
-        }
+        const int code = WritePlan(s, options, plan, question, "import");
+        if (code != DeviceSession::EXIT_OK) return code;
         std::cout << "Settings" << (plan.scripts.empty() ? "" : " and " + std::to_string(plan.scripts.size()) + " scripts")
                   << " of " << path << " written to the device\n";
         return DeviceSession::EXIT_OK;

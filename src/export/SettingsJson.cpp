@@ -16,6 +16,17 @@
 
 namespace kelvadeck {
 
+std::string SettingsJson::Hex(const uint8_t* bytes, size_t size) {
+    std::string out;
+    char two[4];
+    for (size_t i = 0; i < size; ++i) {
+        std::snprintf(two, sizeof two, "%02X", bytes[i]);
+        if (i) out.push_back(' ');
+        out += two;
+    }
+    return out;
+}
+
 namespace {
 
 using json = nlohmann::json;
@@ -52,17 +63,6 @@ static_assert(kModeIndication.size() == C::LED_LIGHT_TYPE_MODE_SETTING_NUM);
 static_assert(kFunctionIndication.size() == C::LED_LIGHT_TYPE_FUNC_SETTING_NUM);
 static_assert(kDialRepeat.size() == C::ENCODER_TYPEMATIC_SETTING_NUM);
 static_assert(kBrightness.size() == C::LED_BRIGHTNESS_LEVEL_SET_NUM);
-
-std::string Hex(const uint8_t* bytes, size_t size) {
-    std::string out;
-    char two[4];
-    for (size_t i = 0; i < size; ++i) {
-        std::snprintf(two, sizeof two, "%02X", bytes[i]);
-        if (i) out.push_back(' ');
-        out += two;
-    }
-    return out;
-}
 
 std::string SwitchLabel(int button) {
     return button == C::ENCODER_BUTTON_ID ? "dial-push" : "SW" + std::to_string(button + 1);
@@ -111,7 +111,7 @@ ojson ActionJson(const MacroDataDialFunc& a, bool dial, const KeyCode& keys) {
     if (a.strDatName) j["preset"] = *a.strDatName;
     uint8_t raw[8];
     for (int i = 0; i < 8; ++i) raw[i] = a.Byte(i);
-    j["record"] = Hex(raw, sizeof raw);
+    j["record"] = SettingsJson::Hex(raw, sizeof raw);
     return j;
 }
 
@@ -497,17 +497,16 @@ void ReadDialMacros(Checker& c, const json& doc, SettingsJson::Plan& plan) {
     }
 }
 
-void ReadScripts(Checker& c, const json& doc, const KeyCode& keys, SettingsJson::Plan& plan) {
-    const json* list = c.Member(doc, "", "scripts", false);
-    if (!list) return;
-    if (!list->is_array()) {
-        c.Fail("scripts", "must be an array");
+void ReadScripts(Checker& c, const json& list, const std::string& path, const KeyCode& keys,
+                 std::vector<SettingsJson::Script>& out) {
+    if (!list.is_array()) {
+        c.Fail(path, "must be an array");
         return;
     }
     std::set<long> seen;
-    for (size_t i = 0; i < list->size(); ++i) {
-        const json& sj = (*list)[i];
-        const std::string at = Checker::At("scripts", i);
+    for (size_t i = 0; i < list.size(); ++i) {
+        const json& sj = list[i];
+        const std::string at = Checker::At(path, i);
         if (!sj.is_object()) {
             c.Fail(at, "must be an object");
             continue;
@@ -572,15 +571,99 @@ void ReadScripts(Checker& c, const json& doc, const KeyCode& keys, SettingsJson:
                            std::to_string(FC::FM_SCRIPT_DATA_MAX_SIZE));
             ok = false;
         }
-        if (ok) plan.scripts.push_back(std::move(s));
+        if (ok) out.push_back(std::move(s));
     }
 }
 
 }  // namespace
 
-ojson SettingsJson::Export(const DataManager& dm) {
+const char* SettingsJson::ActionTypeName(uint8_t type) { return type <= C::SET_TYPE_MAX ? kActionTypes[type] : nullptr; }
+
+ojson SettingsJson::ExportMode(const DataManager& dm, int mode) {
+    if (mode < 0 || static_cast<size_t>(mode) >= dm.g_arPSI.size()) return nullptr;
     const FunctionCatalogues& cat = dm.Catalogues();
     const KeyCode& keys = dm.pKeyCode();
+    auto scriptName = [&dm](uint8_t no) {
+        if (no == 0 || no > dm.g_arSCE.size() || !dm.g_arSCE[no - 1u].IsStored()) return ojson(nullptr);
+        return Name(dm.g_arSCE[no - 1u].strScriptName, kScriptNameMaxUnits);
+    };
+
+    const size_t m = static_cast<size_t>(mode);
+    const ProfileSettingInfo& p = dm.g_arPSI[m];
+    ojson mj;
+    mj["mode"] = m + 1;
+    mj["defaultDialFunction"] = p.bEncoderDefaultFuncNo + 1;
+    mj["colour"] = Colour(p);
+    ojson funcs = ojson::array();
+    for (size_t f = 0; f < std::min(p.arDialFuncElemList.size(), p.arSelectItemElemDF.size()); ++f) {
+        const DialFuncElem& e = p.arDialFuncElemList[f];
+        const SelectItemElemForDial& sel = p.arSelectItemElemDF[f];
+        auto direction = [&](uint8_t i1, uint8_t i2, uint8_t i3, const MacroDataDialFunc& a) {
+            const bool preset = i1 == C::APP_DATA_DIAL_FUNC_CATEGORY_ID_PRESET;
+            return ojson{{"category", Entry(i1, &cat.arDF_Category)},
+                         {"application", Entry(i2, preset ? &cat.arDF_Application : nullptr)},
+                         {"function", Entry(i3, cat.DialFunctionList(i1, i2))},
+                         {"action", ActionJson(a, true, keys)}};
+        };
+        funcs.push_back(ojson{{"function", f + 1},
+                              {"name", Name(e.strFunctionName, kFunctionNameMaxUnits)},
+                              {"colour", Colour(e)},
+                              {"clockwise", direction(sel.bItemID1_R, sel.bItemID2_R, sel.bItemID3_R, e.clsMacroR)},
+                              {"counterClockwise", direction(sel.bItemID1_L, sel.bItemID2_L, sel.bItemID3_L, e.clsMacroL)}});
+    }
+    mj["dialFunctions"] = funcs;
+    ojson sws = ojson::array();
+    const size_t buttons = std::min({p.arSwitchFuncElemList.size(), p.arSelectItemElemSW.size(), p.arSWScriptNo.size(),
+                                     p.arSWSpScriptNo.size()});
+    for (size_t b = 0; b < buttons; ++b) {
+        const SelectItemElemForSwich& sel = p.arSelectItemElemSW[b];
+        const bool preset = sel.bItemID1 == C::APP_DATA_FUNC_CATEGORY_ID_PRESET;
+        const uint8_t sp = p.arSWSpScriptNo[b];
+        const int spPos = sp == 0 ? -1 : FunctionCatalogues::FindByTypeNo(cat.arSF_FuncList_General, sp);
+        ojson function = Entry(sel.bItemID3, cat.SwitchFunctionList(sel.bItemID1, sel.bItemID2));
+        if (sel.bItemID1 == C::APP_DATA_FUNC_CATEGORY_ID_MACRO) {
+            // The macro category's list is the user's scripts: entry n is script n + 1.
+            function["name"] = scriptName(static_cast<uint8_t>(std::min(sel.bItemID3 + 1, 255)));
+        }
+        sws.push_back(ojson{{"switch", SwitchLabel(static_cast<int>(b))},
+                            {"category", Entry(sel.bItemID1, &cat.arSF_Category)},
+                            {"application", Entry(sel.bItemID2, preset ? &cat.arSF_Application : nullptr)},
+                            {"function", function},
+                            {"script", ojson{{"number", p.arSWScriptNo[b]}, {"name", scriptName(p.arSWScriptNo[b])}}},
+                            {"builtInFunction",
+                             ojson{{"id", sp}, {"name", spPos >= 0 ? ojson(cat.arSF_FuncList_General[static_cast<size_t>(spPos)].strName) : ojson(nullptr)}}},
+                            {"action", ActionJson(p.arSwitchFuncElemList[b].clsMacroSW, false, keys)}});
+    }
+    mj["switches"] = sws;
+    return mj;
+}
+
+ojson SettingsJson::ExportScript(const DataManager& dm, int number) {
+    if (number < 1 || static_cast<size_t>(number) > dm.g_arSCE.size()) return nullptr;
+    const size_t i = static_cast<size_t>(number - 1);
+    const ScriptElem& e = dm.g_arSCE[i];
+    if (!e.IsStored() || !e.pbRawData) return nullptr;
+    ojson sj;
+    sj["number"] = number;
+    sj["preset"] = i >= C::SCRIPT_USER_USE_NUM;
+    sj["name"] = Name(e.strScriptName, kScriptNameMaxUnits);
+    const char* scriptMode = MacroScriptText::ModeName(e.bScriptMode);
+    sj["mode"] = scriptMode ? ojson(scriptMode) : ojson(e.bScriptMode);
+    const auto& steps = e.idMacroCreator.arCurrentMacroScript;
+    ojson lines = ojson::array();
+    for (const MacroDataScript& step : steps) {
+        std::string line = MacroScriptText::StepText(step);
+        if (!line.empty()) lines.push_back(std::move(line));
+    }
+    sj["steps"] = lines;
+    // Bytes the steps do not cover (no valid steps) travel as they are.
+    if (MacroCreator::EncodedSize(steps) != e.pbRawData->size()) {
+        sj["bytes"] = SettingsJson::Hex(e.pbRawData->data(), e.pbRawData->size());
+    }
+    return sj;
+}
+
+ojson SettingsJson::Export(const DataManager& dm) {
     const StandardSettingInfo& s = dm.g_pSSI;
     ojson doc;
     doc["format"] = FORMAT;
@@ -593,61 +676,8 @@ ojson SettingsJson::Export(const DataManager& dm) {
                           {"ledOffTime", s.bLEDOffTimer},
                           {"dialRepeat", EnumJson(kDialRepeat, s.bEncoderType)}};
 
-    auto scriptName = [&dm](uint8_t no) {
-        if (no == 0 || no > dm.g_arSCE.size() || !dm.g_arSCE[no - 1u].IsStored()) return ojson(nullptr);
-        return Name(dm.g_arSCE[no - 1u].strScriptName, kScriptNameMaxUnits);
-    };
-
     ojson modes = ojson::array();
-    for (size_t m = 0; m < dm.g_arPSI.size(); ++m) {
-        const ProfileSettingInfo& p = dm.g_arPSI[m];
-        ojson mj;
-        mj["mode"] = m + 1;
-        mj["defaultDialFunction"] = p.bEncoderDefaultFuncNo + 1;
-        mj["colour"] = Colour(p);
-        ojson funcs = ojson::array();
-        for (size_t f = 0; f < std::min(p.arDialFuncElemList.size(), p.arSelectItemElemDF.size()); ++f) {
-            const DialFuncElem& e = p.arDialFuncElemList[f];
-            const SelectItemElemForDial& sel = p.arSelectItemElemDF[f];
-            auto direction = [&](uint8_t i1, uint8_t i2, uint8_t i3, const MacroDataDialFunc& a) {
-                const bool preset = i1 == C::APP_DATA_DIAL_FUNC_CATEGORY_ID_PRESET;
-                return ojson{{"category", Entry(i1, &cat.arDF_Category)},
-                             {"application", Entry(i2, preset ? &cat.arDF_Application : nullptr)},
-                             {"function", Entry(i3, cat.DialFunctionList(i1, i2))},
-                             {"action", ActionJson(a, true, keys)}};
-            };
-            funcs.push_back(ojson{{"function", f + 1},
-                                  {"name", Name(e.strFunctionName, kFunctionNameMaxUnits)},
-                                  {"colour", Colour(e)},
-                                  {"clockwise", direction(sel.bItemID1_R, sel.bItemID2_R, sel.bItemID3_R, e.clsMacroR)},
-                                  {"counterClockwise", direction(sel.bItemID1_L, sel.bItemID2_L, sel.bItemID3_L, e.clsMacroL)}});
-        }
-        mj["dialFunctions"] = funcs;
-        ojson sws = ojson::array();
-        const size_t buttons = std::min({p.arSwitchFuncElemList.size(), p.arSelectItemElemSW.size(), p.arSWScriptNo.size(),
-                                         p.arSWSpScriptNo.size()});
-        for (size_t b = 0; b < buttons; ++b) {
-            const SelectItemElemForSwich& sel = p.arSelectItemElemSW[b];
-            const bool preset = sel.bItemID1 == C::APP_DATA_FUNC_CATEGORY_ID_PRESET;
-            const uint8_t sp = p.arSWSpScriptNo[b];
-            const int spPos = sp == 0 ? -1 : FunctionCatalogues::FindByTypeNo(cat.arSF_FuncList_General, sp);
-            ojson function = Entry(sel.bItemID3, cat.SwitchFunctionList(sel.bItemID1, sel.bItemID2));
-            if (sel.bItemID1 == C::APP_DATA_FUNC_CATEGORY_ID_MACRO) {
-                // The macro category's list is the user's scripts: entry n is script n + 1.
-                function["name"] = scriptName(static_cast<uint8_t>(std::min(sel.bItemID3 + 1, 255)));
-            }
-            sws.push_back(ojson{{"switch", SwitchLabel(static_cast<int>(b))},
-                                {"category", Entry(sel.bItemID1, &cat.arSF_Category)},
-                                {"application", Entry(sel.bItemID2, preset ? &cat.arSF_Application : nullptr)},
-                                {"function", function},
-                                {"script", ojson{{"number", p.arSWScriptNo[b]}, {"name", scriptName(p.arSWScriptNo[b])}}},
-                                {"builtInFunction",
-                                 ojson{{"id", sp}, {"name", spPos >= 0 ? ojson(cat.arSF_FuncList_General[static_cast<size_t>(spPos)].strName) : ojson(nullptr)}}},
-                                {"action", ActionJson(p.arSwitchFuncElemList[b].clsMacroSW, false, keys)}});
-        }
-        mj["switches"] = sws;
-        modes.push_back(mj);
-    }
+    for (size_t m = 0; m < dm.g_arPSI.size(); ++m) modes.push_back(ExportMode(dm, static_cast<int>(m)));
     doc["modes"] = modes;
 
     // The dial macros the device uses; a fourth record lies past the blocks
@@ -664,26 +694,8 @@ ojson SettingsJson::Export(const DataManager& dm) {
 
     ojson scripts = ojson::array();
     for (size_t i = 0; i < dm.g_arSCE.size(); ++i) {
-        const ScriptElem& e = dm.g_arSCE[i];
-        if (!e.IsStored() || !e.pbRawData) continue;
-        ojson sj;
-        sj["number"] = i + 1;
-        sj["preset"] = i >= C::SCRIPT_USER_USE_NUM;
-        sj["name"] = Name(e.strScriptName, kScriptNameMaxUnits);
-        const char* mode = MacroScriptText::ModeName(e.bScriptMode);
-        sj["mode"] = mode ? ojson(mode) : ojson(e.bScriptMode);
-        const auto& steps = e.idMacroCreator.arCurrentMacroScript;
-        ojson lines = ojson::array();
-        for (const MacroDataScript& step : steps) {
-            std::string line = MacroScriptText::StepText(step);
-            if (!line.empty()) lines.push_back(std::move(line));
-        }
-        sj["steps"] = lines;
-        // Bytes the steps do not cover (no valid steps) travel as they are.
-        if (MacroCreator::EncodedSize(steps) != e.pbRawData->size()) {
-            sj["bytes"] = Hex(e.pbRawData->data(), e.pbRawData->size());
-        }
-        scripts.push_back(sj);
+        ojson sj = ExportScript(dm, static_cast<int>(i + 1));
+        if (!sj.is_null()) scripts.push_back(std::move(sj));
     }
     doc["scripts"] = scripts;
     return doc;
@@ -692,35 +704,9 @@ ojson SettingsJson::Export(const DataManager& dm) {
 SettingsJson::Plan SettingsJson::Read(std::string_view text, const KeyCode& keys) {
     Plan plan;
     Checker c(plan.problems);
-    if (text.size() > TEXT_LIMIT) {
-        c.Fail("", "the file is larger than " + std::to_string(TEXT_LIMIT) + " bytes");
-        return plan;
-    }
-    DuplicateKeys duplicates(c);
-    const json doc = json::parse(
-        text.begin(), text.end(),
-        [&duplicates](int depth, json::parse_event_t event, json& parsed) { return duplicates(depth, event, parsed); }, false);
-    if (doc.is_discarded()) {
-        plan.problems.clear();
-        c.Fail("", "not valid JSON");
-        return plan;
-    }
-    if (!plan.ok()) return plan;
-    if (!doc.is_object()) {
-        c.Fail("", "the document must be a JSON object");
-        return plan;
-    }
-    const json* format = c.Member(doc, "", "format");
-    if (format && *format != FORMAT) {
-        c.Fail("format", std::string("must be \"") + FORMAT + "\"; this is no Kelvadeck settings file");
-        return plan;
-    }
-    const json* version = c.Member(doc, "", "version");
-    if (version && *version != VERSION) {
-        c.Fail("version", "version " + version->dump() + " is not known; this program reads version " + std::to_string(VERSION));
-        return plan;
-    }
-    if (!plan.ok()) return plan;
+    const std::optional<json> parsed = Parse(text, FORMAT, "a Kelvadeck settings file", plan.problems);
+    if (!parsed) return plan;
+    const json& doc = *parsed;
     if (const json* fw = c.Member(doc, "", "firmware", false); fw && fw->is_string()) plan.firmware = fw->get<std::string>();
 
     ReadDevice(c, doc, plan);
@@ -731,8 +717,58 @@ SettingsJson::Plan SettingsJson::Read(std::string_view text, const KeyCode& keys
         }
     }
     ReadDialMacros(c, doc, plan);
-    ReadScripts(c, doc, keys, plan);
+    if (const json* scripts = c.Member(doc, "", "scripts", false)) ReadScripts(c, *scripts, "scripts", keys, plan.scripts);
     return plan;
+}
+
+std::optional<json> SettingsJson::Parse(std::string_view text, const char* format, const char* kind,
+                                        std::vector<Problem>& problems) {
+    Checker c(problems);
+    if (text.size() > TEXT_LIMIT) {
+        c.Fail("", "the file is larger than " + std::to_string(TEXT_LIMIT) + " bytes");
+        return std::nullopt;
+    }
+    const size_t before = problems.size();
+    DuplicateKeys duplicates(c);
+    json doc = json::parse(
+        text.begin(), text.end(),
+        [&duplicates](int depth, json::parse_event_t event, json& parsed) { return duplicates(depth, event, parsed); }, false);
+    if (doc.is_discarded()) {
+        problems.resize(before);
+        c.Fail("", "not valid JSON");
+        return std::nullopt;
+    }
+    if (problems.size() != before) return std::nullopt;
+    if (!doc.is_object()) {
+        c.Fail("", "the document must be a JSON object");
+        return std::nullopt;
+    }
+    const json* formatValue = c.Member(doc, "", "format");
+    if (formatValue && *formatValue != format) {
+        c.Fail("format", std::string("must be \"") + format + "\"; this is no " + kind);
+        return std::nullopt;
+    }
+    const json* version = c.Member(doc, "", "version");
+    if (version && *version != VERSION) {
+        c.Fail("version", "version " + version->dump() + " is not known; this program reads version " + std::to_string(VERSION));
+        return std::nullopt;
+    }
+    if (problems.size() != before) return std::nullopt;
+    return doc;
+}
+
+void SettingsJson::ReadModeObject(const json& obj, const std::string& path, int mode, ProfileSettingInfo& out,
+                                  std::vector<Problem>& problems) {
+    Checker c(problems);
+    ReadMode(c, obj, path, mode, out);
+}
+
+std::vector<SettingsJson::Script> SettingsJson::ReadScriptList(const json& list, const std::string& path, const KeyCode& keys,
+                                                               std::vector<Problem>& problems) {
+    Checker c(problems);
+    std::vector<Script> scripts;
+    ReadScripts(c, list, path, keys, scripts);
+    return scripts;
 }
 
 std::vector<int> SettingsJson::ScriptSectors(const Plan& plan) {

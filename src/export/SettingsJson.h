@@ -65,6 +65,25 @@ public:
     // Checks a document; key names in script steps are looked up on keys.
     static Plan Read(std::string_view text, const KeyCode& keys);
 
+    // The parts that other documents made of the same pieces share (a
+    // layout: one mode and its scripts).
+    //
+    // One mode as an entry of "modes", and one stored script as an entry of
+    // "scripts" (null when the slot holds none or its sector is not read).
+    static nlohmann::ordered_json ExportMode(const DataManager& dm, int mode);
+    static nlohmann::ordered_json ExportScript(const DataManager& dm, int number);
+    // Parses text whose "format" must be format and "version" VERSION; none,
+    // with the problems added, when it is no such JSON object or gives a key
+    // twice. kind names the document in the message ("a Kelvadeck settings file").
+    static std::optional<nlohmann::json> Parse(std::string_view text, const char* format, const char* kind,
+                                               std::vector<Problem>& problems);
+    // Checks one entry of "modes" (mode: its place, 0..2, for its label)
+    // and a "scripts" list, adding the problems found; path is where they stand.
+    static void ReadModeObject(const nlohmann::json& obj, const std::string& path, int mode, ProfileSettingInfo& out,
+                               std::vector<Problem>& problems);
+    static std::vector<Script> ReadScriptList(const nlohmann::json& list, const std::string& path, const KeyCode& keys,
+                                              std::vector<Problem>& problems);
+
     // The data sectors (2..31) that applying the plan rewrites; each must be
     // read before Apply so that the other scripts there are kept.
     static std::vector<int> ScriptSectors(const Plan& plan);
@@ -74,6 +93,12 @@ public:
     // model again from them. False with error when a script cannot be stored
     // (its sector not read); the model may then be partly changed.
     static bool Apply(const Plan& plan, DataManager& dm, std::string& error);
+
+    // The document's name of an action type ("media-mute"); null for a type
+    // the device does not have.
+    static const char* ActionTypeName(uint8_t type);
+    // Bytes as the document writes them: "09 02 04 00".
+    static std::string Hex(const uint8_t* bytes, size_t size);
 
     // "path: reason", one problem per call.
     static std::string Describe(const Problem& problem);

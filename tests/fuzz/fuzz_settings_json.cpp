@@ -2,13 +2,16 @@
 // document that is accepted must apply whole onto an erased device. The same
 // bytes, taken as a script name and a dial function name stored on a device
 // (length byte and UTF-16 units, as anything may have written them), must
-// export into a document that imports.
+// export into a document that imports. And the text as a layout file: one
+// that is accepted goes into a mode of an erased device, and the layout saved
+// from there goes into another one and is saved again the same.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "core/DataManager.h"
+#include "export/ModeLayout.h"
 #include "export/SettingsJson.h"
 #include "export/SettingsJsonTransfer.h"
 #include "keys/KeyCode.h"
@@ -81,6 +84,30 @@ void CheckStoredNames(const uint8_t* data, size_t size, const KeyCode& keys) {
     Check(ApplyAndExport(plan) == exported);
 }
 
+// Puts an accepted layout into mode 2 of an erased device; the layout saved
+// from there.
+std::string ApplyLayout(const ModeLayout& layout, DataManager& dm) {
+    Erased(dm);
+    SettingsJson::Plan plan;
+    std::string error;
+    Check(layout.PlanFor(dm, 1, plan, error));
+    Check(SettingsJson::Apply(plan, dm, error));
+    std::vector<std::string> warnings;
+    return ModeLayout::Document(dm, 1, layout.about, warnings).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+void CheckLayout(const std::string& text, const KeyCode& keys) {
+    const ModeLayout layout = ModeLayout::Read(text, keys);
+    if (!layout.ok()) return;
+    static DataManager first, second;
+    const std::string saved = ApplyLayout(layout, first);
+    const ModeLayout again = ModeLayout::Read(saved, keys);
+    Check(again.ok());
+    // Saving numbers the scripts in the order the keys play them, so the
+    // saved layout, not the one read, is what reads back unchanged.
+    Check(ApplyLayout(again, second) == saved);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -88,6 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckStoredNames(data, size, keys);
 
     const std::string text(reinterpret_cast<const char*>(data), size);
+    CheckLayout(text, keys);
     const SettingsJson::Plan plan = SettingsJson::Read(text, keys);
     if (!plan.ok()) return 0;
 
