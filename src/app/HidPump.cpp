@@ -33,6 +33,11 @@ bool HidPump::HotplugEvents() const { return m_udev != nullptr && m_udev->IsActi
 void HidPump::SetTransport(USBHidManager* hid) {
     m_hid = hid;
     m_deadline->stop();
+    // A new transport (an opened backup, the device again) counts its jobs
+    // from zero: what the screens saw of the old one says nothing of it.
+    m_jobsSeen = hid ? hid->JobsEnded() : 0;
+    m_connectedSeen = hid && hid->bConnected();
+    if (m_events) m_events->Notify();
     if (hid && !HotplugEvents()) {
         m_poll->start();
     } else {
