@@ -7,6 +7,9 @@
 #include "app/QtHidBackend.h"
 #include "screens/DeviceEvents.h"
 #include "screens/TopVC.h"
+#ifdef KELVADECK_HAVE_FOCUS
+#include "app/FocusFollower.h"
+#endif
 
 namespace kelvadeck {
 
@@ -22,6 +25,13 @@ AppDelegate::AppDelegate(Config config, QObject* parent)
     m_events = new DeviceEvents(this);
     m_pump->SetEvents(m_events);
     m_ctx.deviceEvents = m_events;
+#ifdef KELVADECK_HAVE_FOCUS
+    if (m_config.followFocusRules) {
+        m_focus = new FocusFollower(m_config.followFocusRules->empty() ? AppModeRules::DefaultPath() : *m_config.followFocusRules,
+                                    m_config.focusWatchers, this);
+        connect(m_events, &DeviceEvents::changed, m_focus, &FocusFollower::DeviceChanged);
+    }
+#endif
     UseBackend();
     // The window and its main screen exist before the data manager, as the
     // toolkit loads them before launching has finished.
@@ -67,6 +77,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_window->windowDidLoad();
     m_window->Top().InitControl();
     m_menu->UpdateActions();
+    // An opened file is edited, not followed.
+    if (m_focus) m_focus->SetDataManager(m_offline ? nullptr : g_pDM.get());
     g_pDM->pUSBHID().DeviceDetected();
 }
 
@@ -75,6 +87,7 @@ void AppDelegate::applicationWillTerminate() {
     // Screens see no data manager from now on; the device's I/O thread stops
     // with the transport.
     m_ctx.pDM = nullptr;
+    if (m_focus) m_focus->SetDataManager(nullptr);
     m_pump->SetTransport(nullptr);
     g_pDM->DestroyMember();
     g_pDM.reset();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,8 @@ namespace kelvadeck {
 class DataManager;
 class HidBackend;
 class DeviceEvents;
+class FocusFollower;
+class FocusWatcher;
 class HidPump;
 class MainWindow;
 class MainMenu;
@@ -48,6 +51,11 @@ public:
         std::string deviceChoice;
         // None: the transport's own timeouts and retries.
         std::optional<USBHidManager::RetryPolicy> retryPolicy;
+        // Follow the focused application with the rules of this file (empty:
+        // the user's); none: do not follow (the tests' default).
+        std::optional<std::string> followFocusRules;
+        // Which desktop's focus is watched; null: the first that works here.
+        std::function<std::unique_ptr<FocusWatcher>(std::string& why)> focusWatchers;
     };
 
     explicit AppDelegate(Config config, QObject* parent = nullptr);
@@ -82,6 +90,8 @@ public:
     MainWindow& Window() { return *m_window; }
     MainMenu& Menu() { return *m_menu; }
     ScreenContext& Context() { return m_ctx; }
+    // Null when the focus is not followed (not asked for, or not built in).
+    FocusFollower* Focus() const { return m_focus; }
 
 private:
     // Ends the data manager and starts it again on the opened file, or on
@@ -98,6 +108,7 @@ private:
     ScreenContext m_ctx;
     HidPump* m_pump = nullptr;
     DeviceEvents* m_events = nullptr;
+    FocusFollower* m_focus = nullptr;
     std::shared_ptr<QtHidBackend> m_backend;
     std::unique_ptr<MainWindow> m_window;
     MainMenu* m_menu = nullptr;

@@ -223,6 +223,7 @@ int main(int argc, char** argv) {
     config.deviceChoice = options.device;
     config.offline = std::move(offline);
     config.saveOfflineOnQuit = true;
+    config.followFocusRules = std::string();
     int result = 0;
     {
         AppDelegate delegate(std::move(config));

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,7 +15,7 @@
 #include "cli/CliProgram.h"
 #include "cli/DeviceSession.h"
 #include "cli/TerminalText.h"
-#include "core/AppModeRules.h"
+#include "core/AppModeRulesFile.h"
 #include "core/DataManager.h"
 #include "core/ModeFollower.h"
 #include "device/USBHidManager.h"
@@ -64,32 +63,6 @@ private:
     struct sigaction m_oldTerm {};
 };
 
-// The rules, read again when their file has changed.
-class RulesFile {
-public:
-    explicit RulesFile(std::string path) : m_path(std::move(path)) {}
-    // True when the rules were (re)read; error set when the file is bad (the
-    // rules in use stay).
-    bool Refresh(AppModeRules& rules, std::string& error) {
-        struct stat st {};
-        const bool exists = ::stat(m_path.c_str(), &st) == 0;
-        const std::pair<long, long> stamp = exists ? std::pair<long, long>(st.st_mtim.tv_sec, st.st_mtim.tv_nsec) : std::pair<long, long>(0, 0);
-        if (m_read && stamp == m_stamp) return false;
-        m_read = true;
-        m_stamp = stamp;
-        AppModeRules fresh;
-        if (!AppModeRules::Load(m_path, fresh, error)) return false;
-        rules = std::move(fresh);
-        return true;
-    }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-    bool m_read = false;
-    std::pair<long, long> m_stamp{0, 0};
-};
-
 std::string Names(const std::vector<std::string>& names) { return names.empty() ? "(no window)" : names.front(); }
 
 }  // namespace
@@ -111,7 +84,7 @@ int FollowFocus::Run(const CliOptions& options) {
         CliMessages::Fail("cannot follow the focus on this desktop: " + why);
         return CliProgram::EXIT_FAILED;
     }
-    RulesFile file(AppModeRules::DefaultPath());
+    AppModeRulesFile file;
     AppModeRules rules;
     std::string error;
     file.Refresh(rules, error);

@@ -24,7 +24,9 @@ std::optional<int> ModeFollower::Reapply() {
 
 std::optional<int> ModeFollower::Send(int mode) {
     USBHidManager& hid = m_dm.pUSBHID();
-    if (!hid.bConnected() || !m_dm.bDataInitialize()) return std::nullopt;
+    // During another job (a screen's write) nothing is slipped in: Reapply
+    // at its end sends what the focus asks for then.
+    if (!hid.bConnected() || !m_dm.bDataInitialize() || hid.IsJobRunning()) return std::nullopt;
     const uint8_t before = m_dm.g_pSSI.bMode;
     m_dm.g_pSSI.bMode = static_cast<uint8_t>(mode - 1);
     if (!m_dm.pComQue().CreateBaseSettingInfoComQue() || !hid.StartCom()) {

@@ -23,12 +23,14 @@ public:
     const AppModeRules& Rules() const { return m_rules; }
 
     // A window of the application with these names has the focus. Queues the
-    // report and starts it (or appends it to the running job) when the mode
-    // is to change; returns the mode sent (1 to 3), none otherwise.
+    // report and starts it when the mode is to change; returns the mode sent
+    // (1 to 3), none otherwise. While another job runs nothing is sent: call
+    // Reapply when it has ended.
     std::optional<int> FocusChanged(const std::vector<std::string>& names);
     // After a job that set the device's current mode back (a settings write
-    // leaves it in the first mode): the focused application's mode again
-    // when it is another one. Returns the mode sent.
+    // leaves it in the first mode), or one that ran while the focus moved:
+    // the focused application's mode when the device is in another one.
+    // Returns the mode sent.
     std::optional<int> Reapply();
 
     const std::vector<std::string>& Focused() const { return m_focused; }

@@ -42,6 +42,8 @@ GuiRig::GuiRig(Setup setup) : device(WithBlockingReads(setup.knobs)) {
     config.resourceDir = KELVADECK_BUILD_RESOURCE_DIR;
     config.emulated = !setup.asRealDevice;
     config.emulatorImage = "/tmp/test-emulator.mbf";
+    config.followFocusRules = setup.followFocusRules;
+    config.focusWatchers = setup.focusWatchers;
     if (!setup.emulatorFile.empty()) {
         std::string error;
         config.offline = OfflineDevice::Open(setup.emulatorFile, true, error);

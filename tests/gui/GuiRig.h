@@ -41,6 +41,9 @@ public:
         // Treat the emulated device as a real one: arrivals and removals are
         // to come from udev (the test announces them), not from looking.
         bool asRealDevice = false;
+        // Follow the focus with the rules of this file, watched by focusWatchers.
+        std::optional<std::string> followFocusRules;
+        std::function<std::unique_ptr<FocusWatcher>(std::string& why)> focusWatchers;
     };
 
     GuiRig();
