@@ -2,6 +2,7 @@
 
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <algorithm>
 #include <set>
@@ -104,6 +105,15 @@ void MacroStepTable::dragMoveEvent(QDragMoveEvent* event) {
     } else {
         event->ignore();
     }
+}
+
+void MacroStepTable::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
+        emit deletePressed();
+        event->accept();
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
 }
 
 void MacroStepTable::dropEvent(QDropEvent* event) {
