@@ -22,6 +22,8 @@ CatalogueTables::CatalogueTables(int firstTag, const QString& suffix, const QSiz
         row->addWidget(t);
         m_tables[i] = t;
     }
+    // Focus given to the tables goes to the first.
+    setFocusProxy(m_tables[0]);
 }
 
 void CatalogueTables::Show(const std::function<std::vector<std::string>(int tag)>& rows, const std::array<int, 3>& selected) {
