@@ -122,6 +122,8 @@ void EditMacroVC::BuildControls() {
     m_lblMacroNameTitle->setObjectName(QStringLiteral("m_lblMacroNameTitle"));
     m_txtMacroName = new QLineEdit(this);
     m_txtMacroName->setObjectName(QStringLiteral("m_txtMacroName"));
+    // No more than a slot stores: a longer name cannot be typed.
+    m_txtMacroName->setMaxLength(MacroSlotName::NAME_MAX_UNITS);
     m_txtMacroName->setMaxLength(kNameMaxUnits);
     fields->addWidget(m_lblNoTitle);
     fields->addWidget(m_txtNo);

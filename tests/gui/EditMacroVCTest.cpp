@@ -377,6 +377,11 @@ TEST_F(EditorFixture, ANewEditorShowsOnlyTheModeRowAndTheModeCycles) {
     EXPECT_EQ(Cell(0, 1), QStringLiteral("0"));
     EXPECT_EQ(Cell(0, 2), QStringLiteral("Play once"));
     EXPECT_EQ(Find<QTableWidget>("m_tvSelectMacro")->rowCount(), 150);
+    // A name longer than a slot stores cannot be typed.
+    QLineEdit* name = Find<QLineEdit>("m_txtMacroName");
+    QTest::keyClicks(name, QString(130, QLatin1Char('m')));
+    EXPECT_EQ(name->text().size(), 126);
+    name->clear();
     const char* modes[] = {"Loop", "Rapid fire", "While held", "Play once"};
     for (const char* m : modes) {
         screen->DoubleClickAction(0);
