@@ -25,7 +25,7 @@ MacroStepTable::MacroStepTable(QWidget* parent) : QTableWidget(parent) {
     setColumnWidth(COL_NO, 44);
     setColumnWidth(COL_SIZE, 44);
     setColumnWidth(COL_CONTENT, 190);
-    setMinimumWidth(440);
+    setMinimumWidth(360);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
