@@ -232,6 +232,7 @@ void DialFuncSettingVC::InitControl() {
     for (Side* side : {&m_right, &m_left}) {
         side->lblSensitiveTitle->setText(Q(s.Get("DIAL_FUNC_SETTING_SENSITIVITY")));
         side->inputPanel->InitControl(s);
+        side->tables->InitControl(s);
     }
     m_btnHelp->setText(Q(s.Get("BTN_HELP")));
     m_btnCancel->setText(Q(s.Get("BTN_CANCEL")));

@@ -38,9 +38,15 @@ SwichFuncSettingVC::~SwichFuncSettingVC() = default;
 
 void SwichFuncSettingVC::BuildControls() {
     auto* root = new QVBoxLayout(this);
+    auto* current = new QHBoxLayout;
+    m_lblSelectNameTitle = new QLabel(this);
+    m_lblSelectNameTitle->setObjectName(QStringLiteral("m_lblSelectNameTitle"));
     m_lblSelectName = new QLabel(this);
     m_lblSelectName->setObjectName(QStringLiteral("m_lblSelectName"));
-    root->addWidget(m_lblSelectName);
+    m_lblSelectName->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    current->addWidget(m_lblSelectNameTitle);
+    current->addWidget(m_lblSelectName, 1);
+    root->addLayout(current);
 
     m_tables = new CatalogueTables(0, QString(), QSize(200, 260), this);
     connect(m_tables, &CatalogueTables::rowClicked, this, &SwichFuncSettingVC::SelectRow);
@@ -106,6 +112,8 @@ void SwichFuncSettingVC::InitControl() {
     const uint8_t mode = m_form.bSelectProfileID;
     setWindowTitle(Q(m_ctx.pDM ? EditedItemText::Switch(m_form.bSelectSwitchFuncID, mode, s) : s.Get("SCREEN_FUNCTION_SETTING")));
     m_lblFuncSettingTitle->setText(Q(s.Get("SETTING_VALUE")));
+    m_lblSelectNameTitle->setText(Q(s.Get("FUNC_SETTING_CURRENT_TITLE")));
+    m_tables->InitControl(s);
     m_lblDialFuncDefault->setText(Q(s.Get("FUNC_SETTING_ENCODER_DEFAULT_SETTING_TITLE")));
     m_inputPanel->InitControl(s);
     m_btnHelp->setText(Q(s.Get("BTN_HELP")));
@@ -134,7 +142,11 @@ void SwichFuncSettingVC::SelectRow(int tag, int row) {
     ChangeExtraImputArea();
 }
 
-void SwichFuncSettingVC::ChangeExtraImputArea() { m_inputPanel->Show(m_form.InputArea(), m_form.Action(), m_ctx.Strings()); }
+void SwichFuncSettingVC::ChangeExtraImputArea() {
+    m_inputPanel->Show(m_form.InputArea(), m_form.Action(), m_ctx.Strings());
+    // The heading stands only over a value to enter.
+    m_lblFuncSettingTitle->setVisible(m_form.InputArea() != FuncInputArea::Area::None);
+}
 
 void SwichFuncSettingVC::RenewKeyInputInfo() {
     if (m_ctx.pDM == nullptr) return;

@@ -64,6 +64,7 @@ private:
 
     CatalogueTables* m_tables = nullptr;
     QLabel* m_lblFuncSettingTitle = nullptr;
+    QLabel* m_lblSelectNameTitle = nullptr;
     QLabel* m_lblSelectName = nullptr;
     QLabel* m_lblDialFuncDefault = nullptr;
     QComboBox* m_cmbDialFuncDefault = nullptr;

@@ -263,8 +263,15 @@ TEST_F(DialFixture, CascadingTablesAndTheReturnToTheFormerCategory) {
     EXPECT_EQ(Find<QListWidget>("m_tblApplication_L")->count(), 0);
     EXPECT_EQ(screen->Form().NewSIE().bItemID3_R, 0);
     EXPECT_TRUE(Find<QWidget>("m_cvKeyInputSetting_R")->isHidden());
+    EXPECT_TRUE(Find<QLabel>("m_lblNoApplication_R")->isHidden());
     Choose("m_tblCategory_R", C::APP_DATA_DIAL_FUNC_CATEGORY_ID_KEY);
     EXPECT_EQ(screen->Form().NewSIE().bItemID3_R, C::APP_DATA_DIAL_FUNC_KEY_ID_KEY);
+    // The empty application table says why; the tables have their titles.
+    EXPECT_EQ(Find<QListWidget>("m_tblApplication_R")->count(), 0);
+    EXPECT_FALSE(Find<QLabel>("m_lblNoApplication_R")->isHidden());
+    EXPECT_EQ(Find<QLabel>("m_lblApplicationTitle_R")->text(), QStringLiteral("Application"));
+    QListWidget* detail = Find<QListWidget>("m_tblDetail_R");
+    EXPECT_EQ(detail->item(0)->toolTip(), detail->item(0)->text());
     EXPECT_FALSE(Find<QWidget>("m_cvKeyInputSetting_R")->isHidden());
     Choose("m_tblCategory_L", C::APP_DATA_DIAL_FUNC_CATEGORY_ID_MOUSE);
     Choose("m_tblDetail_L", C::APP_DATA_DIAL_FUNC_MOUSE_ID_WH_SCROLL);
