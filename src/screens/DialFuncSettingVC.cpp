@@ -400,11 +400,7 @@ void DialFuncSettingVC::ClickCancel() {
 void DialFuncSettingVC::reject() {
     // Escape and the close box: the edits are asked about first.
     if (m_job->IsRunning()) return;
-    switch (m_job->AskBeforeDiscarding(m_ctx.pDM && m_form.HasChanges(*m_ctx.pDM))) {
-        case UserPrompts::SaveChoice::Save: Write(); break;
-        case UserPrompts::SaveChoice::Discard: ClickCancel(); break;
-        case UserPrompts::SaveChoice::Cancel: break;
-    }
+    m_job->Leave(m_ctx.pDM && m_form.HasChanges(*m_ctx.pDM), [this] { Write(); }, [this] { ClickCancel(); });
 }
 
 }  // namespace kelvadeck

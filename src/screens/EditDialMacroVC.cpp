@@ -226,11 +226,7 @@ void EditDialMacroVC::ClickCancel() {
 void EditDialMacroVC::reject() {
     if (m_job->IsRunning()) return;  // never while the set is being written
     // Escape, Close and the close box: unapplied rows are asked about first.
-    switch (m_job->AskBeforeDiscarding(HasChanges())) {
-        case UserPrompts::SaveChoice::Save: Write(m_job->Closing(this)); break;
-        case UserPrompts::SaveChoice::Discard: ClickCancel(); break;
-        case UserPrompts::SaveChoice::Cancel: break;
-    }
+    m_job->Leave(HasChanges(), [this] { Write(m_job->Closing(this)); }, [this] { ClickCancel(); });
 }
 
 void EditDialMacroVC::ClickHelp() { HelpLauncher::Open(m_ctx, "dial-macro-editor.html"); }

@@ -290,11 +290,7 @@ void LEDColorSettingVC::reject() {
     // changed colour is asked about first.
     if (m_job->State() == LEDSTS_WRITE_DATA) return;
     const std::array<long, 4> shown = {m_nR, m_nG, m_nB, m_nBrightness};
-    switch (m_job->AskBeforeDiscarding(shown != m_stored)) {
-        case UserPrompts::SaveChoice::Save: ClickSubmit(); break;
-        case UserPrompts::SaveChoice::Discard: ClickCancel(); break;
-        case UserPrompts::SaveChoice::Cancel: break;
-    }
+    m_job->Leave(shown != m_stored, [this] { ClickSubmit(); }, [this] { ClickCancel(); });
 }
 
 void LEDColorSettingVC::ClickSubmit() {

@@ -80,6 +80,14 @@ UserPrompts::SaveChoice ScreenJob::AskBeforeDiscarding(bool edited) const {
     return m_ctx.prompts->AskSaveChanges(s.Get("EDITS_UNSAVED_TITLE"), s.Get("EDITS_UNSAVED_MSG"));
 }
 
+void ScreenJob::Leave(bool edited, const std::function<void()>& save, const std::function<void()>& discard) const {
+    switch (AskBeforeDiscarding(edited)) {
+        case UserPrompts::SaveChoice::Save: save(); break;
+        case UserPrompts::SaveChoice::Discard: discard(); break;
+        case UserPrompts::SaveChoice::Cancel: break;
+    }
+}
+
 bool ScreenJob::Start(Job job) {
     DataManager* dm = m_ctx.pDM;
     if (dm == nullptr) return false;

@@ -76,6 +76,9 @@ public:
     // screen writes them, without asking again), Discard or Cancel. Nothing is
     // asked, Discard is answered, when there are no edits.
     UserPrompts::SaveChoice AskBeforeDiscarding(bool edited) const;
+    // Escape, Close or the close box of an editing screen: after the question
+    // about its edits, save or discard runs, or (Cancel) nothing does.
+    void Leave(bool edited, const std::function<void()>& save, const std::function<void()>& discard) const;
     // Starts the steps the screen has queued as its job. When they cannot
     // start, the queue is emptied, the user is told that there is no device
     // and the controls are freed as far as the device allows.

@@ -208,11 +208,7 @@ void SwichFuncSettingVC::ClickCancel() {
 void SwichFuncSettingVC::reject() {
     // Escape and the close box: the edits are asked about first.
     if (m_job->IsRunning()) return;
-    switch (m_job->AskBeforeDiscarding(m_ctx.pDM && m_form.HasChanges(*m_ctx.pDM))) {
-        case UserPrompts::SaveChoice::Save: Write(); break;
-        case UserPrompts::SaveChoice::Discard: ClickCancel(); break;
-        case UserPrompts::SaveChoice::Cancel: break;
-    }
+    m_job->Leave(m_ctx.pDM && m_form.HasChanges(*m_ctx.pDM), [this] { Write(); }, [this] { ClickCancel(); });
 }
 
 }  // namespace kelvadeck

@@ -308,8 +308,7 @@ TEST_F(DialFixture, EscapeAsksBeforeDroppingEditsAndEnterApplies) {
         Open(0);
         const auto flashBefore = rig->Flash();
         Find<QSlider>("m_sldSensitiveValue_L")->setValue(5);
-        rig->prompts.saveChoices.push_back(choice);
-        QTest::keyClick(screen, Qt::Key_Escape);
+        rig->PressEscape(screen, choice);
         ASSERT_EQ(rig->prompts.confirms.size(), 1u);
         if (choice == Choice::Cancel) {
             GuiRig::Settle(50);

@@ -137,8 +137,7 @@ TEST_F(DialMacroFixture, UnappliedRowsAreAskedAboutBeforeSwitchingSetsOrClosing)
     // Discard on Escape: the rows are dropped, nothing is written.
     const auto written = rig->Flash();
     Row(2)->setCurrentIndex(Row(2)->currentIndex() == 3 ? 4 : 3);
-    rig->prompts.saveChoices.push_back(Choice::Discard);
-    QTest::keyClick(screen, Qt::Key_Escape);
+    rig->PressEscape(screen, Choice::Discard);
     ASSERT_TRUE(GuiRig::PumpUntil([this] { return screen.isNull() || !screen->isVisible(); }));
     EXPECT_EQ(rig->Flash(), written);
     EXPECT_NE(written, before);

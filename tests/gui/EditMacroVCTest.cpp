@@ -531,8 +531,7 @@ TEST_F(EditorFixture, EscapeAsksBeforeDroppingUnsavedStepsAndSaveWritesThem) {
     DropPaletteItem(2, Steps());
     SelectSlot(4);
     // Cancel: the editor stays, with its steps.
-    rig->prompts.saveChoices.push_back(Choice::Cancel);
-    QTest::keyClick(screen, Qt::Key_Escape);
+    rig->PressEscape(screen, Choice::Cancel);
     GuiRig::Settle(50);
     ASSERT_EQ(rig->prompts.confirms.size(), 1u);
     ASSERT_NE(rig->Find<EditMacroVC>(QStringLiteral("EditMacroVC")), nullptr);

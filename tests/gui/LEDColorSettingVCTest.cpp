@@ -199,8 +199,7 @@ TEST_F(LedFixture, EscapeAsksBeforeDroppingAChangedColour) {
         Open("m_btnProfileColorSelect3");
         Find<QSlider>("m_sldColor_R")->setValue(5);
         Previews();
-        rig->prompts.saveChoices.push_back(choice);
-        QTest::keyClick(screen, Qt::Key_Escape);
+        rig->PressEscape(screen, choice);
         ASSERT_EQ(rig->prompts.confirms.size(), 1u);
         if (choice == Choice::Cancel) {
             GuiRig::Settle(50);

@@ -139,8 +139,7 @@ TEST_F(SwitchFixture, EscapeAsksBeforeDroppingEdits) {
         Choose("m_tblCategory", C::APP_DATA_FUNC_CATEGORY_ID_KEY);
         Choose("m_tblDetail", C::APP_DATA_DIAL_FUNC_KEY_ID_KEY);
         Release(38, Qt::Key_A);
-        rig->prompts.saveChoices.push_back(choice);
-        QTest::keyClick(screen, Qt::Key_Escape);
+        rig->PressEscape(screen, choice);
         ASSERT_EQ(rig->prompts.confirms.size(), 1u);
         if (choice == Choice::Cancel) {
             GuiRig::Settle(50);
