@@ -114,9 +114,7 @@ void EditMacroVC::BuildControls() {
     m_txtNo->setReadOnly(true);
     m_txtNo->setFrame(false);
     m_txtNo->setFocusPolicy(Qt::NoFocus);
-    QPalette readOnly = m_txtNo->palette();
-    readOnly.setColor(QPalette::Base, readOnly.color(QPalette::Window));
-    m_txtNo->setPalette(readOnly);
+    m_txtNo->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
     m_txtNo->setFixedWidth(40);
     m_lblMacroNameTitle = new QLabel(this);
     m_lblMacroNameTitle->setObjectName(QStringLiteral("m_lblMacroNameTitle"));
@@ -623,6 +621,7 @@ void EditMacroVC::ClickExport() {
     }
     m_ctx.Trace(*path);
     m_lblOutcome->clear();
+    m_focusBeforeWrite = focusWidget();
     const MacroScriptFile::Exported exported = MacroScriptFile::Export(clsMC, *path);
     switch (exported.error) {
         case MacroScriptFile::ExportError::None:

@@ -128,7 +128,7 @@ private:
     // What becomes the baseline once the write under way has gone through.
     MacroEditorBaseline m_writing;
     bool m_bCloseAfterWrite = false;
-    // The control that had the focus when a write began gets it back after.
+    // The control that had the focus when a write or an export began gets it back after.
     QPointer<QWidget> m_focusBeforeWrite;
 
     QLabel* m_lblSelectMacroTitle = nullptr;
