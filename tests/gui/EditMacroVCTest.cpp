@@ -372,6 +372,9 @@ TEST_F(EditorFixture, ExportAndImportMakeTheSameScriptAgain) {
 TEST_F(EditorFixture, ANewEditorShowsOnlyTheModeRowAndTheModeCycles) {
     Open();
     EXPECT_EQ(screen->windowTitle(), QStringLiteral("Macro Editor"));
+    // The slot number is shown, never typed in.
+    EXPECT_TRUE(Find<QLineEdit>("m_txtNo")->isReadOnly());
+    EXPECT_EQ(Find<QLineEdit>("m_txtNo")->focusPolicy(), Qt::NoFocus);
     ASSERT_EQ(Steps()->rowCount(), 1);
     EXPECT_EQ(Cell(0, 0), QStringLiteral("0"));
     EXPECT_EQ(Cell(0, 1), QStringLiteral("0"));
@@ -479,8 +482,16 @@ TEST_F(EditorFixture, RowsAreReorderedByDraggingAndTheModeRowStaysPut) {
 
 TEST_F(EditorFixture, RecordingAPressAPauseAndAReleaseMakesThreeSteps) {
     Open();
+    // Recording moves nothing: the keys take the palette's place.
+    ASSERT_TRUE(screen->isVisible());
+    GuiRig::Settle(50);
+    std::vector<QRect> places;
+    const char* parts[] = {"m_tvMacroContents", "m_boxCreateMacroArea", "m_btnRecording", "m_btnClear", "m_btnWrite"};
+    for (const char* name : parts) places.push_back(Find<QWidget>(name)->geometry());
     Find<QPushButton>("m_btnRecording")->click();
     ASSERT_TRUE(screen->bRecording());
+    GuiRig::Settle(50);
+    for (size_t i = 0; i < places.size(); ++i) EXPECT_EQ(Find<QWidget>(parts[i])->geometry(), places[i]) << parts[i];
     EXPECT_TRUE(Find<QFrame>("m_cvRecodePreview")->isVisibleTo(screen));
     EXPECT_FALSE(Find<QFrame>("m_cvControlItem")->isVisibleTo(screen));
     EXPECT_EQ(Find<QPushButton>("m_btnRecording")->text(), QStringLiteral("Stop recording"));
@@ -495,6 +506,8 @@ TEST_F(EditorFixture, RecordingAPressAPauseAndAReleaseMakesThreeSteps) {
     EXPECT_EQ(steps[2].bScriptID, C::SCRIPT_COMMAND_KEY_RELEASE);
     EXPECT_EQ(steps[4].bControlItemNo, C::SCRIPT_ICON_IDX_MOUSE_CLICK);
     EXPECT_EQ(Find<QLabel>("m_lblKeyInputResult")->text(), QStringLiteral("[A][A]"));
+    GuiRig::Settle(50);
+    for (size_t i = 0; i < places.size(); ++i) EXPECT_EQ(Find<QWidget>(parts[i])->geometry(), places[i]) << parts[i];
     // Real key events on the overlay are recorded too.
     QTest::keyClick(Find<QFrame>("m_cvRecodePreview"), Qt::Key_B);
     EXPECT_GE(steps.size(), 7u);
