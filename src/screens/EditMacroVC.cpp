@@ -303,6 +303,8 @@ void EditMacroVC::RenewMacroList() {
 }
 
 void EditMacroVC::RenewTable() {
+    // A note on a write or an export is about the steps as they were.
+    m_lblOutcome->clear();
     const StringTable& s = m_ctx.Strings();
     m_tvMacroContents->Show(clsMC, s);
     const MacroStepList::Size size = MacroStepList::SizeOf(clsMC);

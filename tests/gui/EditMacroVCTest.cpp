@@ -204,6 +204,9 @@ TEST_F(EditorFixture, WritingIntoASectorThatHoldsOtherScriptsKeepsThemAll) {
     EXPECT_EQ(screen->Script().arCurrentMacroScript.size(), 1u);
     // The write is told under the steps; no message box.
     EXPECT_EQ(Find<QLabel>("m_lblOutcome")->text(), QStringLiteral("Written to slot 061."));
+    // Changed again, the steps are no longer what was written: the note goes.
+    DropPaletteItem(2, Steps());
+    EXPECT_TRUE(Find<QLabel>("m_lblOutcome")->text().isEmpty());
 }
 
 TEST_F(EditorFixture, AScriptTooLongForASlotIsRefusedWithAMessageAndNothingIsWritten) {
