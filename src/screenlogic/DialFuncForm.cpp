@@ -41,6 +41,17 @@ bool DialFuncForm::Open(const DataManager& dm, uint8_t func) {
     return SelectDialFuncID(func);
 }
 
+bool DialFuncForm::HasChanges(const DataManager& dm) const {
+    if (!m_bOpen || bSelectProfileID >= dm.g_arPSI.size()) return false;
+    auto withoutEmptyNames = [](ProfileSettingInfo record) {
+        for (DialFuncElem& f : record.arDialFuncElemList) {
+            if (f.strFunctionName && f.strFunctionName->empty()) f.strFunctionName.reset();
+        }
+        return record;
+    };
+    return withoutEmptyNames(m_pPSIShadow) != withoutEmptyNames(dm.g_arPSI[bSelectProfileID]);
+}
+
 bool DialFuncForm::SelectDialFuncID(uint8_t func) {
     if (!m_bOpen || func >= C::FUNCTION_NUM) return false;
     bSelectDialFuncID = func;

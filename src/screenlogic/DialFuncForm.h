@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "macro/HostInputEvent.h"
+#include "model/FlashControl.h"
 #include "model/FunctionCatalogues.h"
 #include "model/ProfileSettingInfo.h"
 #include "model/SelectItemElemForDial.h"
@@ -30,11 +31,16 @@ public:
 
     static constexpr int SENSITIVITY_LOWEST = 1;
     static constexpr int SENSITIVITY_HIGHEST = 100;
+    // The longest name a dial function stores, in UTF-16 code units.
+    static constexpr int NAME_MAX_UNITS = (FlashControl::FM_FUNCTION_NAME_MAX_SIZE - 1) / 2;
 
     // Takes the working copy of the current mode and chooses the function.
     // False when there is no decoded model or no such function.
     bool Open(const DataManager& dm, uint8_t func);
     bool IsOpen() const { return m_bOpen; }
+    // The working copy differs from the live record it was taken from: closing
+    // now would drop the user's edits. An empty name is no name.
+    bool HasChanges(const DataManager& dm) const;
     // Chooses another function of the working copy for the tables and areas.
     bool SelectDialFuncID(uint8_t func);
 

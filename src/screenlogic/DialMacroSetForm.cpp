@@ -21,6 +21,10 @@ std::vector<int> DialMacroSetForm::Rows(const DialMacroInfo& set) {
 
 bool DialMacroSetForm::Loop(const DialMacroInfo& set) { return set.bDialMacroRoopFlag == C::ENCODER_SCRIPT_LOOP_SET_LOOP; }
 
+bool DialMacroSetForm::HasChanges(const std::vector<int>& rows, bool loop, const DialMacroInfo& set) {
+    return rows != Rows(set) || loop != Loop(set);
+}
+
 std::vector<DialMacroSetForm::Choice> DialMacroSetForm::Choices(const std::vector<ScriptElem>& scripts,
                                                                 const StringTable& strings) {
     std::vector<Choice> choices;

@@ -23,6 +23,9 @@ public:
     // The rows of a set: its stored list, padded with "none" to 32 places.
     static std::vector<int> Rows(const DialMacroInfo& set);
     static bool Loop(const DialMacroInfo& set);
+    // The rows and the loop box show something other than the set: switching
+    // sets or closing now would drop the user's edits.
+    static bool HasChanges(const std::vector<int>& rows, bool loop, const DialMacroInfo& set);
 
     // The choices every row offers: none, then user scripts 1 .. 150. A row
     // holding a number outside them (a preset slot) gets that number as an

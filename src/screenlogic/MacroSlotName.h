@@ -3,6 +3,7 @@
 #include <string>
 
 #include "macro/ScriptElem.h"
+#include "model/FlashControl.h"
 #include "model/StringTable.h"
 
 namespace kelvadeck {
@@ -13,6 +14,9 @@ namespace kelvadeck {
 // instead of storing the placeholder as its name.
 class MacroSlotName {
 public:
+    // The longest name a slot stores, in UTF-16 code units.
+    static constexpr int NAME_MAX_UNITS = (FlashControl::FM_SCRIPT_INFO_DATA_NAME_SIZE - 1) / 2;
+
     // The macro list's name column: the name, or "MACRO_NAME_UNDEFINE".
     static std::string ListText(const ScriptElem& slot, const StringTable& strings);
     // What the name field holds after a read: the stored name, or nothing.

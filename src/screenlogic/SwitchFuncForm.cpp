@@ -52,6 +52,11 @@ bool SwitchFuncForm::Open(const DataManager& dm, uint8_t button) {
     return true;
 }
 
+bool SwitchFuncForm::HasChanges(const DataManager& dm) const {
+    if (!m_bOpen || bSelectProfileID >= dm.g_arPSI.size()) return false;
+    return pclsNewSIE != pclsCurrentSIE || m_pPSIShadow != dm.g_arPSI[bSelectProfileID];
+}
+
 const FunctionCatalogues::List* SwitchFuncForm::DetailList(const FunctionCatalogues& c) const {
     return c.SwitchFunctionList(pclsNewSIE.bItemID1, pclsNewSIE.bItemID2);
 }

@@ -30,6 +30,9 @@ public:
     // Takes the working copy of the current mode and the button's selection.
     // False when there is no decoded model or no such button.
     bool Open(const DataManager& dm, uint8_t button);
+    // The selection or the working copy differ from what the screen opened
+    // with: closing now would drop the user's edits.
+    bool HasChanges(const DataManager& dm) const;
 
     uint8_t bSelectProfileID = 0;
     uint8_t bSelectSwitchFuncID = 0;

@@ -15,6 +15,7 @@
 #include "device/USBHidManager.h"
 #include "keys/Utility.h"
 #include "model/Constants.h"
+#include "screenlogic/EditedItemText.h"
 #include "screens/CatalogueTables.h"
 #include "screens/FuncInputPanel.h"
 #include "screens/HelpLauncher.h"
@@ -75,7 +76,9 @@ void DialFuncSettingVC::BuildControls() {
     m_btnCancel->setObjectName(QStringLiteral("m_btnCancel"));
     m_btnSubmit = new QPushButton(this);
     m_btnSubmit->setObjectName(QStringLiteral("m_btnSubmit"));
+    // Enter applies; no other button takes it.
     for (QPushButton* b : {m_btnHelp, m_btnCancel, m_btnSubmit}) b->setAutoDefault(false);
+    m_btnSubmit->setDefault(true);
     buttons->addWidget(m_btnHelp);
     buttons->addStretch(1);
     buttons->addWidget(m_btnCancel);
@@ -110,6 +113,8 @@ QWidget* DialFuncSettingVC::BuildFunctions() {
         m_txtDFName[f]->setObjectName(QStringLiteral("m_txtDFName%1").arg(k));
         m_txtDFName[f]->setProperty("identifier", QStringLiteral("DialFuncName%1").arg(k));
         m_txtDFName[f]->setProperty("tag", f);
+        // No more than the device stores: a longer name cannot be typed.
+        m_txtDFName[f]->setMaxLength(DialFuncForm::NAME_MAX_UNITS);
         m_btnDFSelect[f] = new QPushButton(box);
         m_btnDFSelect[f]->setObjectName(QStringLiteral("m_btnDFSelect%1").arg(k));
         m_btnDFSelect[f]->setProperty("tag", f);
@@ -161,7 +166,7 @@ void DialFuncSettingVC::BuildSide(Side& side) {
     connect(side.tables, &CatalogueTables::rowClicked, this, &DialFuncSettingVC::SelectRow);
     col->addWidget(side.tables, 1);
 
-    // Sensitivity: slider, text and stepper edit one value.
+    // Sensitivity: the slider and the spin box edit one value.
     side.cvSensitiveSetting = new QWidget(side.box);
     side.cvSensitiveSetting->setObjectName(Suffixed("m_cvSensitiveSetting", r));
     auto* sens = new QHBoxLayout(side.cvSensitiveSetting);
@@ -174,9 +179,6 @@ void DialFuncSettingVC::BuildSide(Side& side) {
     side.sldSensitiveValue = new QSlider(Qt::Horizontal, side.cvSensitiveSetting);
     side.sldSensitiveValue->setObjectName(Suffixed("m_sldSensitiveValue", r));
     side.sldSensitiveValue->setRange(DialFuncForm::SENSITIVITY_LOWEST, DialFuncForm::SENSITIVITY_HIGHEST);
-    side.txtSensitiveValue = new QLineEdit(side.cvSensitiveSetting);
-    side.txtSensitiveValue->setObjectName(Suffixed("m_txtSensitiveValue", r));
-    side.txtSensitiveValue->setMaximumWidth(48);
     side.stpSensitiveValue = new QSpinBox(side.cvSensitiveSetting);
     side.stpSensitiveValue->setObjectName(Suffixed("m_stpSensitiveValue", r));
     side.stpSensitiveValue->setRange(DialFuncForm::SENSITIVITY_LOWEST, DialFuncForm::SENSITIVITY_HIGHEST);
@@ -187,22 +189,10 @@ void DialFuncSettingVC::BuildSide(Side& side) {
     connect(side.stpSensitiveValue, &QSpinBox::valueChanged, this, [this, s](int v) {
         if (!m_bFilling) SetSensitivity(*s, v);
     });
-    connect(side.txtSensitiveValue, &QLineEdit::textEdited, this, [this, s](const QString& v) {
-        bool ok = false;
-        const long long n = v.toLongLong(&ok);
-        // A value out of bounds waits for the end of editing to be bounded.
-        if (ok && n >= DialFuncForm::SENSITIVITY_LOWEST && n <= DialFuncForm::SENSITIVITY_HIGHEST) SetSensitivity(*s, n);
-    });
-    connect(side.txtSensitiveValue, &QLineEdit::editingFinished, this, [this, s] {
-        bool ok = false;
-        const long long n = s->txtSensitiveValue->text().toLongLong(&ok);
-        SetSensitivity(*s, ok ? n : s->m_nSensitiveValue);
-    });
     sens->addWidget(side.lblSensitiveTitle);
     sens->addWidget(side.lblSensitiveMin);
     sens->addWidget(side.sldSensitiveValue, 1);
     sens->addWidget(side.lblSensitiveMax);
-    sens->addWidget(side.txtSensitiveValue);
     sens->addWidget(side.stpSensitiveValue);
     col->addWidget(side.cvSensitiveSetting);
 
@@ -233,7 +223,7 @@ void DialFuncSettingVC::SetDialFuncID(uint8_t func) {
 
 void DialFuncSettingVC::InitControl() {
     const StringTable& s = m_ctx.Strings();
-    setWindowTitle(Q(s.Get("SCREEN_DIAL_FUNCTION_SETTING")));
+    ShowTitle();
     for (int f = 0; f < C::FUNCTION_NUM; ++f) {
         m_txtDFTitle[f]->setText(Q(s.Get("SP_FUNC_TYPE_FUNC" + std::to_string(f + 1))));
     }
@@ -242,6 +232,7 @@ void DialFuncSettingVC::InitControl() {
     for (Side* side : {&m_right, &m_left}) {
         side->lblSensitiveTitle->setText(Q(s.Get("DIAL_FUNC_SETTING_SENSITIVITY")));
         side->inputPanel->InitControl(s);
+        side->tables->InitControl(s);
     }
     m_btnHelp->setText(Q(s.Get("BTN_HELP")));
     m_btnCancel->setText(Q(s.Get("BTN_CANCEL")));
@@ -273,7 +264,6 @@ void DialFuncSettingVC::ShowSensitivity(Side& side) {
     m_bFilling = true;
     side.sldSensitiveValue->setValue(side.m_nSensitiveValue);
     side.stpSensitiveValue->setValue(side.m_nSensitiveValue);
-    side.txtSensitiveValue->setText(QString::number(side.m_nSensitiveValue));
     m_bFilling = false;
 }
 
@@ -343,9 +333,16 @@ void DialFuncSettingVC::ClickDFSelect(int func) {
     if (!m_form.SelectDialFuncID(static_cast<uint8_t>(func))) return;
     for (Side* side : {&m_right, &m_left}) side->inputPanel->ForgetKey();
     SelectDialFuncID();
+    ShowTitle();
     InitSelectItem();
     ShowTables();
     ChangeExtraImputArea();
+}
+
+void DialFuncSettingVC::ShowTitle() {
+    const StringTable& s = m_ctx.Strings();
+    setWindowTitle(Q(m_form.IsOpen() ? EditedItemText::DialFunction(m_form.bSelectDialFuncID, m_form.bSelectProfileID, s)
+                                     : s.Get("SCREEN_DIAL_FUNCTION_SETTING")));
 }
 
 void DialFuncSettingVC::ClickLEDColorSelect(long tag) {
@@ -366,8 +363,7 @@ void DialFuncSettingVC::BlockedControl(bool block) {
         m_btnDFSelect[f]->setEnabled(!block);
     }
     for (Side* s : {&m_right, &m_left}) {
-        for (QWidget* w : std::initializer_list<QWidget*>{s->tables, s->sldSensitiveValue, s->txtSensitiveValue,
-                                                           s->stpSensitiveValue, s->inputPanel}) {
+        for (QWidget* w : std::initializer_list<QWidget*>{s->tables, s->sldSensitiveValue, s->stpSensitiveValue, s->inputPanel}) {
             w->setEnabled(!block);
         }
     }
@@ -379,6 +375,12 @@ void DialFuncSettingVC::ClickSubmit() {
     DataManager* dm = m_ctx.pDM;
     if (dm == nullptr || m_job->IsRunning()) return;
     if (!m_job->Confirm(dm->Strings().Get("DEVICE_FUNCTION_WRITE_CONFIRM_MSG"))) return;
+    Write();
+}
+
+void DialFuncSettingVC::Write() {
+    DataManager* dm = m_ctx.pDM;
+    if (dm == nullptr) return;
     std::string error;
     if (m_form.Submit(*dm, error) == DialFuncForm::Submitted::Failed) {
         m_job->Refuse(dm->Strings().Get(error));
@@ -395,6 +397,10 @@ void DialFuncSettingVC::ClickCancel() {
     QDialog::reject();
 }
 
-void DialFuncSettingVC::reject() { ClickCancel(); }
+void DialFuncSettingVC::reject() {
+    // Escape and the close box: the edits are asked about first.
+    if (m_job->IsRunning()) return;
+    m_job->Leave(m_ctx.pDM && m_form.HasChanges(*m_ctx.pDM), [this] { Write(); }, [this] { ClickCancel(); });
+}
 
 }  // namespace kelvadeck

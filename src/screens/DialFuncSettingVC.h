@@ -29,8 +29,9 @@ class FuncInputPanel;
 // what a clockwise and a counter-clockwise step do, picked per side in three
 // cascading tables, with a sensitivity and, where the function needs one, a
 // key (captured from the keyboard) with modifiers, a distance or a wheel
-// number. Submit writes the whole mode to the device; Cancel drops every edit
-// (a colour chosen on the LED colour screen is already stored by that screen).
+// number. Submit (or Enter) writes the whole mode to the device; Cancel drops
+// every edit (a colour chosen on the LED colour screen is already stored by
+// that screen); Escape and the close box ask first when there are edits.
 class DialFuncSettingVC : public QDialog {
     Q_OBJECT
 public:
@@ -68,7 +69,6 @@ private:
         QWidget* cvSensitiveSetting = nullptr;
         QLabel* lblSensitiveTitle = nullptr;
         QSlider* sldSensitiveValue = nullptr;
-        QLineEdit* txtSensitiveValue = nullptr;
         QSpinBox* stpSensitiveValue = nullptr;
         QLabel* lblSensitiveMin = nullptr;
         QLabel* lblSensitiveMax = nullptr;
@@ -91,6 +91,10 @@ private:
     void SetSensitivity(Side& side, long long value);
     void RenewKeyInputInfo(Side& side);
     void SetAllColor();
+    // "Dial Function 2 — Mode 1".
+    void ShowTitle();
+    // Writes the mode (the question asked already).
+    void Write();
 
     ScreenContext& m_ctx;
     DialFuncForm m_form;

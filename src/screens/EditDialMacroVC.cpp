@@ -100,7 +100,9 @@ void EditDialMacroVC::BuildControls() {
     m_btnCancel->setObjectName(QStringLiteral("m_btnCancel"));
     m_btnSubmit = new QPushButton(Q(T("BTN_SUBMIT")), this);
     m_btnSubmit->setObjectName(QStringLiteral("m_btnSubmit"));
+    // Enter applies; no other button takes it.
     for (QPushButton* b : {m_btnHelp, m_btnCancel, m_btnSubmit}) b->setAutoDefault(false);
+    m_btnSubmit->setDefault(true);
     bottom->addWidget(m_lblUSBStatusTitle);
     bottom->addWidget(m_lblUSBStatus, 1);
     bottom->addWidget(m_btnHelp);
@@ -111,7 +113,8 @@ void EditDialMacroVC::BuildControls() {
     connect(m_cmbSelectDialMacroFuncNo, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &EditDialMacroVC::comboBoxSelectionIsChanging);
     connect(m_btnHelp, &QPushButton::clicked, this, &EditDialMacroVC::ClickHelp);
-    connect(m_btnCancel, &QPushButton::clicked, this, &EditDialMacroVC::ClickCancel);
+    // Close asks about unapplied rows, as Escape does.
+    connect(m_btnCancel, &QPushButton::clicked, this, &EditDialMacroVC::reject);
     connect(m_btnSubmit, &QPushButton::clicked, this, &EditDialMacroVC::ClickSubmit);
 }
 
@@ -130,11 +133,19 @@ void EditDialMacroVC::ShowConnectionState(bool connected) {
     m_lblUSBStatus->setText(Q(T(connected ? "STATUS_MSG_USB_CONNECT" : "STATUS_MSG_USB_UNCONNECT")));
 }
 
+const DialMacroInfo& EditDialMacroVC::CurrentSet() const {
+    static const DialMacroInfo empty;
+    DataManager* dm = m_ctx.pDM;
+    return dm && m_bCurrentDialMacroNo < dm->g_arDMI.size() ? dm->g_arDMI[m_bCurrentDialMacroNo] : empty;
+}
+
+bool EditDialMacroVC::HasChanges() const {
+    return DialMacroSetForm::HasChanges(RowSelections(), m_chkLoopFlag->isChecked(), CurrentSet());
+}
+
 void EditDialMacroVC::LoadSet() {
     DataManager* dm = m_ctx.pDM;
-    const DialMacroInfo empty;
-    const bool exists = dm && m_bCurrentDialMacroNo < dm->g_arDMI.size();
-    const DialMacroInfo& set = exists ? dm->g_arDMI[m_bCurrentDialMacroNo] : empty;
+    const DialMacroInfo& set = CurrentSet();
     m_chkLoopFlag->setChecked(DialMacroSetForm::Loop(set));
     const std::vector<int> rows = DialMacroSetForm::Rows(set);
     for (size_t r = 0; r < m_cmbRows.size() && r < rows.size(); ++r) {
@@ -158,8 +169,26 @@ std::vector<int> EditDialMacroVC::RowSelections() const {
 
 void EditDialMacroVC::comboBoxSelectionIsChanging(int index) {
     m_ctx.Trace("EditDialMacroVC : comboBoxSelectionIsChanging");
-    if (index < 0 || index >= C::ENCODER_SCRIPT_NUM) return;
-    m_bCurrentDialMacroNo = static_cast<uint8_t>(index);
+    if (index < 0 || index >= C::ENCODER_SCRIPT_NUM || index == m_bCurrentDialMacroNo) return;
+    const auto chosen = static_cast<uint8_t>(index);
+    const UserPrompts::SaveChoice choice = m_job->AskBeforeDiscarding(HasChanges());
+    if (choice != UserPrompts::SaveChoice::Discard) {
+        // The set being edited stays chosen until it is written (or for good).
+        ShowSetChoice(m_bCurrentDialMacroNo);
+        if (choice == UserPrompts::SaveChoice::Save) Write([this, chosen](const ComResult&) { ChooseSet(chosen); });
+        return;
+    }
+    ChooseSet(chosen);
+}
+
+void EditDialMacroVC::ShowSetChoice(uint8_t set) {
+    const QSignalBlocker quiet(m_cmbSelectDialMacroFuncNo);
+    m_cmbSelectDialMacroFuncNo->setCurrentIndex(set);
+}
+
+void EditDialMacroVC::ChooseSet(uint8_t set) {
+    ShowSetChoice(set);
+    m_bCurrentDialMacroNo = set;
     LoadSet();
 }
 
@@ -174,13 +203,18 @@ void EditDialMacroVC::ClickSubmit() {
     if (dm == nullptr) return;
     m_ctx.Trace("EditDialMacroVC : ClickSubmit");
     if (!m_job->Confirm(T("DEVICE_ENCODER_SCRIPT_WRITE_CONFIRM_MSG"))) return;
-    if (m_bCurrentDialMacroNo >= dm->g_arDMI.size()) return;
+    Write(m_job->Closing(this));
+}
+
+void EditDialMacroVC::Write(const ScreenJob::Ended& written) {
+    DataManager* dm = m_ctx.pDM;
+    if (dm == nullptr || m_bCurrentDialMacroNo >= dm->g_arDMI.size()) return;
     dm->g_arDMI[m_bCurrentDialMacroNo] = DialMacroSetForm::Build(RowSelections(), m_chkLoopFlag->isChecked());
     dm->DataOutputToMemory();
     ComQue& que = dm->pComQue();
     que.CreateFastWriteComQue();
     que.CreateDialMacroInfoComQue();
-    m_job->Start({VCSTS_WRITING, "JOB_NAME_DIAL_MACRO_WRITE", m_job->Closing(this)});
+    m_job->Start({VCSTS_WRITING, "JOB_NAME_DIAL_MACRO_WRITE", written});
 }
 
 void EditDialMacroVC::ClickCancel() {
@@ -191,7 +225,8 @@ void EditDialMacroVC::ClickCancel() {
 
 void EditDialMacroVC::reject() {
     if (m_job->IsRunning()) return;  // never while the set is being written
-    ClickCancel();
+    // Escape, Close and the close box: unapplied rows are asked about first.
+    m_job->Leave(HasChanges(), [this] { Write(m_job->Closing(this)); }, [this] { ClickCancel(); });
 }
 
 void EditDialMacroVC::ClickHelp() { HelpLauncher::Open(m_ctx, "dial-macro-editor.html"); }

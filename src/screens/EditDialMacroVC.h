@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/DialMacroInfo.h"
 #include "screens/ScreenContext.h"
 #include "screens/ScreenJob.h"
 
@@ -20,7 +21,8 @@ namespace kelvadeck {
 // 32 places (each no script or one of the user's scripts) and its loop flag.
 // Apply writes the set with the unset places dropped and the rest closed up;
 // the screen closes when the device has taken it, and stays open with a
-// message when it has not.
+// message when it has not. Rows not yet applied are asked about before
+// another set is chosen or the screen closes.
 class EditDialMacroVC : public QDialog {
     Q_OBJECT
 public:
@@ -47,6 +49,14 @@ protected:
 private:
     void BuildControls();
     void LoadSet();
+    const DialMacroInfo& CurrentSet() const;
+    // The rows or the loop box differ from the set being edited.
+    bool HasChanges() const;
+    // The set box shows a set without reloading the rows.
+    void ShowSetChoice(uint8_t set);
+    void ChooseSet(uint8_t set);
+    // Writes the rows into the set being edited (the question asked already).
+    void Write(const ScreenJob::Ended& written);
     void ShowConnectionState(bool connected);
     std::string T(const char* key) const;
 

@@ -1,5 +1,6 @@
 #include "screens/EditMacroVC.h"
 
+#include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -15,6 +17,7 @@
 #include "device/USBHidManager.h"
 #include "macro/MacroScriptFile.h"
 #include "model/Constants.h"
+#include "screenlogic/JobMessage.h"
 #include "screenlogic/MacroSlotName.h"
 #include "screenlogic/MacroSlotStore.h"
 #include "screenlogic/MacroStepList.h"
@@ -107,17 +110,32 @@ void EditMacroVC::BuildControls() {
     m_lblNoTitle->setObjectName(QStringLiteral("m_lblNoTitle"));
     m_txtNo = new QLineEdit(this);
     m_txtNo->setObjectName(QStringLiteral("m_txtNo"));
+    // Shown, never typed in: it looks like text, not like a field.
     m_txtNo->setReadOnly(true);
-    m_txtNo->setFixedWidth(48);
+    m_txtNo->setFrame(false);
+    m_txtNo->setFocusPolicy(Qt::NoFocus);
+    m_txtNo->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
+    m_txtNo->setFixedWidth(40);
     m_lblMacroNameTitle = new QLabel(this);
     m_lblMacroNameTitle->setObjectName(QStringLiteral("m_lblMacroNameTitle"));
     m_txtMacroName = new QLineEdit(this);
     m_txtMacroName->setObjectName(QStringLiteral("m_txtMacroName"));
+    // No more than a slot stores: a longer name cannot be typed.
+    m_txtMacroName->setMaxLength(MacroSlotName::NAME_MAX_UNITS);
     m_txtMacroName->setMaxLength(kNameMaxUnits);
     fields->addWidget(m_lblNoTitle);
     fields->addWidget(m_txtNo);
     fields->addWidget(m_lblMacroNameTitle);
     fields->addWidget(m_txtMacroName, 1);
+    auto* playMode = new QHBoxLayout;
+    m_lblPlayMode = new QLabel(this);
+    m_lblPlayMode->setObjectName(QStringLiteral("m_lblPlayMode"));
+    m_cmbPlayMode = new QComboBox(this);
+    m_cmbPlayMode->setObjectName(QStringLiteral("m_cmbPlayMode"));
+    m_lblPlayMode->setBuddy(m_cmbPlayMode);
+    playMode->addWidget(m_lblPlayMode);
+    playMode->addWidget(m_cmbPlayMode);
+    playMode->addStretch(1);
     m_tvMacroContents = new MacroStepTable(this);
     m_tvMacroContents->setObjectName(QStringLiteral("m_tvMacroContents"));
     m_tvMacroContents->onDragRows = [this](const std::vector<int>& rows) {
@@ -137,34 +155,44 @@ void EditMacroVC::BuildControls() {
     m_lblScriptSize = new QLabel(this);
     m_lblScriptSize->setObjectName(QStringLiteral("m_lblScriptSize"));
     m_lblScriptSize->setWordWrap(true);
-    m_cvRecodePreview = new QFrame(this);
+    m_lblOutcome = new QLabel(this);
+    m_lblOutcome->setObjectName(QStringLiteral("m_lblOutcome"));
+    m_lblOutcome->setWordWrap(true);
+    m_lblOutcome->setStyleSheet(QStringLiteral("color:#1e7a34;"));
+    middle->addWidget(m_lblEditMacroTitle);
+    middle->addLayout(fields);
+    middle->addLayout(playMode);
+    middle->addWidget(m_tvMacroContents, 1);
+    middle->addWidget(m_lblScriptSize);
+    middle->addWidget(m_lblOutcome);
+    root->addLayout(middle, 5);
+
+    // Palette and commands. While recording, the recorded keys take the
+    // palette's place, so that nothing else moves.
+    auto* right = new QVBoxLayout;
+    m_boxCreateMacroArea = new QGroupBox(this);
+    m_boxCreateMacroArea->setObjectName(QStringLiteral("m_boxCreateMacroArea"));
+    auto* paletteLayout = new QVBoxLayout(m_boxCreateMacroArea);
+    m_stkCreate = new QStackedWidget(m_boxCreateMacroArea);
+    m_cvControlItem = new MacroPalette(m_tvMacroContents, m_tvSelectMacro, m_stkCreate);
+    connect(m_cvControlItem, &MacroPalette::dropped, this, &EditMacroVC::AppendStep);
+    m_cvRecodePreview = new QFrame(m_stkCreate);
     m_cvRecodePreview->setObjectName(QStringLiteral("m_cvRecodePreview"));
     m_cvRecodePreview->setStyleSheet(QStringLiteral("#m_cvRecodePreview { background: rgba(0,0,0,230); border-radius: 8px; }"
                                                     "#m_cvRecodePreview QLabel { color: white; }"));
     m_cvRecodePreview->setFocusPolicy(Qt::StrongFocus);
-    m_cvRecodePreview->setMinimumHeight(90);
     m_cvRecodePreview->installEventFilter(this);
     auto* previewLayout = new QVBoxLayout(m_cvRecodePreview);
     m_lblKeyInputResult = new QLabel(m_cvRecodePreview);
     m_lblKeyInputResult->setObjectName(QStringLiteral("m_lblKeyInputResult"));
     m_lblKeyInputResult->setWordWrap(true);
+    // The newest keys stay in sight; the text never makes the panel grow.
+    m_lblKeyInputResult->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    m_lblKeyInputResult->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     previewLayout->addWidget(m_lblKeyInputResult);
-    m_cvRecodePreview->hide();
-    middle->addWidget(m_lblEditMacroTitle);
-    middle->addLayout(fields);
-    middle->addWidget(m_tvMacroContents, 1);
-    middle->addWidget(m_cvRecodePreview);
-    middle->addWidget(m_lblScriptSize);
-    root->addLayout(middle, 5);
-
-    // Palette and commands.
-    auto* right = new QVBoxLayout;
-    m_boxCreateMacroArea = new QGroupBox(this);
-    m_boxCreateMacroArea->setObjectName(QStringLiteral("m_boxCreateMacroArea"));
-    auto* paletteLayout = new QVBoxLayout(m_boxCreateMacroArea);
-    m_cvControlItem = new MacroPalette(m_tvMacroContents, m_tvSelectMacro, m_boxCreateMacroArea);
-    connect(m_cvControlItem, &MacroPalette::dropped, this, &EditMacroVC::AppendStep);
-    paletteLayout->addWidget(m_cvControlItem);
+    m_stkCreate->addWidget(m_cvControlItem);
+    m_stkCreate->addWidget(m_cvRecodePreview);
+    paletteLayout->addWidget(m_stkCreate);
     m_boxControlArea = new QGroupBox(this);
     m_boxControlArea->setObjectName(QStringLiteral("m_boxControlArea"));
     auto* addRemove = new QHBoxLayout(m_boxControlArea);
@@ -223,6 +251,10 @@ void EditMacroVC::BuildControls() {
     connect(m_btnCancel, &QPushButton::clicked, this, &EditMacroVC::ClickCancel);
     connect(m_tvMacroContents, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { DoubleClickAction(row); });
     connect(m_tvMacroContents, &QTableWidget::itemSelectionChanged, this, &EditMacroVC::UpdateRemoveButton);
+    connect(m_tvMacroContents, &MacroStepTable::deletePressed, this, &EditMacroVC::ClickRemove);
+    connect(m_cmbPlayMode, &QComboBox::activated, this, &EditMacroVC::SetPlayMode);
+    // Enter writes (after the question); nothing that clears takes it.
+    m_btnWrite->setDefault(true);
 }
 
 void EditMacroVC::InitControl() {
@@ -234,6 +266,9 @@ void EditMacroVC::InitControl() {
     m_lblEditMacroTitle->setText(Q(T("MACRO_EDITOR_MACRO_EDITOR_AREA_TITLE")));
     m_lblNoTitle->setText(Q(T("MACRO_EDITOR_LIST_NO")));
     m_lblMacroNameTitle->setText(Q(T("MACRO_EDITOR_LIST_MACRO_NAME")));
+    m_lblPlayMode->setText(Q(T("MACRO_EDITOR_PLAY_MODE")));
+    m_cmbPlayMode->setToolTip(Q(T("MACRO_EDITOR_PLAY_MODE_TIP")));
+    for (uint8_t mode = 0; mode < C::SCRIPT_MODE_NUM; ++mode) m_cmbPlayMode->addItem(Q(MacroStepList::ModeText(mode, m_ctx.Strings())));
     m_txtMacroName->setPlaceholderText(Q(MacroSlotName::Placeholder(m_ctx.Strings())));
     m_tvMacroContents->InitControl(m_ctx.Strings());
     m_boxCreateMacroArea->setTitle(Q(T("MACRO_EDITOR_MACRO_CREATE_TITLE")));
@@ -241,6 +276,11 @@ void EditMacroVC::InitControl() {
     m_boxRecordingArea->setTitle(Q(T("MACRO_EDITOR_OPERATION_REC")));
     m_boxFileManageArea->setTitle(Q(T("MACRO_EDITOR_MACRO_DATA_RW_TITLE")));
     m_btnRecording->setText(Q(T("MACRO_EDITOR_OPERATION_REC_START")));
+    // As wide as its longer title, so that starting to record moves nothing.
+    const QFontMetrics fm = m_btnRecording->fontMetrics();
+    m_btnRecording->setMinimumWidth(m_btnRecording->sizeHint().width() - fm.horizontalAdvance(m_btnRecording->text()) +
+                                    std::max(fm.horizontalAdvance(m_btnRecording->text()),
+                                             fm.horizontalAdvance(Q(T("MACRO_EDITOR_OPERATION_REC_STOP")))));
     m_btnClear->setText(Q(T("MACRO_EDITOR_OPERATION_REC_DELETE")));
     m_btnImport->setText(Q(T("MACRO_EDITOR_MACRO_DATA_READ")));
     m_btnExport->setText(Q(T("MACRO_EDITOR_MACRO_DATA_SAVE")));
@@ -263,11 +303,15 @@ void EditMacroVC::RenewMacroList() {
 }
 
 void EditMacroVC::RenewTable() {
+    // A note on a write or an export is about the steps as they were.
+    m_lblOutcome->clear();
     const StringTable& s = m_ctx.Strings();
     m_tvMacroContents->Show(clsMC, s);
     const MacroStepList::Size size = MacroStepList::SizeOf(clsMC);
     m_lblScriptSize->setText(Q(MacroStepList::SizeText(size, s)));
     m_lblScriptSize->setStyleSheet(size.Fits() ? QString() : QStringLiteral("color:#b3261e; font-weight:bold;"));
+    const QSignalBlocker quiet(m_cmbPlayMode);
+    m_cmbPlayMode->setCurrentIndex(clsMC.bScriptMode);
     UpdateRemoveButton();
 }
 
@@ -277,8 +321,9 @@ void EditMacroVC::UpdateRemoveButton() {
 
 void EditMacroVC::BlockedControl(bool block) {
     m_bBlocked = block;
-    for (QWidget* w : std::initializer_list<QWidget*>{m_tvSelectMacro, m_btnWrite, m_btnRead, m_txtMacroName, m_tvMacroContents,
-                                                     m_btnRecording, m_btnClear, m_btnImport, m_btnExport, m_btnCancel}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{m_tvSelectMacro, m_btnWrite, m_btnRead, m_txtMacroName, m_cmbPlayMode,
+                                                     m_tvMacroContents, m_btnRecording, m_btnClear, m_btnImport, m_btnExport,
+                                                     m_btnCancel}) {
         w->setEnabled(!block);
     }
     UpdateRemoveButton();
@@ -299,12 +344,21 @@ void EditMacroVC::ClickRemove() {
 }
 
 void EditMacroVC::ClickClear() {
+    // Steps that are written or exported are safe; anything else is asked about.
+    const std::string steps = std::to_string(clsMC.arCurrentMacroScript.size());
+    if (IsUnsaved() && !m_job->Confirm(TextTemplate::Fill(T("MACRO_CLEAR_CONFIRM_MSG"), {steps}))) return;
     MacroStepList::Clear(clsMC);
     m_txtNo->clear();
     m_txtMacroName->clear();
     m_pInputStringPreview.clear();
     m_lblKeyInputResult->clear();
     m_recorder.Start();
+    RenewTable();
+}
+
+void EditMacroVC::SetPlayMode(int mode) {
+    if (mode < 0 || mode >= C::SCRIPT_MODE_NUM) return;
+    clsMC.bScriptMode = static_cast<uint8_t>(mode);
     RenewTable();
 }
 
@@ -316,20 +370,24 @@ void EditMacroVC::DoubleClickAction(int row) {
     }
     const MacroDataScript* step = MacroStepList::StepAtRow(clsMC, row);
     if (step == nullptr) return;
-    OpenDialog(MacroStepKinds::DialogOnDoubleClick(step->bControlItemNo), static_cast<size_t>(row - 1));
+    OpenDialog(MacroStepKinds::DialogOnDoubleClick(step->bControlItemNo), *step, static_cast<size_t>(row - 1));
 }
 
-void EditMacroVC::OpenDialog(Dialog kind, size_t stepIndex) {
+void EditMacroVC::OpenDialog(Dialog kind, const MacroDataScript& step, std::optional<size_t> stepIndex) {
     DataManager* dm = m_ctx.pDM;
-    if (dm == nullptr || kind == Dialog::None || m_dialog || stepIndex >= clsMC.arCurrentMacroScript.size()) return;
+    if (dm == nullptr || kind == Dialog::None || m_dialog) return;
     InputSupportDialog* dialog = InputSupportDialog::Create(kind, *dm, this);
     m_ctx.Trace("prepareForSegue segue=" + std::string(MacroStepKinds::SegueName(kind)));
     dialog->setAttribute(Qt::WA_DeleteOnClose, true);
-    dialog->SetCurrentMDS(clsMC.arCurrentMacroScript[stepIndex]);
+    dialog->SetCurrentMDS(step, !stepIndex.has_value());
     // Steps are only ever appended while a dialog is open (a read finishing),
     // so the index still names the step handed over.
     connect(dialog, &InputSupportDialog::stepChanged, this, [this, dialog, stepIndex] {
-        if (stepIndex < clsMC.arCurrentMacroScript.size()) clsMC.arCurrentMacroScript[stepIndex] = dialog->CurrentMDS();
+        if (!stepIndex) {
+            clsMC.arCurrentMacroScript.push_back(dialog->CurrentMDS());
+        } else if (*stepIndex < clsMC.arCurrentMacroScript.size()) {
+            clsMC.arCurrentMacroScript[*stepIndex] = dialog->CurrentMDS();
+        }
         RenewTable();
     });
     m_dialog = dialog;
@@ -339,10 +397,14 @@ void EditMacroVC::OpenDialog(Dialog kind, size_t stepIndex) {
 void EditMacroVC::AppendStep(int32_t kind) {
     MacroDataScript step = MacroCreator::CreateMacroForScriptUseDrag(kind);
     step.bControlItemNo = static_cast<uint8_t>(kind);
+    const Dialog dialog = MacroStepKinds::DialogOnDrop(kind);
+    if (dialog != Dialog::None && m_ctx.pDM != nullptr) {
+        // Cancel in the dialog adds nothing.
+        OpenDialog(dialog, step, std::nullopt);
+        return;
+    }
     clsMC.arCurrentMacroScript.push_back(step);
     RenewTable();
-    // The dialog edits the step just appended.
-    OpenDialog(MacroStepKinds::DialogOnDrop(kind), clsMC.arCurrentMacroScript.size() - 1);
 }
 
 bool EditMacroVC::eventFilter(QObject* watched, QEvent* event) {
@@ -377,16 +439,14 @@ void EditMacroVC::ClickRecording() {
         m_pInputStringPreview.clear();
         m_lblKeyInputResult->clear();
         m_lblKeyInputResult->setText(Q(T("DIAL_FUNC_SETTING_CATEGOLY_KEY")));
-        m_cvRecodePreview->show();
-        m_cvControlItem->hide();
+        m_stkCreate->setCurrentWidget(m_cvRecodePreview);
         m_btnRecording->setText(Q(T("MACRO_EDITOR_OPERATION_REC_STOP")));
         m_tvSelectMacro->setSelectionMode(QAbstractItemView::NoSelection);
         m_tvMacroContents->setSelectionMode(QAbstractItemView::NoSelection);
         m_cvRecodePreview->setFocus(Qt::OtherFocusReason);
     } else {
         m_bRecording = false;
-        m_cvRecodePreview->hide();
-        m_cvControlItem->show();
+        m_stkCreate->setCurrentWidget(m_cvControlItem);
         m_btnRecording->setText(Q(T("MACRO_EDITOR_OPERATION_REC_START")));
         m_tvSelectMacro->setSelectionMode(QAbstractItemView::SingleSelection);
         m_tvMacroContents->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -418,7 +478,10 @@ void EditMacroVC::MouseEvent(const HostInputEvent& event) { Record(event); }
 void EditMacroVC::AppendSlotSteps(int index) {
     const MacroCreator* script = MacroSlotStore::SlotScript(*m_ctx.pDM, index);
     if (script == nullptr) return;
+    // Read into an empty editor, the script is what the slot holds.
+    const bool fresh = clsMC.arCurrentMacroScript.empty();
     MacroStepList::Append(clsMC, script->arCurrentMacroScript, script->bScriptMode);
+    if (fresh) m_baseline.Take(clsMC, m_txtMacroName->text().toStdU16String());
     RenewTable();
 }
 
@@ -453,6 +516,11 @@ void EditMacroVC::ClickRead() {
 }
 
 void EditMacroVC::ClickWrite() {
+    m_bCloseAfterWrite = false;
+    Write();
+}
+
+void EditMacroVC::Write() {
     DataManager* dm = m_ctx.pDM;
     if (dm == nullptr) return;
     const int a = m_tvSelectMacro->SelectedSlot();
@@ -469,6 +537,8 @@ void EditMacroVC::ClickWrite() {
     std::string question = T("DEVICE_MACRO_WRITE_CONFIRM_MSG");
     if (const size_t at = question.find("%d"); at != std::string::npos) question.replace(at, 2, std::to_string(a + 1));
     if (!m_job->Confirm(question)) return;
+    m_lblOutcome->clear();
+    m_focusBeforeWrite = focusWidget();
     m_nSelectMacroNo = a;
     m_strWriteName = m_txtMacroName->text().toStdU16String();
     m_txtNo->setText(Q(MacroSlotName::NumberText(a)));
@@ -500,7 +570,18 @@ void EditMacroVC::WriteScriptToFlash() {
         case R::NoSlot: m_job->ShowError(T("DEVICE_MACRO_WRITE_POS_ERR_MSG")); return;
         case R::NoModel: m_job->ShowError(T("JOB_NOT_STARTED_NO_DEVICE")); return;
     }
-    const ScreenJob::Ended written = [this](const ComResult&) { RenewMacroList(); };
+    m_writing.Take(clsMC, m_strWriteName);
+    const ScreenJob::Ended written = [this](const ComResult& result) {
+        RenewMacroList();
+        m_baseline = m_writing;
+        if (m_bCloseAfterWrite) {
+            Close();
+            return;
+        }
+        const std::string warning = JobMessage::Warning(result, m_ctx.Strings());
+        Tell(TextTemplate::Fill(T("MACRO_WRITE_DONE_MSG"), {MacroSlotName::NumberText(m_nSelectMacroNo)}) +
+             (warning.empty() ? std::string() : " " + warning));
+    };
     const ScreenJob::Ended notWritten = [this](const ComResult& result) {
         RenewMacroList();
         m_job->ShowFailure(result);
@@ -526,7 +607,9 @@ void EditMacroVC::ClickImport() {
         m_job->ShowError(T("SCRIPT_FILE_IMPORT_ERROR_MSG"));
         return;
     }
+    const bool fresh = clsMC.arCurrentMacroScript.empty();
     MacroScriptFile::AppendTo(clsMC, imported);
+    if (fresh) m_baseline.Take(clsMC, m_txtMacroName->text().toStdU16String());
     RenewTable();
 }
 
@@ -539,9 +622,14 @@ void EditMacroVC::ClickExport() {
         return;
     }
     m_ctx.Trace(*path);
+    m_lblOutcome->clear();
+    m_focusBeforeWrite = focusWidget();
     const MacroScriptFile::Exported exported = MacroScriptFile::Export(clsMC, *path);
     switch (exported.error) {
-        case MacroScriptFile::ExportError::None: break;
+        case MacroScriptFile::ExportError::None:
+            m_baseline.Take(clsMC, m_txtMacroName->text().toStdU16String());
+            Tell(TextTemplate::Fill(T("MACRO_EXPORT_DONE_MSG"), {*path}));
+            break;
         case MacroScriptFile::ExportError::TooLong:
             m_job->ShowError(MacroStepList::TooLongText(MacroStepList::SizeOf(clsMC), dm->Strings()));
             break;
@@ -556,16 +644,36 @@ void EditMacroVC::ClickExport() {
 
 void EditMacroVC::ClickHelp() { HelpLauncher::Open(m_ctx, "macro-editor.html"); }
 
+void EditMacroVC::Tell(const std::string& text) {
+    m_lblOutcome->setText(Q(text));
+    if (m_focusBeforeWrite) m_focusBeforeWrite->setFocus(Qt::OtherFocusReason);
+}
+
+bool EditMacroVC::IsUnsaved() const { return m_baseline.IsUnsaved(clsMC, m_txtMacroName->text().toStdU16String()); }
+
 void EditMacroVC::ClickCancel() {
+    if (m_job->IsRunning()) return;
+    if (IsUnsaved() && m_ctx.prompts != nullptr) {
+        switch (m_ctx.prompts->AskSaveChanges(T("MACRO_UNSAVED_TITLE"), T("MACRO_UNSAVED_MSG"))) {
+            case UserPrompts::SaveChoice::Save:
+                // Written to the selected slot, the editor closes.
+                m_bCloseAfterWrite = true;
+                Write();
+                return;
+            case UserPrompts::SaveChoice::Discard: break;
+            case UserPrompts::SaveChoice::Cancel: return;
+        }
+    }
+    Close();
+}
+
+void EditMacroVC::Close() {
     m_job->StopTimer();
     if (m_bRecording) ClickRecording();
     QDialog::reject();
 }
 
-void EditMacroVC::reject() {
-    // Escape or the close box: as Cancel, but never while a job runs.
-    if (m_job->IsRunning()) return;
-    ClickCancel();
-}
+// Escape and the close box: as Cancel, never while a job runs.
+void EditMacroVC::reject() { ClickCancel(); }
 
 }  // namespace kelvadeck

@@ -3,22 +3,26 @@
 #include <QDialog>
 #include <QPointer>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "macro/HostInputEvent.h"
 #include "macro/MacroCreator.h"
 #include "macro/MacroRecorder.h"
+#include "screenlogic/MacroEditorBaseline.h"
 #include "screenlogic/MacroStepKinds.h"
 #include "screens/InputSupportDialog.h"
 #include "screens/ScreenContext.h"
 #include "screens/ScreenJob.h"
 
+class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QStackedWidget;
 class QTableWidget;
 
 namespace kelvadeck {
@@ -36,6 +40,11 @@ class MacroStepTable;
 // A slot shares its data sector with other scripts; the sector is read from
 // the device before it is repacked, and a write that would lose one of them,
 // or a script too long for a slot, is refused with a message.
+//
+// Work is never dropped without a question: Clear asks before it empties the
+// script, and closing the editor with steps that are neither written to a
+// slot nor exported asks whether to write them first. A write or an export
+// that went through is told in a line under the steps.
 class EditMacroVC : public QDialog {
     Q_OBJECT
 public:
@@ -57,12 +66,15 @@ public:
     void ClickImport();
     void ClickExport();
     void ClickHelp();
+    // Closes the editor (after asking, when there is unsaved work).
     void ClickCancel();
     // A double click on a step list row: row 0 cycles the play mode, a step
     // row opens its step dialog.
     void DoubleClickAction(int row);
-    // A palette item of the kind dropped on the step list.
+    // A palette item of the kind dropped on the step list: appended at once,
+    // or, for a kind with a dialog, once the dialog adds it.
     void AppendStep(int32_t kind);
+    void SetPlayMode(int mode);
     // Recorded input while recording is on.
     void KeyboardEvent(const HostInputEvent& event);
     void MouseEvent(const HostInputEvent& event);
@@ -86,9 +98,16 @@ private:
     void BuildControls();
     void InitControl();
     void ShowConnectionState();
-    void OpenDialog(MacroStepKinds::Dialog dialog, size_t stepIndex);
+    // Opens the dialog of a step: the step stepIndex of the script, or a new
+    // step (none) that the dialog appends when it confirms.
+    void OpenDialog(MacroStepKinds::Dialog dialog, const MacroDataScript& step, std::optional<size_t> stepIndex);
     void AppendSlotSteps(int index);
+    void Write();
     void WriteScriptToFlash();
+    bool IsUnsaved() const;
+    void Close();
+    // A short note on what a write or an export did.
+    void Tell(const std::string& text);
     void UpdateRemoveButton();
     void Record(const HostInputEvent& event);
     std::string T(const char* key) const;
@@ -105,6 +124,12 @@ private:
     std::u16string m_strWriteName;
     std::vector<int> m_dragRows;
     QPointer<InputSupportDialog> m_dialog;
+    MacroEditorBaseline m_baseline;
+    // What becomes the baseline once the write under way has gone through.
+    MacroEditorBaseline m_writing;
+    bool m_bCloseAfterWrite = false;
+    // The control that had the focus when a write or an export began gets it back after.
+    QPointer<QWidget> m_focusBeforeWrite;
 
     QLabel* m_lblSelectMacroTitle = nullptr;
     MacroSlotTable* m_tvSelectMacro = nullptr;
@@ -115,9 +140,14 @@ private:
     QLineEdit* m_txtNo = nullptr;
     QLabel* m_lblMacroNameTitle = nullptr;
     QLineEdit* m_txtMacroName = nullptr;
+    QLabel* m_lblPlayMode = nullptr;
+    QComboBox* m_cmbPlayMode = nullptr;
     MacroStepTable* m_tvMacroContents = nullptr;
     QLabel* m_lblScriptSize = nullptr;
+    QLabel* m_lblOutcome = nullptr;
     QGroupBox* m_boxCreateMacroArea = nullptr;
+    // The palette, or while recording the recorded keys, in one place.
+    QStackedWidget* m_stkCreate = nullptr;
     MacroPalette* m_cvControlItem = nullptr;
     QGroupBox* m_boxControlArea = nullptr;
     QPushButton* m_btnAdd = nullptr;

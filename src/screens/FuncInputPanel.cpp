@@ -19,8 +19,8 @@ namespace kelvadeck {
 
 namespace {
 
-// What the spin boxes step through; a field takes any number, the form
-// keeps its low 8 bits.
+// What a distance or a wheel number can be: the device keeps a signed byte.
+// A larger number cannot be typed.
 constexpr int kValueMin = -127;
 constexpr int kValueMax = 127;
 
@@ -88,59 +88,36 @@ QHBoxLayout* FuncInputPanel::AreaRow(const char* areaName, const char* titleName
 QWidget* FuncInputPanel::BuildDistanceArea(int valueTag) {
     QHBoxLayout* row = AreaRow("m_cvDistanceSetting", "m_lblDistanceTitle", m_cvDistanceSetting, m_lblDistanceTitle);
     row->addWidget(new QLabel(QStringLiteral("X"), m_cvDistanceSetting));
-    AddValueField(m_cvDistanceSetting, "m_txtDistanceValueX", "m_stpDistanceValueX", valueTag, &m_nDistanceXValue,
-                  [this] { EmitDistance(); }, m_txtDistanceValueX, m_stpDistanceValueX);
+    m_stpDistanceValueX = AddValueField(m_cvDistanceSetting, "m_stpDistanceValueX", valueTag, &m_nDistanceXValue,
+                                        [this] { EmitDistance(); });
     row->addWidget(new QLabel(QStringLiteral("Y"), m_cvDistanceSetting));
-    AddValueField(m_cvDistanceSetting, "m_txtDistanceValueY", "m_stpDistanceValueY", valueTag, &m_nDistanceYValue,
-                  [this] { EmitDistance(); }, m_txtDistanceValueY, m_stpDistanceValueY);
+    m_stpDistanceValueY = AddValueField(m_cvDistanceSetting, "m_stpDistanceValueY", valueTag, &m_nDistanceYValue,
+                                        [this] { EmitDistance(); });
+    row->addStretch(1);
     return m_cvDistanceSetting;
 }
 
 QWidget* FuncInputPanel::BuildNumberArea(int valueTag) {
-    AreaRow("m_cvNumInputSetting", "m_lblNumInputTitle", m_cvNumInputSetting, m_lblNumInputTitle);
-    AddValueField(m_cvNumInputSetting, "m_txtNumInputValue", "m_stpNumInputValue", valueTag, &m_nNumValue,
-                  [this] { EmitNumber(); }, m_txtNumInputValue, m_stpNumInputValue);
-    m_txtNumInputValue->setProperty("identifier", Name("NumInput"));
-    // The number is bounded when its field ends editing.
-    connect(m_txtNumInputValue, &QLineEdit::editingFinished, this, [this] {
-        bool ok = false;
-        const long long typed = m_txtNumInputValue->text().toLongLong(&ok);
-        m_nNumValue = ok ? FuncInputArea::ClampNumber(typed) : m_nNumValue;
-        m_txtNumInputValue->setText(QString::number(m_nNumValue));
-        const QSignalBlocker quiet(m_stpNumInputValue);
-        m_stpNumInputValue->setValue(m_nNumValue);
-        EmitNumber();
-    });
+    QHBoxLayout* row = AreaRow("m_cvNumInputSetting", "m_lblNumInputTitle", m_cvNumInputSetting, m_lblNumInputTitle);
+    m_stpNumInputValue = AddValueField(m_cvNumInputSetting, "m_stpNumInputValue", valueTag, &m_nNumValue, [this] { EmitNumber(); });
+    m_stpNumInputValue->setProperty("identifier", Name("NumInput"));
+    row->addStretch(1);
     return m_cvNumInputSetting;
 }
 
-void FuncInputPanel::AddValueField(QWidget* area, const char* textName, const char* spinName, int valueTag, int* value,
-                                   const std::function<void()>& changed, QLineEdit*& text, QSpinBox*& spin) {
-    text = new QLineEdit(area);
-    text->setObjectName(Name(textName));
-    text->setProperty("tag", valueTag);
-    spin = new QSpinBox(area);
+QSpinBox* FuncInputPanel::AddValueField(QWidget* area, const char* spinName, int valueTag, int* value,
+                                        const std::function<void()>& changed) {
+    auto* spin = new QSpinBox(area);
     spin->setObjectName(Name(spinName));
     spin->setProperty("tag", valueTag);
     spin->setRange(kValueMin, kValueMax);
-    area->layout()->addWidget(text);
+    spin->setAlignment(Qt::AlignRight);
     area->layout()->addWidget(spin);
-    QLineEdit* t = text;
-    QSpinBox* s = spin;
-    connect(t, &QLineEdit::textEdited, this, [value, changed, s](const QString& typed) {
-        bool ok = false;
-        const int n = typed.toInt(&ok);
-        if (!ok) return;
+    connect(spin, &QSpinBox::valueChanged, this, [value, changed](int n) {
         *value = n;
-        const QSignalBlocker quiet(s);
-        s->setValue(n);
         changed();
     });
-    connect(s, &QSpinBox::valueChanged, this, [value, changed, t](int n) {
-        *value = n;
-        t->setText(QString::number(n));
-        changed();
-    });
+    return spin;
 }
 
 void FuncInputPanel::InitControl(const StringTable& s) {
@@ -174,13 +151,10 @@ void FuncInputPanel::Show(FuncInputArea::Area area, const MacroDataDialFunc& act
         const QSignalBlocker a(m_stpDistanceValueX), b(m_stpDistanceValueY);
         m_stpDistanceValueX->setValue(m_nDistanceXValue);
         m_stpDistanceValueY->setValue(m_nDistanceYValue);
-        m_txtDistanceValueX->setText(QString::number(m_nDistanceXValue));
-        m_txtDistanceValueY->setText(QString::number(m_nDistanceYValue));
     } else if (area == A::Number) {
         m_nNumValue = action.cMoveZ;
         const QSignalBlocker a(m_stpNumInputValue);
         m_stpNumInputValue->setValue(m_nNumValue);
-        m_txtNumInputValue->setText(QString::number(m_nNumValue));
     }
 }
 

@@ -22,8 +22,8 @@ class StringTable;
 // The value areas beside the catalogue tables of the switch and the dial
 // function screens, one shown at a time as the selection needs: a key
 // captured from the keyboard with four modifier boxes, a distance (X and Y),
-// or a wheel number. A field and its spin box edit one number. The screen
-// hears of every change and hands it to its form.
+// or a wheel number, each number a spin box bounded by what the device keeps
+// (-127 to 127). The screen hears of every change and hands it to its form.
 class FuncInputPanel : public QWidget {
     Q_OBJECT
 public:
@@ -59,9 +59,8 @@ private:
     QHBoxLayout* AreaRow(const char* areaName, const char* titleName, QWidget*& area, QLabel*& title);
     QWidget* BuildDistanceArea(int valueTag);
     QWidget* BuildNumberArea(int valueTag);
-    // A field and its spin box that edit value; changed follows each edit.
-    void AddValueField(QWidget* area, const char* textName, const char* spinName, int valueTag, int* value,
-                       const std::function<void()>& changed, QLineEdit*& text, QSpinBox*& spin);
+    // A spin box that edits value; changed follows each edit.
+    QSpinBox* AddValueField(QWidget* area, const char* spinName, int valueTag, int* value, const std::function<void()>& changed);
     void EmitDistance() { emit distanceChanged(m_nDistanceXValue, m_nDistanceYValue); }
     void EmitNumber() { emit numberChanged(m_nNumValue); }
     void ClickKeyInputClear();
@@ -83,13 +82,10 @@ private:
     QCheckBox* m_chkCommand = nullptr;
     QWidget* m_cvDistanceSetting = nullptr;
     QLabel* m_lblDistanceTitle = nullptr;
-    QLineEdit* m_txtDistanceValueX = nullptr;
     QSpinBox* m_stpDistanceValueX = nullptr;
-    QLineEdit* m_txtDistanceValueY = nullptr;
     QSpinBox* m_stpDistanceValueY = nullptr;
     QWidget* m_cvNumInputSetting = nullptr;
     QLabel* m_lblNumInputTitle = nullptr;
-    QLineEdit* m_txtNumInputValue = nullptr;
     QSpinBox* m_stpNumInputValue = nullptr;
 };
 

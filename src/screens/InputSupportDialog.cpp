@@ -1,12 +1,13 @@
 #include "screens/InputSupportDialog.h"
 
 #include <QButtonGroup>
+#include <QDialogButtonBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QRadioButton>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/DataManager.h"
 #include "screens/InputSupportJoysticButton.h"
@@ -16,26 +17,32 @@
 #include "screens/InputSupportMultimediaButton.h"
 #include "screens/InputSupportNumberInput.h"
 #include "screens/InputSupportkeyboard.h"
+#include "screens/QtText.h"
 
 namespace kelvadeck {
+
+namespace {
+
+// Room the window's title bar takes beside its title: icon and buttons.
+constexpr int kTitleBarExtra = 160;
+
+}  // namespace
 
 InputSupportDialog::InputSupportDialog(DataManager& dm, QWidget* parent) : QDialog(parent), m_dm(dm) {
     setModal(true);
     auto* root = new QVBoxLayout(this);
     m_body = new QVBoxLayout;
     root->addLayout(m_body);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    m_btnCancel = new QPushButton(QString::fromStdString(dm.Strings().Get("BTN_CANCEL")), this);
+    auto* buttons = new QDialogButtonBox(this);
+    m_btnCancel = buttons->addButton(Q(dm.Strings().Get("BTN_CANCEL")), QDialogButtonBox::RejectRole);
     m_btnCancel->setObjectName(QStringLiteral("m_btnCancel"));
-    m_btnSubmit = new QPushButton(QString::fromStdString(dm.Strings().Get("BTN_SETUP")), this);
+    m_btnSubmit = buttons->addButton(Q(dm.Strings().Get("OK")), QDialogButtonBox::AcceptRole);
     m_btnSubmit->setObjectName(QStringLiteral("m_btnSubmit"));
-    // Return must reach the key capture view, not press a button.
+    // Enter confirms (when there is a value); only the confirm button takes it.
     m_btnCancel->setAutoDefault(false);
     m_btnSubmit->setAutoDefault(false);
-    buttons->addWidget(m_btnCancel);
-    buttons->addWidget(m_btnSubmit);
-    root->addLayout(buttons);
+    m_btnSubmit->setDefault(true);
+    root->addWidget(buttons);
     connect(m_btnCancel, &QPushButton::clicked, this, &InputSupportDialog::ClickCancel);
     connect(m_btnSubmit, &QPushButton::clicked, this, &InputSupportDialog::ClickSubmit);
 }
@@ -65,34 +72,56 @@ QLabel* InputSupportDialog::MakeTitleLabel(const char* objectName) {
 
 QButtonGroup* InputSupportDialog::MakeChoices(const char* groupName, const std::vector<std::pair<int, std::string>>& choices,
                                              int columns) {
-    auto* group = new QButtonGroup(this);
-    group->setObjectName(QString::fromLatin1(groupName));
+    m_choices = new QButtonGroup(this);
+    m_choices->setObjectName(QString::fromLatin1(groupName));
     auto* grid = new QGridLayout;
     int position = 0;
     for (const auto& [id, title] : choices) {
-        auto* radio = new QRadioButton(QString::fromStdString(title), this);
+        if (title.empty()) continue;
+        auto* radio = new QRadioButton(Q(title), this);
         radio->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(groupName)).arg(id));
-        radio->setEnabled(!title.empty());
-        group->addButton(radio, id);
+        m_choices->addButton(radio, id);
         grid->addWidget(radio, position / columns, position % columns);
         ++position;
     }
     m_body->addLayout(grid);
-    return group;
+    connect(m_choices, &QButtonGroup::idToggled, this, &InputSupportDialog::UpdateSubmit);
+    return m_choices;
 }
 
 void InputSupportDialog::Preselect(QButtonGroup* group, int value) {
-    QAbstractButton* b = group->button(value);
-    if (b != nullptr && b->isEnabled()) b->setChecked(true);
+    if (QAbstractButton* b = group->button(value)) b->setChecked(true);
 }
 
-void InputSupportDialog::SetCurrentMDS(const MacroDataScript& step) {
+bool InputSupportDialog::HasValue() const { return m_choices == nullptr || m_choices->checkedId() >= 0; }
+
+QWidget* InputSupportDialog::ValueControl() const {
+    if (m_choices == nullptr) return nullptr;
+    if (QAbstractButton* chosen = m_choices->checkedButton()) return chosen;
+    const QList<QAbstractButton*> all = m_choices->buttons();
+    return all.isEmpty() ? nullptr : all.front();
+}
+
+void InputSupportDialog::UpdateSubmit() { m_btnSubmit->setEnabled(HasValue()); }
+
+void InputSupportDialog::SetCurrentMDS(const MacroDataScript& step, bool adding) {
     pclsCurrentMDS = step;
     InitSetting();
-    setWindowTitle(QString::fromStdString(m_dm.Strings().Get(MacroStepKinds::DialogTitleKey(step.bControlItemNo))));
+    UpdateSubmit();
+    const StringTable& s = m_dm.Strings();
+    m_btnSubmit->setText(Q(s.Get(adding ? "BTN_ADD_STEP" : "OK")));
+    setWindowTitle(Q(s.Get(MacroStepKinds::DialogTitleKey(step.bControlItemNo))));
+    // Wide enough for its whole title.
+    setMinimumWidth(std::max(minimumSizeHint().width(), fontMetrics().horizontalAdvance(windowTitle()) + kTitleBarExtra));
+}
+
+void InputSupportDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (QWidget* w = ValueControl()) w->setFocus(Qt::OtherFocusReason);
 }
 
 void InputSupportDialog::ClickSubmit() {
+    if (!HasValue()) return;
     ApplyToStep();
     Finish();
 }

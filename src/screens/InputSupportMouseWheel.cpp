@@ -29,6 +29,8 @@ void InputSupportMouseWheel::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
+bool InputSupportMouseWheel::HasValue() const { return pNewEvent && pNewEvent->scrollDeltaY != 0; }
+
 void InputSupportMouseWheel::FinishMouseWheel() {
     ApplyToStep();
     Finish();

@@ -8,7 +8,8 @@
 namespace kelvadeck {
 
 // The direction of a wheel step: the user turns the mouse wheel over the
-// dialog, and the first turn up or down sets it and closes the dialog.
+// dialog, and the first turn up or down sets it and closes the dialog. Until
+// then there is nothing to confirm.
 class InputSupportMouseWheel : public InputSupportDialog {
     Q_OBJECT
 public:
@@ -21,6 +22,7 @@ public:
 protected:
     void InitSetting() override;
     void ApplyToStep() override;
+    bool HasValue() const override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:

@@ -38,17 +38,18 @@ void InputSupportkeyboard::InitSetting() {
         QString::fromStdString(m_dm.Strings().Get(IsHatStep() ? "SCRIPT_ADD_INFO_JOY_HATSW_TEXT" : "SCRIPT_ADD_INFO_KEY_TEXT")));
 }
 
-void InputSupportkeyboard::showEvent(QShowEvent* event) {
-    InputSupportDialog::showEvent(event);
-    m_vwKeyInput->setFocus(Qt::OtherFocusReason);
+QWidget* InputSupportkeyboard::ValueControl() const { return m_vwKeyInput; }
+
+bool InputSupportkeyboard::HasValue() const {
+    const auto& event = m_vwKeyInput->pNewEvent();
+    return event && (!IsHatStep() || IsArrowKey(event->macKeyCode));
 }
 
 void InputSupportkeyboard::GetEventCallBack() {
     const auto& event = m_vwKeyInput->pNewEvent();
     if (!event) return;
     bNewMacKeyCode = static_cast<uint8_t>(event->macKeyCode);
-    if (IsHatStep() && !IsArrowKey(event->macKeyCode)) return;
-    FinishKeyInput();
+    if (HasValue()) FinishKeyInput();
 }
 
 void InputSupportkeyboard::FinishKeyInput() {
@@ -57,9 +58,8 @@ void InputSupportkeyboard::FinishKeyInput() {
 }
 
 void InputSupportkeyboard::ApplyToStep() {
-    // Set before any key was captured leaves the step as it was.
     const auto& event = m_vwKeyInput->pNewEvent();
-    if (!event) return;
+    if (!HasValue()) return;
     if (IsHatStep()) {
         MacroCreator::ValidateMacroForScriptJoysticHat(pclsCurrentMDS, *event, m_dm.pKeyCode());
     } else {

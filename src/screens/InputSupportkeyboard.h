@@ -12,6 +12,7 @@ class KeyInputReceiver;
 // press (taken from an arrow key). The key is captured as the user types it,
 // on the keyboard layout the user chose; the dialog closes on the key's
 // release or on a modifier key. A hat step ignores every key but the arrows.
+// Until a key is taken there is nothing to confirm.
 class InputSupportkeyboard : public InputSupportDialog {
     Q_OBJECT
 public:
@@ -26,7 +27,8 @@ public:
 protected:
     void InitSetting() override;
     void ApplyToStep() override;
-    void showEvent(QShowEvent* event) override;
+    bool HasValue() const override;
+    QWidget* ValueControl() const override;
 
 private:
     bool IsHatStep() const;

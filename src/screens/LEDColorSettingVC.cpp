@@ -5,9 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -21,6 +19,7 @@
 #include "model/Constants.h"
 #include "screenlogic/JobMessage.h"
 #include "screenlogic/LedColorTarget.h"
+#include "screenlogic/EditedItemText.h"
 #include "screens/QtText.h"
 
 namespace kelvadeck {
@@ -97,30 +96,17 @@ void LEDColorSettingVC::BuildControls() {
                 .arg(QString::fromLatin1(def.sliderColor)));
         ch.max = new QLabel(QString::number(def.max), m_cvColorSelectArea);
         ch.max->setObjectName(QStringLiteral("m_lblMax_") + sfx);
-        ch.text = new QLineEdit(m_cvColorSelectArea);
-        ch.text->setObjectName(QStringLiteral("m_txtValue_") + sfx);
-        ch.text->setValidator(new QIntValidator(def.min, def.max, ch.text));
-        ch.text->setFixedWidth(48);
-        ch.text->setAlignment(Qt::AlignRight);
         ch.stepper = new QSpinBox(m_cvColorSelectArea);
         ch.stepper->setObjectName(QStringLiteral("m_stpValue_") + sfx);
+        ch.stepper->setAlignment(Qt::AlignRight);
         grid->addWidget(ch.name, row, 0);
         grid->addWidget(ch.min, row, 1);
         grid->addWidget(ch.slider, row, 2);
         grid->addWidget(ch.max, row, 3);
-        grid->addWidget(ch.text, row, 4);
-        grid->addWidget(ch.stepper, row, 5);
+        grid->addWidget(ch.stepper, row, 4);
 
         connect(ch.slider, &QSlider::valueChanged, this, [this, i](int v) { SetChannel(m_channels[i], v, m_channels[i].slider); });
         connect(ch.stepper, &QSpinBox::valueChanged, this, [this, i](int v) { SetChannel(m_channels[i], v, m_channels[i].stepper); });
-        connect(ch.text, &QLineEdit::textEdited, this, [this, i](const QString& text) {
-            bool ok = false;
-            const long v = text.toLong(&ok);
-            if (ok) SetChannel(m_channels[i], v, m_channels[i].text);
-        });
-        // A field left empty or half typed shows the value again.
-        connect(ch.text, &QLineEdit::editingFinished, this,
-                [this, i] { m_channels[i].text->setText(QString::number(*m_channels[i].value)); });
     }
     boxLayout->addWidget(m_cvColorSelectArea, 1);
     m_cvSwatch = new QFrame(m_boxLEDColor);
@@ -189,6 +175,7 @@ void LEDColorSettingVC::SetSelectTagNo(long tag, int fromVCID) {
         m_nOldB = m_nB;
         m_nOldBrightness = m_nBrightness;
     }
+    m_stored = {m_nR, m_nG, m_nB, m_nBrightness};
     InitControl();
     const bool usable = dm != nullptr && dm->pUSBHID().bConnected() && LedColorTarget::IsValid(tag) && dm->bDataInitialize();
     BlockedControl(!usable);
@@ -196,7 +183,8 @@ void LEDColorSettingVC::SetSelectTagNo(long tag, int fromVCID) {
 
 void LEDColorSettingVC::InitControl() {
     const StringTable& s = m_ctx.Strings();
-    setWindowTitle(Q(s.Get("LED_COLOR_SETTING_TITLE")));
+    const uint8_t mode = m_ctx.pDM ? m_ctx.pDM->g_pSSI.bMode : 0;
+    setWindowTitle(Q(EditedItemText::LedColour(m_lCurrentSelectColorView, mode, s)));
     m_boxLEDColor->setTitle(Q(s.Get("LED_COLOR_SETTING_TITLE")));
     m_boxBrightness->setTitle(Q(s.Get("LED_BRIGHTNESS_TITLE")));
     for (QAbstractButton* b : m_rbtnBrightness->buttons()) b->setText(Q(s.Get(b->property("textKey").toString().toStdString())));
@@ -204,13 +192,12 @@ void LEDColorSettingVC::InitControl() {
     m_btnSubmit->setText(Q(s.Get("BTN_SUBMIT")));
     for (size_t i = 0; i < m_channels.size(); ++i) {
         Channel& ch = m_channels[i];
-        const QSignalBlocker a(ch.slider), b(ch.stepper), c(ch.text);
+        const QSignalBlocker a(ch.slider), b(ch.stepper);
         ch.name->setText(Q(s.Get(kChannels[i].captionKey)));
         ch.slider->setRange(kChannels[i].min, kChannels[i].max);
         ch.stepper->setRange(kChannels[i].min, kChannels[i].max);
         ch.slider->setValue(static_cast<int>(*ch.value));
         ch.stepper->setValue(static_cast<int>(*ch.value));
-        ch.text->setText(QString::number(*ch.value));
     }
     if (QAbstractButton* b = m_rbtnBrightness->button(static_cast<int>(m_nBrightness))) {
         const QSignalBlocker quiet(m_rbtnBrightness);
@@ -229,7 +216,6 @@ void LEDColorSettingVC::ShowSwatch() {
 
 void LEDColorSettingVC::BlockedControl(bool block) {
     for (Channel& ch : m_channels) {
-        ch.text->setEnabled(!block);
         ch.stepper->setEnabled(!block);
         ch.slider->setEnabled(!block);
     }
@@ -249,7 +235,6 @@ void LEDColorSettingVC::SetChannel(Channel& ch, long value, QObject* source) {
         const QSignalBlocker quiet(ch.stepper);
         ch.stepper->setValue(static_cast<int>(v));
     }
-    if (source != ch.text || ch.text->text().toLong() != v) ch.text->setText(QString::number(v));
     ShowSwatch();
     ChangeRGBValue();
 }
@@ -301,9 +286,11 @@ void LEDColorSettingVC::ClickCancel() {
 }
 
 void LEDColorSettingVC::reject() {
-    // Escape or the close box: as Cancel, but never while the colour is being written.
+    // Escape or the close box: never while the colour is being written; a
+    // changed colour is asked about first.
     if (m_job->State() == LEDSTS_WRITE_DATA) return;
-    ClickCancel();
+    const std::array<long, 4> shown = {m_nR, m_nG, m_nB, m_nBrightness};
+    m_job->Leave(shown != m_stored, [this] { ClickSubmit(); }, [this] { ClickCancel(); });
 }
 
 void LEDColorSettingVC::ClickSubmit() {

@@ -12,15 +12,14 @@ class QButtonGroup;
 class QFrame;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QSlider;
 class QSpinBox;
 
 namespace kelvadeck {
 
-// The LED colour screen: red, green and blue (each a slider, a text field
-// and a stepper that follow one another) and a brightness choice for one
+// The LED colour screen: red, green and blue (each a slider and a spin box
+// that follow each other) and a brightness choice for one
 // mode or one dial function of the current mode. Every change lights the
 // device's LED in that colour for a while; Apply stores the colour and writes
 // it to the device, Cancel leaves everything as it was.
@@ -60,7 +59,6 @@ protected:
 private:
     struct Channel {
         QLabel* name = nullptr;
-        QLineEdit* text = nullptr;
         QSpinBox* stepper = nullptr;
         QLabel* min = nullptr;
         QLabel* max = nullptr;
@@ -84,6 +82,8 @@ private:
     long m_nOldG = 0;
     long m_nOldB = 0;
     long m_nOldBrightness = 0;
+    // Red, green, blue and brightness as stored when the screen opened.
+    std::array<long, 4> m_stored{};
     long m_lCurrentSelectColorView = 0;
     int m_nFromVCID = 0;
 

@@ -16,7 +16,7 @@ MacroSlotTable::MacroSlotTable(QWidget* parent) : QTableWidget(Constants::SCRIPT
     verticalHeader()->setVisible(false);
     horizontalHeader()->setStretchLastSection(true);
     setColumnWidth(0, 50);
-    setMinimumWidth(260);
+    setMinimumWidth(220);
 }
 
 void MacroSlotTable::InitControl(const StringTable& s) {

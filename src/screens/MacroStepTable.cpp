@@ -2,6 +2,7 @@
 
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <algorithm>
 #include <set>
@@ -24,7 +25,7 @@ MacroStepTable::MacroStepTable(QWidget* parent) : QTableWidget(parent) {
     setColumnWidth(COL_NO, 44);
     setColumnWidth(COL_SIZE, 44);
     setColumnWidth(COL_CONTENT, 190);
-    setMinimumWidth(440);
+    setMinimumWidth(360);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -104,6 +105,15 @@ void MacroStepTable::dragMoveEvent(QDragMoveEvent* event) {
     } else {
         event->ignore();
     }
+}
+
+void MacroStepTable::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
+        emit deletePressed();
+        event->accept();
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
 }
 
 void MacroStepTable::dropEvent(QDropEvent* event) {

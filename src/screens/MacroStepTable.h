@@ -33,7 +33,12 @@ public:
     // Dropped above a row (rowCount() below the last); false: nothing moved.
     std::function<bool(int aboveRow)> onDropAbove;
 
+signals:
+    // Delete (or Backspace) pressed on the table: remove the selected step.
+    void deletePressed();
+
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QList<QTableWidgetItem*>& items) const override;
     void dragEnterEvent(QDragEnterEvent* event) override;

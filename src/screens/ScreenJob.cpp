@@ -73,6 +73,21 @@ bool ScreenJob::Confirm(const std::string& question) const {
     return ok;
 }
 
+UserPrompts::SaveChoice ScreenJob::AskBeforeDiscarding(bool edited) const {
+    if (!edited) return UserPrompts::SaveChoice::Discard;
+    if (!m_ctx.prompts) return UserPrompts::SaveChoice::Cancel;
+    const StringTable& s = m_ctx.Strings();
+    return m_ctx.prompts->AskSaveChanges(s.Get("EDITS_UNSAVED_TITLE"), s.Get("EDITS_UNSAVED_MSG"));
+}
+
+void ScreenJob::Leave(bool edited, const std::function<void()>& save, const std::function<void()>& discard) const {
+    switch (AskBeforeDiscarding(edited)) {
+        case UserPrompts::SaveChoice::Save: save(); break;
+        case UserPrompts::SaveChoice::Discard: discard(); break;
+        case UserPrompts::SaveChoice::Cancel: break;
+    }
+}
+
 bool ScreenJob::Start(Job job) {
     DataManager* dm = m_ctx.pDM;
     if (dm == nullptr) return false;

@@ -8,6 +8,7 @@
 
 #include "device/ComResult.h"
 #include "screens/ScreenContext.h"
+#include "screens/UserPrompts.h"
 
 class QDialog;
 class QTimer;
@@ -71,6 +72,13 @@ public:
 
     // The two-button question before a write; true for OK.
     bool Confirm(const std::string& question) const;
+    // Before an editing screen closes with edits not yet written: Save (the
+    // screen writes them, without asking again), Discard or Cancel. Nothing is
+    // asked, Discard is answered, when there are no edits.
+    UserPrompts::SaveChoice AskBeforeDiscarding(bool edited) const;
+    // Escape, Close or the close box of an editing screen: after the question
+    // about its edits, save or discard runs, or (Cancel) nothing does.
+    void Leave(bool edited, const std::function<void()>& save, const std::function<void()>& discard) const;
     // Starts the steps the screen has queued as its job. When they cannot
     // start, the queue is emptied, the user is told that there is no device
     // and the controls are freed as far as the device allows.

@@ -6,9 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -94,32 +92,21 @@ void SettingVC::BuildControls() {
     auto* led = new QHBoxLayout(m_boxProfileLED);
     m_chkLEDOffFlag = new QCheckBox(m_boxProfileLED);
     m_chkLEDOffFlag->setObjectName(QStringLiteral("m_chkLEDOffFlag"));
-    m_txtOffTimeValue = new QLineEdit(m_boxProfileLED);
-    m_txtOffTimeValue->setObjectName(QStringLiteral("m_txtOffTimeValue"));
-    m_txtOffTimeValue->setValidator(new QIntValidator(0, 255, m_txtOffTimeValue));
-    m_txtOffTimeValue->setFixedWidth(48);
-    m_txtOffTimeValue->setAlignment(Qt::AlignRight);
+    // The off time in seconds, no more than the device takes: a larger
+    // number cannot be typed.
     m_stpOffTime = new QSpinBox(m_boxProfileLED);
     m_stpOffTime->setObjectName(QStringLiteral("m_stpOffTime"));
     m_stpOffTime->setRange(0, C::LED_LIGHT_OFF_MODE_TIME_MAX);
+    m_stpOffTime->setAlignment(Qt::AlignRight);
     m_lblOffTimeUnit = new QLabel(m_boxProfileLED);
     m_lblOffTimeUnit->setObjectName(QStringLiteral("m_lblOffTimeUnit"));
     led->addWidget(m_chkLEDOffFlag);
-    led->addWidget(m_txtOffTimeValue);
     led->addWidget(m_stpOffTime);
     led->addWidget(m_lblOffTimeUnit);
     led->addStretch(1);
     left->addWidget(m_boxProfileLED);
     connect(m_chkLEDOffFlag, &QCheckBox::toggled, this, &SettingVC::ClickLEDOffFlag);
-    connect(m_stpOffTime, &QSpinBox::valueChanged, this, [this](int v) {
-        m_nLEDOffTime = v;
-        m_txtOffTimeValue->setText(QString::number(v));
-    });
-    connect(m_txtOffTimeValue, &QLineEdit::textEdited, this, [this](const QString& text) {
-        m_nLEDOffTime = text.toLong();
-        const QSignalBlocker quiet(m_stpOffTime);
-        m_stpOffTime->setValue(static_cast<int>(m_nLEDOffTime));
-    });
+    connect(m_stpOffTime, &QSpinBox::valueChanged, this, [this](int v) { m_nLEDOffTime = v; });
 
     auto radioGroup = [this](QGroupBox* box, const char* name, QButtonGroup*& group,
                              std::initializer_list<std::pair<int, const char*>> choices) {
@@ -285,7 +272,6 @@ void SettingVC::InitSetting() {
     m_chkEncoderContinue->setChecked(form.encoderContinue);
     if (QAbstractButton* b = m_rdoDialFuncLED->button(form.dialFuncLed)) b->setChecked(true);
     m_nLEDOffTime = form.offTime;
-    m_txtOffTimeValue->setText(QString::number(m_nLEDOffTime));
     {
         const QSignalBlocker quiet(m_stpOffTime);
         m_stpOffTime->setValue(static_cast<int>(m_nLEDOffTime));
@@ -314,13 +300,11 @@ void SettingVC::BlockedControl(bool block) {
     }
     // The off time only counts while the mode LED goes off.
     const bool offTime = !block && m_chkLEDOffFlag->isChecked();
-    m_txtOffTimeValue->setEnabled(offTime);
     m_stpOffTime->setEnabled(offTime);
 }
 
 void SettingVC::ClickLEDOffFlag() {
     const bool on = m_chkLEDOffFlag->isChecked() && m_chkLEDOffFlag->isEnabled();
-    m_txtOffTimeValue->setEnabled(on);
     m_stpOffTime->setEnabled(on);
 }
 
@@ -343,7 +327,7 @@ void SettingVC::ClickSubmit() {
 
     SystemSettingsForm form;
     form.keyboardType = m_rdoKeyboard->checkedId() > 0 ? m_rdoKeyboard->checkedId() : KeyCode::KEYBOARD_TYPE_US;
-    form.offTime = m_txtOffTimeValue->text().toLong();
+    form.offTime = m_stpOffTime->value();
     form.sleepOff = m_chkSleepOff->isChecked();
     form.modeLedOff = m_chkLEDOffFlag->isChecked();
     form.encoderContinue = m_chkEncoderContinue->isChecked();

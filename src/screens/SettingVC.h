@@ -14,7 +14,6 @@ class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
@@ -90,7 +89,6 @@ private:
     QCheckBox* m_chkEncoderContinue = nullptr;
     QGroupBox* m_boxProfileLED = nullptr;
     QCheckBox* m_chkLEDOffFlag = nullptr;
-    QLineEdit* m_txtOffTimeValue = nullptr;
     QSpinBox* m_stpOffTime = nullptr;
     QLabel* m_lblOffTimeUnit = nullptr;
     QGroupBox* m_boxKeyboard = nullptr;

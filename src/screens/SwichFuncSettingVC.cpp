@@ -11,6 +11,7 @@
 #include "model/Constants.h"
 #include "screens/CatalogueTables.h"
 #include "screens/FuncInputPanel.h"
+#include "screenlogic/EditedItemText.h"
 #include "screens/HelpLauncher.h"
 #include "screens/QtText.h"
 
@@ -37,9 +38,15 @@ SwichFuncSettingVC::~SwichFuncSettingVC() = default;
 
 void SwichFuncSettingVC::BuildControls() {
     auto* root = new QVBoxLayout(this);
+    auto* current = new QHBoxLayout;
+    m_lblSelectNameTitle = new QLabel(this);
+    m_lblSelectNameTitle->setObjectName(QStringLiteral("m_lblSelectNameTitle"));
     m_lblSelectName = new QLabel(this);
     m_lblSelectName->setObjectName(QStringLiteral("m_lblSelectName"));
-    root->addWidget(m_lblSelectName);
+    m_lblSelectName->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    current->addWidget(m_lblSelectNameTitle);
+    current->addWidget(m_lblSelectName, 1);
+    root->addLayout(current);
 
     m_tables = new CatalogueTables(0, QString(), QSize(200, 260), this);
     connect(m_tables, &CatalogueTables::rowClicked, this, &SwichFuncSettingVC::SelectRow);
@@ -75,8 +82,9 @@ void SwichFuncSettingVC::BuildControls() {
     m_btnCancel->setObjectName(QStringLiteral("m_btnCancel"));
     m_btnSubmit = new QPushButton(this);
     m_btnSubmit->setObjectName(QStringLiteral("m_btnSubmit"));
-    m_btnSubmit->setAutoDefault(false);
-    m_btnCancel->setAutoDefault(false);
+    // Enter applies; Cancel, Help and the key's Clear never take it.
+    for (QPushButton* b : {m_btnHelp, m_btnCancel, m_btnSubmit}) b->setAutoDefault(false);
+    m_btnSubmit->setDefault(true);
     buttons->addWidget(m_btnHelp);
     buttons->addStretch(1);
     buttons->addWidget(m_btnCancel);
@@ -94,13 +102,18 @@ void SwichFuncSettingVC::SetSwitchFuncID(uint8_t button) {
     ShowTables();
     ChangeExtraImputArea();
     BlockedControl(!open || !dm->pUSBHID().bConnected());
+    // The screen opens on the tables, never on a button that clears.
+    m_tables->setFocus(Qt::OtherFocusReason);
     m_job->StartTimer();
 }
 
 void SwichFuncSettingVC::InitControl() {
     const StringTable& s = m_ctx.Strings();
-    setWindowTitle(Q(s.Get("SCREEN_FUNCTION_SETTING")));
+    const uint8_t mode = m_form.bSelectProfileID;
+    setWindowTitle(Q(m_ctx.pDM ? EditedItemText::Switch(m_form.bSelectSwitchFuncID, mode, s) : s.Get("SCREEN_FUNCTION_SETTING")));
     m_lblFuncSettingTitle->setText(Q(s.Get("SETTING_VALUE")));
+    m_lblSelectNameTitle->setText(Q(s.Get("FUNC_SETTING_CURRENT_TITLE")));
+    m_tables->InitControl(s);
     m_lblDialFuncDefault->setText(Q(s.Get("FUNC_SETTING_ENCODER_DEFAULT_SETTING_TITLE")));
     m_inputPanel->InitControl(s);
     m_btnHelp->setText(Q(s.Get("BTN_HELP")));
@@ -129,7 +142,11 @@ void SwichFuncSettingVC::SelectRow(int tag, int row) {
     ChangeExtraImputArea();
 }
 
-void SwichFuncSettingVC::ChangeExtraImputArea() { m_inputPanel->Show(m_form.InputArea(), m_form.Action(), m_ctx.Strings()); }
+void SwichFuncSettingVC::ChangeExtraImputArea() {
+    m_inputPanel->Show(m_form.InputArea(), m_form.Action(), m_ctx.Strings());
+    // The heading stands only over a value to enter.
+    m_lblFuncSettingTitle->setVisible(m_form.InputArea() != FuncInputArea::Area::None);
+}
 
 void SwichFuncSettingVC::RenewKeyInputInfo() {
     if (m_ctx.pDM == nullptr) return;
@@ -147,6 +164,12 @@ void SwichFuncSettingVC::ClickSubmit() {
     DataManager* dm = m_ctx.pDM;
     if (dm == nullptr || m_job->IsRunning()) return;
     if (!m_job->Confirm(dm->Strings().Get("DEVICE_BASE_BUTTON_SETUP_WRITE_CONFIRM_MSG"))) return;
+    Write();
+}
+
+void SwichFuncSettingVC::Write() {
+    DataManager* dm = m_ctx.pDM;
+    if (dm == nullptr) return;
     std::string error;
     const SwitchFuncForm::Submitted submitted = m_form.Submit(*dm, error);
     FollowSubmit(submitted, error);
@@ -182,6 +205,10 @@ void SwichFuncSettingVC::ClickCancel() {
     QDialog::reject();
 }
 
-void SwichFuncSettingVC::reject() { ClickCancel(); }
+void SwichFuncSettingVC::reject() {
+    // Escape and the close box: the edits are asked about first.
+    if (m_job->IsRunning()) return;
+    m_job->Leave(m_ctx.pDM && m_form.HasChanges(*m_ctx.pDM), [this] { Write(); }, [this] { ClickCancel(); });
+}
 
 }  // namespace kelvadeck

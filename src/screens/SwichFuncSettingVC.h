@@ -21,7 +21,8 @@ class FuncInputPanel;
 // to the dial's push switch of the current mode, picked in three cascading
 // tables, with a key (captured from the keyboard) and modifiers, a distance or
 // a wheel number where the function needs one. Submit writes the assignment to
-// the device; Cancel drops every edit.
+// the device (Enter does too); Cancel drops every edit; Escape and the close
+// box ask first when there are edits.
 class SwichFuncSettingVC : public QDialog {
     Q_OBJECT
 public:
@@ -52,6 +53,8 @@ private:
     void SelectRow(int tag, int row);
     void ChangeExtraImputArea();
     void RenewKeyInputInfo();
+    // Writes the assignment (the question asked already).
+    void Write();
     // Follows the form's write: the sector read first, the write, or why neither started.
     void FollowSubmit(SwitchFuncForm::Submitted submitted, const std::string& errorKey);
 
@@ -61,6 +64,7 @@ private:
 
     CatalogueTables* m_tables = nullptr;
     QLabel* m_lblFuncSettingTitle = nullptr;
+    QLabel* m_lblSelectNameTitle = nullptr;
     QLabel* m_lblSelectName = nullptr;
     QLabel* m_lblDialFuncDefault = nullptr;
     QComboBox* m_cmbDialFuncDefault = nullptr;

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTest>
 
 #include "GuiRig.h"
 #include "KnownImage.h"
@@ -69,10 +70,12 @@ protected:
         QKeyEvent release(QEvent::KeyRelease, qtKey, Qt::NoModifier, xkb, 0, 0);
         QApplication::sendEvent(f, &release);
     }
-    void Type(const char* field, const QString& text) {
-        QLineEdit* f = Find<QLineEdit>(field);
-        f->setText(text);
-        emit f->textEdited(text);
+    // Types into a spin box as a user would, over what it holds.
+    QSpinBox* Type(const char* field, const QString& text) {
+        auto* f = Find<QSpinBox>(field);
+        f->selectAll();
+        QTest::keyClicks(f, text);
+        return f;
     }
     void Submit() {
         rig->prompts.confirmAnswers.push_back(true);
@@ -115,9 +118,10 @@ TEST_F(DialFixture, KeyAndMouseMoveReachModelFlashAndLiveReports) {
     Choose("m_tblDetail_L", C::APP_DATA_DIAL_FUNC_MOUSE_ID_MOVE);
     EXPECT_TRUE(Find<QWidget>("m_cvKeyInputSetting_L")->isHidden());
     EXPECT_FALSE(Find<QWidget>("m_cvDistanceSetting_L")->isHidden());
-    Type("m_txtDistanceValueX_L", QStringLiteral("12"));
-    Type("m_txtDistanceValueY_L", QStringLiteral("-7"));
-    EXPECT_EQ(Find<QSpinBox>("m_stpDistanceValueY_L")->value(), -7);
+    // 300 cannot be typed: the last digit is refused, what is shown is stored.
+    EXPECT_EQ(Type("m_stpDistanceValueX_L", QStringLiteral("300"))->value(), 30);
+    Type("m_stpDistanceValueX_L", QStringLiteral("12"));
+    EXPECT_EQ(Type("m_stpDistanceValueY_L", QStringLiteral("-7"))->value(), -7);
     rig->device.LiveState().Clear();
     const std::vector<uint8_t> firstBefore = Bytes(rig->Dm().g_arPSI[mode].arDialFuncElemList[0].clsMacroR);
     Submit();
@@ -159,9 +163,8 @@ TEST_F(DialFixture, SensitivityControlsKeepInStepAndAreBounded) {
     Open(0);
     auto* sliderR = Find<QSlider>("m_sldSensitiveValue_R");
     EXPECT_EQ(sliderR->value(), 80);
-    EXPECT_EQ(Find<QLineEdit>("m_txtSensitiveValue_L")->text(), QStringLiteral("80"));
+    EXPECT_EQ(Find<QSpinBox>("m_stpSensitiveValue_L")->value(), 80);
     sliderR->setValue(40);
-    EXPECT_EQ(Find<QLineEdit>("m_txtSensitiveValue_R")->text(), QStringLiteral("40"));
     EXPECT_EQ(Find<QSpinBox>("m_stpSensitiveValue_R")->value(), 40);
     EXPECT_EQ(Shown(true).bSensitive, 40);
     EXPECT_EQ(Shown(false).bSensitive, 80);
@@ -169,18 +172,16 @@ TEST_F(DialFixture, SensitivityControlsKeepInStepAndAreBounded) {
     EXPECT_EQ(sliderR->value(), 41);
     EXPECT_EQ(Shown(true).bSensitive, 41);
 
-    QLineEdit* textL = Find<QLineEdit>("m_txtSensitiveValue_L");
-    textL->setText(QStringLiteral("250"));
-    emit textL->editingFinished();
-    EXPECT_EQ(textL->text(), QStringLiteral("100"));
+    // 250 cannot be typed (its last digit is refused); 100 can.
+    QSpinBox* spinL = Type("m_stpSensitiveValue_L", QStringLiteral("250"));
+    EXPECT_EQ(spinL->value(), 25);
+    EXPECT_EQ(Shown(false).bSensitive, 25);
+    Type("m_stpSensitiveValue_L", QStringLiteral("100"));
     EXPECT_EQ(Find<QSlider>("m_sldSensitiveValue_L")->value(), 100);
-    EXPECT_EQ(Find<QSpinBox>("m_stpSensitiveValue_L")->value(), 100);
     EXPECT_EQ(Shown(false).bSensitive, 100);
-    textL->setText(QStringLiteral("0"));
-    emit textL->editingFinished();
-    EXPECT_EQ(textL->text(), QStringLiteral("1"));
-    EXPECT_EQ(Shown(false).bSensitive, 1);
-    Type("m_txtSensitiveValue_L", QStringLiteral("55"));
+    EXPECT_EQ(spinL->minimum(), 1);
+    EXPECT_EQ(spinL->maximum(), 100);
+    Type("m_stpSensitiveValue_L", QStringLiteral("55"));
     EXPECT_EQ(Find<QSlider>("m_sldSensitiveValue_L")->value(), 55);
     EXPECT_EQ(Shown(false).bSensitive, 55);
     EXPECT_EQ(Shown(true).bSensitive, 41);
@@ -197,6 +198,11 @@ TEST_F(DialFixture, NameEditReachesTheFlash) {
     QLineEdit* name = Find<QLineEdit>("m_txtDFName3");
     EXPECT_FALSE(name->isReadOnly());
     EXPECT_TRUE(Find<QLineEdit>("m_txtDFName1")->isReadOnly());
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("Dial Function 3 — Mode 1"));
+    // A name longer than the device stores cannot be typed.
+    name->selectAll();
+    QTest::keyClicks(name, QString(42, QLatin1Char('n')));
+    EXPECT_EQ(name->text(), QString(31, QLatin1Char('n')));
     name->setText(QStringLiteral("Zoom ±"));
     Submit();
     ASSERT_TRUE(Closed());
@@ -257,16 +263,23 @@ TEST_F(DialFixture, CascadingTablesAndTheReturnToTheFormerCategory) {
     EXPECT_EQ(Find<QListWidget>("m_tblApplication_L")->count(), 0);
     EXPECT_EQ(screen->Form().NewSIE().bItemID3_R, 0);
     EXPECT_TRUE(Find<QWidget>("m_cvKeyInputSetting_R")->isHidden());
+    EXPECT_TRUE(Find<QLabel>("m_lblNoApplication_R")->isHidden());
     Choose("m_tblCategory_R", C::APP_DATA_DIAL_FUNC_CATEGORY_ID_KEY);
     EXPECT_EQ(screen->Form().NewSIE().bItemID3_R, C::APP_DATA_DIAL_FUNC_KEY_ID_KEY);
+    // The empty application table says why; the tables have their titles.
+    EXPECT_EQ(Find<QListWidget>("m_tblApplication_R")->count(), 0);
+    EXPECT_FALSE(Find<QLabel>("m_lblNoApplication_R")->isHidden());
+    EXPECT_EQ(Find<QLabel>("m_lblApplicationTitle_R")->text(), QStringLiteral("Application"));
+    QListWidget* detail = Find<QListWidget>("m_tblDetail_R");
+    EXPECT_EQ(detail->item(0)->toolTip(), detail->item(0)->text());
     EXPECT_FALSE(Find<QWidget>("m_cvKeyInputSetting_R")->isHidden());
     Choose("m_tblCategory_L", C::APP_DATA_DIAL_FUNC_CATEGORY_ID_MOUSE);
     Choose("m_tblDetail_L", C::APP_DATA_DIAL_FUNC_MOUSE_ID_WH_SCROLL);
-    QLineEdit* num = Find<QLineEdit>("m_txtNumInputValue_L");
-    num->setText(QStringLiteral("-200"));
-    emit num->editingFinished();
-    EXPECT_EQ(num->text(), QStringLiteral("-127"));
-    EXPECT_EQ(Shown(false).cMoveZ, -127);
+    QSpinBox* num = Type("m_stpNumInputValue_L", QStringLiteral("-200"));
+    EXPECT_EQ(num->minimum(), -127);
+    EXPECT_EQ(num->maximum(), 127);
+    EXPECT_EQ(num->value(), -20);  // the last digit is refused
+    EXPECT_EQ(Shown(false).cMoveZ, -20);
 }
 
 TEST_F(DialFixture, CancelDropsEveryEdit) {
@@ -282,6 +295,37 @@ TEST_F(DialFixture, CancelDropsEveryEdit) {
     EXPECT_EQ(rig->Dm().g_arPSI[mode], before);
     EXPECT_EQ(rig->Flash(), flashBefore);
     EXPECT_TRUE(rig->prompts.confirms.empty());
+}
+
+TEST_F(DialFixture, EscapeAsksBeforeDroppingEditsAndEnterApplies) {
+    using Choice = UserPrompts::SaveChoice;
+    // Without edits, Escape closes at once.
+    Open(0);
+    QTest::keyClick(screen, Qt::Key_Escape);
+    ASSERT_TRUE(Closed());
+    EXPECT_TRUE(rig->prompts.confirms.empty());
+    for (Choice choice : {Choice::Cancel, Choice::Discard, Choice::Save}) {
+        Open(0);
+        const auto flashBefore = rig->Flash();
+        Find<QSlider>("m_sldSensitiveValue_L")->setValue(5);
+        rig->PressEscape(screen, choice);
+        ASSERT_EQ(rig->prompts.confirms.size(), 1u);
+        if (choice == Choice::Cancel) {
+            GuiRig::Settle(50);
+            EXPECT_EQ(rig->Top().CurrentScreen(), screen);
+            EXPECT_EQ(Shown(false).bSensitive, 5);
+            // Enter in the name field applies, after the question.
+            rig->prompts.confirmAnswers.push_back(false);
+            QTest::keyClick(Find<QLineEdit>("m_txtDFName1"), Qt::Key_Return);
+            EXPECT_EQ(rig->prompts.confirms.size(), 2u);
+            continue;
+        }
+        ASSERT_TRUE(Closed());
+        const uint8_t stored = FlashModel()->g_arPSI[mode].arDialFuncElemList[0].clsMacroL.Byte(C::DEVICE_DATA_SENSE_IDX);
+        if (choice == Choice::Discard) EXPECT_EQ(rig->Flash(), flashBefore);
+        if (choice == Choice::Save) EXPECT_EQ(stored, 5);
+        EXPECT_TRUE(rig->prompts.unexpected.empty());
+    }
 }
 
 TEST_F(DialFixture, RefusedWriteIsShownAndTheScreenStaysOpen) {

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QTest>
 
 #include "GuiRig.h"
 #include "KnownImage.h"
@@ -51,9 +52,9 @@ TEST_F(DialMacroFixture, UnsetRowsAreDroppedTheRestCloseUpAndTheLoopFlagIsStored
     EXPECT_EQ(Row(1)->count(), 151);
     EXPECT_EQ(Row(1)->itemText(0), QStringLiteral("(none)"));
     EXPECT_EQ(Row(1)->itemText(5), QStringLiteral("Macro 005: (unnamed macro)"));
-    for (int r = 1; r <= 32; ++r) Row(r)->setCurrentIndex(0);
     Sets()->setCurrentIndex(1);
     EXPECT_EQ(screen->bCurrentDialMacroNo(), 1);
+    for (int r = 1; r <= 32; ++r) Row(r)->setCurrentIndex(0);
     Row(1)->setCurrentIndex(5);
     Row(2)->setCurrentIndex(0);
     Row(3)->setCurrentIndex(12);
@@ -111,6 +112,37 @@ TEST_F(DialMacroFixture, SwitchingSetsReloadsRowsAndLoopWithoutWriting) {
     EXPECT_FALSE(Loop()->isChecked());
     rig->Settle(300);
     EXPECT_EQ(rig->Flash(), before);
+}
+
+TEST_F(DialMacroFixture, UnappliedRowsAreAskedAboutBeforeSwitchingSetsOrClosing) {
+    using Choice = UserPrompts::SaveChoice;
+    Open();
+    const auto before = rig->Flash();
+    const int edited = Row(1)->currentIndex() == 7 ? 8 : 7;
+    Row(1)->setCurrentIndex(edited);
+    // Cancel: the edited set stays chosen, with its rows.
+    rig->prompts.saveChoices.push_back(Choice::Cancel);
+    Sets()->setCurrentIndex(1);
+    ASSERT_EQ(rig->prompts.confirms.size(), 1u);
+    EXPECT_EQ(Sets()->currentIndex(), 0);
+    EXPECT_EQ(screen->bCurrentDialMacroNo(), 0);
+    EXPECT_EQ(Row(1)->currentIndex(), edited);
+    // Save: the set is written, then the other set is shown.
+    rig->prompts.saveChoices.push_back(Choice::Save);
+    Sets()->setCurrentIndex(1);
+    ASSERT_TRUE(rig->WaitIdle());
+    ASSERT_TRUE(GuiRig::PumpUntil([this] { return screen->bCurrentDialMacroNo() == 1; }));
+    EXPECT_EQ(Sets()->currentIndex(), 1);
+    EXPECT_EQ(FlashModel()->g_arDMI[0].arDialMacroNoList.at(0), edited);
+    // Discard on Escape: the rows are dropped, nothing is written.
+    const auto written = rig->Flash();
+    Row(2)->setCurrentIndex(Row(2)->currentIndex() == 3 ? 4 : 3);
+    rig->PressEscape(screen, Choice::Discard);
+    ASSERT_TRUE(GuiRig::PumpUntil([this] { return screen.isNull() || !screen->isVisible(); }));
+    EXPECT_EQ(rig->Flash(), written);
+    EXPECT_NE(written, before);
+    EXPECT_EQ(rig->prompts.confirms.size(), 3u);
+    EXPECT_TRUE(rig->prompts.unexpected.empty());
 }
 
 TEST_F(DialMacroFixture, CancellingTheConfirmationLeavesTheSetAndTheScreen) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QFrame>
@@ -14,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 #include <filesystem>
@@ -122,6 +124,15 @@ protected:
         EXPECT_NE(d, nullptr);
         return d;
     }
+    // Types into a spin box of a dialog as a user would, over what it holds.
+    static QSpinBox* Type(QDialog* d, const char* name, const QString& text) {
+        auto* spin = d->findChild<QSpinBox*>(QString::fromLatin1(name));
+        EXPECT_NE(spin, nullptr) << name;
+        if (spin == nullptr) return nullptr;
+        spin->selectAll();
+        QTest::keyClicks(spin, text);
+        return spin;
+    }
     void Submit(QDialog* d) {
         d->findChild<QPushButton*>(QStringLiteral("m_btnSubmit"))->click();
         GuiRig::Settle(50);
@@ -163,7 +174,7 @@ TEST_F(EditorFixture, WritingIntoASectorThatHoldsOtherScriptsKeepsThemAll) {
     DropPaletteItem(17, Steps());
     auto* number = Dialog<InputSupportNumberInput>();
     ASSERT_NE(number, nullptr);
-    number->findChild<QLineEdit*>(QStringLiteral("m_txtNumber"))->setText(QStringLiteral("300"));
+    Type(number, "m_stpNumber", QStringLiteral("300"));
     Submit(number);
     SelectSlot(60);
     Find<QLineEdit>("m_txtMacroName")->setText(QStringLiteral("Stamp"));
@@ -191,6 +202,11 @@ TEST_F(EditorFixture, WritingIntoASectorThatHoldsOtherScriptsKeepsThemAll) {
     EXPECT_EQ(Find<QTableWidget>("m_tvSelectMacro")->item(60, 1)->text(), QStringLiteral("Stamp"));
     EXPECT_EQ(Find<QLineEdit>("m_txtNo")->text(), QStringLiteral("061"));
     EXPECT_EQ(screen->Script().arCurrentMacroScript.size(), 1u);
+    // The write is told under the steps; no message box.
+    EXPECT_EQ(Find<QLabel>("m_lblOutcome")->text(), QStringLiteral("Written to slot 061."));
+    // Changed again, the steps are no longer what was written: the note goes.
+    DropPaletteItem(2, Steps());
+    EXPECT_TRUE(Find<QLabel>("m_lblOutcome")->text().isEmpty());
 }
 
 TEST_F(EditorFixture, AScriptTooLongForASlotIsRefusedWithAMessageAndNothingIsWritten) {
@@ -295,7 +311,7 @@ TEST_F(EditorFixture, ExportAndImportMakeTheSameScriptAgain) {
     DropPaletteItem(17, Steps());
     auto* number = Dialog<InputSupportNumberInput>();
     ASSERT_NE(number, nullptr);
-    number->findChild<QLineEdit*>(QStringLiteral("m_txtNumber"))->setText(QStringLiteral("300"));
+    Type(number, "m_stpNumber", QStringLiteral("300"));
     Submit(number);
     DropPaletteItem(10, Steps());
     Dialog<InputSupportkeyboard>()->KeyInput()->ReceiveEvent(HostInputEvent::Key(HostInputEvent::Type::KeyUp, 0x00));
@@ -314,7 +330,10 @@ TEST_F(EditorFixture, ExportAndImportMakeTheSameScriptAgain) {
                                            0x40, 0x04}));
 
     const std::vector<MacroDataScript> steps = screen->Script().arCurrentMacroScript;
+    // Exported, the steps are safe: Clear asks nothing; the export is told.
+    EXPECT_NE(Find<QLabel>("m_lblOutcome")->text().indexOf(QString::fromStdString(file.string())), -1);
     Find<QPushButton>("m_btnClear")->click();
+    EXPECT_TRUE(rig->prompts.confirms.empty());
     EXPECT_EQ(Steps()->rowCount(), 1);
     EXPECT_EQ(screen->Script().bScriptMode, C::SCRIPT_MODE_LOOP_MODE);
     screen->DoubleClickAction(0);
@@ -356,11 +375,19 @@ TEST_F(EditorFixture, ExportAndImportMakeTheSameScriptAgain) {
 TEST_F(EditorFixture, ANewEditorShowsOnlyTheModeRowAndTheModeCycles) {
     Open();
     EXPECT_EQ(screen->windowTitle(), QStringLiteral("Macro Editor"));
+    // The slot number is shown, never typed in.
+    EXPECT_TRUE(Find<QLineEdit>("m_txtNo")->isReadOnly());
+    EXPECT_EQ(Find<QLineEdit>("m_txtNo")->focusPolicy(), Qt::NoFocus);
     ASSERT_EQ(Steps()->rowCount(), 1);
     EXPECT_EQ(Cell(0, 0), QStringLiteral("0"));
     EXPECT_EQ(Cell(0, 1), QStringLiteral("0"));
     EXPECT_EQ(Cell(0, 2), QStringLiteral("Play once"));
     EXPECT_EQ(Find<QTableWidget>("m_tvSelectMacro")->rowCount(), 150);
+    // A name longer than a slot stores cannot be typed.
+    QLineEdit* name = Find<QLineEdit>("m_txtMacroName");
+    QTest::keyClicks(name, QString(130, QLatin1Char('m')));
+    EXPECT_EQ(name->text().size(), 126);
+    name->clear();
     const char* modes[] = {"Loop", "Rapid fire", "While held", "Play once"};
     for (const char* m : modes) {
         screen->DoubleClickAction(0);
@@ -373,11 +400,18 @@ TEST_F(EditorFixture, PaletteDropsAddStepsOnlyOnTheStepList) {
     DropPaletteItem(17, Find<QTableWidget>("m_tvSelectMacro"));
     EXPECT_EQ(screen->CurrentDialog(), nullptr);
     EXPECT_TRUE(screen->Script().arCurrentMacroScript.empty());
+    // A wait dropped on the list is added by its dialog's "Add Step"; Cancel adds nothing.
     DropPaletteItem(17, Steps());
-    ASSERT_EQ(screen->Script().arCurrentMacroScript.size(), 1u);
     EXPECT_NE(Dialog<InputSupportNumberInput>(), nullptr);
+    EXPECT_TRUE(screen->Script().arCurrentMacroScript.empty());
+    EXPECT_EQ(screen->CurrentDialog()->findChild<QPushButton*>(QStringLiteral("m_btnSubmit"))->text(), QStringLiteral("Add Step"));
     screen->CurrentDialog()->findChild<QPushButton*>(QStringLiteral("m_btnCancel"))->click();
     GuiRig::Settle(50);
+    EXPECT_TRUE(screen->Script().arCurrentMacroScript.empty());
+    EXPECT_EQ(Steps()->rowCount(), 1);
+    DropPaletteItem(17, Steps());
+    Submit(Dialog<InputSupportNumberInput>());
+    ASSERT_EQ(screen->Script().arCurrentMacroScript.size(), 1u);
     EXPECT_EQ(screen->Script().arCurrentMacroScript[0].sOption, 1);  // the default wait
     // A stick move drops without a dialog; a double click asks for its position.
     DropPaletteItem(1, Steps());
@@ -386,7 +420,14 @@ TEST_F(EditorFixture, PaletteDropsAddStepsOnlyOnTheStepList) {
     EXPECT_EQ(Cell(2, 2), QStringLiteral("Left stick move"));
     EXPECT_EQ(Steps()->item(2, 2)->background().color(), QColor::fromRgbF(0, 1, 0, 0.1f));
     screen->DoubleClickAction(2);
-    EXPECT_NE(Dialog<InputSupportMoveDistance>(), nullptr);
+    ASSERT_NE(Dialog<InputSupportMoveDistance>(), nullptr);
+    // A step already in the script is changed with "OK"; Cancel changes nothing.
+    EXPECT_EQ(screen->CurrentDialog()->findChild<QPushButton*>(QStringLiteral("m_btnSubmit"))->text(), QStringLiteral("OK"));
+    Type(screen->CurrentDialog(), "m_stpDistanceValueX", QStringLiteral("9"));
+    screen->CurrentDialog()->findChild<QPushButton*>(QStringLiteral("m_btnCancel"))->click();
+    GuiRig::Settle(50);
+    EXPECT_EQ(screen->Script().arCurrentMacroScript.size(), 2u);
+    EXPECT_EQ(screen->Script().arCurrentMacroScript[1].cOption1, 0);
 }
 
 TEST_F(EditorFixture, RowsAreReorderedByDraggingAndTheModeRowStaysPut) {
@@ -397,7 +438,7 @@ TEST_F(EditorFixture, RowsAreReorderedByDraggingAndTheModeRowStaysPut) {
     for (int r = 1; r <= 4; ++r) {
         DropPaletteItem(17, Steps());
         auto* number = Dialog<InputSupportNumberInput>();
-        number->findChild<QLineEdit*>(QStringLiteral("m_txtNumber"))->setText(QString::number(r));
+        Type(number, "m_stpNumber", QString::number(r));
         Submit(number);
     }
     for (int i = 0; i < 4; ++i) {
@@ -444,8 +485,16 @@ TEST_F(EditorFixture, RowsAreReorderedByDraggingAndTheModeRowStaysPut) {
 
 TEST_F(EditorFixture, RecordingAPressAPauseAndAReleaseMakesThreeSteps) {
     Open();
+    // Recording moves nothing: the keys take the palette's place.
+    ASSERT_TRUE(screen->isVisible());
+    GuiRig::Settle(50);
+    std::vector<QRect> places;
+    const char* parts[] = {"m_tvMacroContents", "m_boxCreateMacroArea", "m_btnRecording", "m_btnClear", "m_btnWrite"};
+    for (const char* name : parts) places.push_back(Find<QWidget>(name)->geometry());
     Find<QPushButton>("m_btnRecording")->click();
     ASSERT_TRUE(screen->bRecording());
+    GuiRig::Settle(50);
+    for (size_t i = 0; i < places.size(); ++i) EXPECT_EQ(Find<QWidget>(parts[i])->geometry(), places[i]) << parts[i];
     EXPECT_TRUE(Find<QFrame>("m_cvRecodePreview")->isVisibleTo(screen));
     EXPECT_FALSE(Find<QFrame>("m_cvControlItem")->isVisibleTo(screen));
     EXPECT_EQ(Find<QPushButton>("m_btnRecording")->text(), QStringLiteral("Stop recording"));
@@ -460,6 +509,8 @@ TEST_F(EditorFixture, RecordingAPressAPauseAndAReleaseMakesThreeSteps) {
     EXPECT_EQ(steps[2].bScriptID, C::SCRIPT_COMMAND_KEY_RELEASE);
     EXPECT_EQ(steps[4].bControlItemNo, C::SCRIPT_ICON_IDX_MOUSE_CLICK);
     EXPECT_EQ(Find<QLabel>("m_lblKeyInputResult")->text(), QStringLiteral("[A][A]"));
+    GuiRig::Settle(50);
+    for (size_t i = 0; i < places.size(); ++i) EXPECT_EQ(Find<QWidget>(parts[i])->geometry(), places[i]) << parts[i];
     // Real key events on the overlay are recorded too.
     QTest::keyClick(Find<QFrame>("m_cvRecodePreview"), Qt::Key_B);
     EXPECT_GE(steps.size(), 7u);
@@ -472,44 +523,164 @@ TEST_F(EditorFixture, RecordingAPressAPauseAndAReleaseMakesThreeSteps) {
     EXPECT_EQ(steps.size(), count);
 }
 
+TEST_F(EditorFixture, ClearAsksBeforeItWipesUnsavedSteps) {
+    Open();
+    DropPaletteItem(2, Steps());  // left stick centre: no dialog
+    DropPaletteItem(2, Steps());
+    rig->prompts.confirmAnswers.push_back(false);
+    Find<QPushButton>("m_btnClear")->click();
+    ASSERT_EQ(rig->prompts.confirms.size(), 1u);
+    EXPECT_NE(rig->prompts.confirms[0].find("2 steps"), std::string::npos) << rig->prompts.confirms[0];
+    EXPECT_EQ(screen->Script().arCurrentMacroScript.size(), 2u);
+    rig->prompts.confirmAnswers.push_back(true);
+    Find<QPushButton>("m_btnClear")->click();
+    EXPECT_TRUE(screen->Script().arCurrentMacroScript.empty());
+    // An empty editor clears without a question.
+    Find<QPushButton>("m_btnClear")->click();
+    EXPECT_EQ(rig->prompts.confirms.size(), 2u);
+    EXPECT_TRUE(rig->prompts.unexpected.empty());
+}
+
+TEST_F(EditorFixture, EscapeAsksBeforeDroppingUnsavedStepsAndSaveWritesThem) {
+    using Choice = UserPrompts::SaveChoice;
+    Open();
+    DropPaletteItem(2, Steps());
+    SelectSlot(4);
+    // Cancel: the editor stays, with its steps.
+    rig->PressEscape(screen, Choice::Cancel);
+    GuiRig::Settle(50);
+    ASSERT_EQ(rig->prompts.confirms.size(), 1u);
+    ASSERT_NE(rig->Find<EditMacroVC>(QStringLiteral("EditMacroVC")), nullptr);
+    EXPECT_TRUE(screen->isVisible());
+    EXPECT_EQ(screen->Script().arCurrentMacroScript.size(), 1u);
+    // Save: written to the selected slot, then the editor closes.
+    rig->prompts.saveChoices.push_back(Choice::Save);
+    rig->prompts.confirmAnswers.push_back(true);
+    QTest::keyClick(screen, Qt::Key_Escape);
+    ASSERT_TRUE(GuiRig::PumpUntil([this] { return rig->Find<EditMacroVC>(QStringLiteral("EditMacroVC")) == nullptr || !screen->isVisible(); }));
+    ASSERT_TRUE(rig->WaitIdle());
+    EXPECT_TRUE(rig->prompts.errors.empty());
+    EXPECT_TRUE(FlashModel()->g_arSCE[4].IsStored());
+    EXPECT_TRUE(rig->prompts.unexpected.empty());
+}
+
+TEST_F(EditorFixture, DiscardClosesWithoutWritingAndSavedStepsCloseWithoutAQuestion) {
+    using Choice = UserPrompts::SaveChoice;
+    Open();
+    DropPaletteItem(2, Steps());
+    const auto before = rig->Flash();
+    rig->prompts.saveChoices.push_back(Choice::Discard);
+    Find<QPushButton>("m_btnCancel")->click();
+    ASSERT_TRUE(GuiRig::PumpUntil([this] { return rig->Find<EditMacroVC>(QStringLiteral("EditMacroVC")) == nullptr || !screen->isVisible(); }));
+    EXPECT_EQ(rig->Flash(), before);
+
+    // Steps just read from a slot are safe there: closing asks nothing.
+    Open(ImageWithScripts({{2, u"Three", {Wait(5)}, 0}}));
+    SelectSlot(2);
+    Find<QPushButton>("m_btnRead")->click();
+    ASSERT_TRUE(rig->WaitIdle());
+    ASSERT_TRUE(GuiRig::PumpUntil([this] { return screen->Script().arCurrentMacroScript.size() == 1u; }));
+    Find<QPushButton>("m_btnCancel")->click();
+    ASSERT_TRUE(GuiRig::PumpUntil([this] { return rig->Find<EditMacroVC>(QStringLiteral("EditMacroVC")) == nullptr || !screen->isVisible(); }));
+    EXPECT_TRUE(rig->prompts.unexpected.empty());
+}
+
+TEST_F(EditorFixture, DeleteRemovesTheSelectedStepAndThePlayModeHasItsOwnControl) {
+    Open();
+    DropPaletteItem(2, Steps());
+    DropPaletteItem(4, Steps());
+    Steps()->setFocus();
+    Steps()->selectRow(1);
+    QTest::keyClick(Steps(), Qt::Key_Delete);
+    ASSERT_EQ(screen->Script().arCurrentMacroScript.size(), 1u);
+    auto* mode = Find<QComboBox>("m_cmbPlayMode");
+    EXPECT_FALSE(mode->toolTip().isEmpty());
+    EXPECT_EQ(mode->currentText(), QStringLiteral("Play once"));
+    mode->setCurrentIndex(C::SCRIPT_MODE_LOOP_MODE);
+    emit mode->activated(C::SCRIPT_MODE_LOOP_MODE);
+    EXPECT_EQ(screen->Script().bScriptMode, C::SCRIPT_MODE_LOOP_MODE);
+    EXPECT_EQ(Cell(0, 2), QStringLiteral("Loop"));
+    screen->DoubleClickAction(0);
+    EXPECT_EQ(mode->currentText(), Cell(0, 2));
+}
+
 // ---- Step dialogs ---------------------------------------------------------
 
-TEST_F(EditorFixture, TheNumberDialogStoresSixteenBits) {
+TEST_F(EditorFixture, TheNumberDialogTakesOnlyWhatSixteenBitsHoldInMilliseconds) {
     Open();
     DropPaletteItem(17, Steps());
     auto* number = Dialog<InputSupportNumberInput>();
     ASSERT_NE(number, nullptr);
     EXPECT_EQ(number->windowTitle(), QStringLiteral("Wait"));
-    EXPECT_EQ(number->findChild<QLineEdit*>(QStringLiteral("m_txtNumber"))->text(), QStringLiteral("1"));
-    number->findChild<QLineEdit*>(QStringLiteral("m_txtNumber"))->setText(QStringLiteral("70000"));
+    auto* spin = number->findChild<QSpinBox*>(QStringLiteral("m_stpNumber"));
+    ASSERT_NE(spin, nullptr);
+    EXPECT_EQ(spin->value(), 1);
+    EXPECT_EQ(spin->minimum(), 0);
+    EXPECT_EQ(spin->maximum(), 65535);
+    EXPECT_EQ(spin->suffix(), QStringLiteral(" ms"));
+    // The last digit of 70000 is refused as it is typed: what is shown is what is stored.
+    Type(number, "m_stpNumber", QStringLiteral("70000"));
+    EXPECT_EQ(spin->value(), 7000);
     Submit(number);
     const MacroDataScript& step = screen->Script().arCurrentMacroScript.at(0);
-    EXPECT_EQ(step.sOption, 4464);
-    EXPECT_EQ(static_cast<uint8_t>(step.cOption1), 0x11);
-    EXPECT_EQ(static_cast<uint8_t>(step.cOption2), 0x70);
-    EXPECT_EQ(Cell(1, 3).contains(QStringLiteral("4464")), true) << Cell(1, 3).toStdString();
+    EXPECT_EQ(step.sOption, 7000);
+    EXPECT_EQ(Cell(1, 3).contains(QStringLiteral("7000")), true) << Cell(1, 3).toStdString();
 }
 
-TEST_F(EditorFixture, TheDistanceDialogStoresTheLowEightBits) {
+TEST_F(EditorFixture, TheDistanceDialogTakesOnlyWhatASignedByteHolds) {
+    struct Case {
+        const char* typed;
+        int shown;
+    };
+    const Case cases[] = {{"200", 20}, {"127", 127}, {"-128", -12}, {"-5", -5}};
+    for (int item : {15, 1}) {  // mouse move, stick move
+        Open();
+        DropPaletteItem(item, Steps());
+        if (screen->CurrentDialog() == nullptr) screen->DoubleClickAction(1);  // the stick move drops without one
+        auto* distance = Dialog<InputSupportMoveDistance>();
+        ASSERT_NE(distance, nullptr);
+        for (const char* name : {"m_stpDistanceValueX", "m_stpDistanceValueY"}) {
+            auto* spin = distance->findChild<QSpinBox*>(QString::fromLatin1(name));
+            ASSERT_NE(spin, nullptr);
+            EXPECT_EQ(spin->minimum(), -127);
+            EXPECT_EQ(spin->maximum(), 127);
+            for (const Case& c : cases) {
+                Type(distance, name, QString::fromLatin1(c.typed));
+                EXPECT_EQ(spin->value(), c.shown) << item << " " << name << " " << c.typed;
+            }
+        }
+        Type(distance, "m_stpDistanceValueX", QStringLiteral("120"));
+        Submit(distance);
+        const MacroDataScript& step = screen->Script().arCurrentMacroScript.at(0);
+        EXPECT_EQ(step.cOption1, 120) << item;
+        EXPECT_EQ(step.cOption2, -5) << item;
+        // Reopened, it shows the stored values.
+        screen->DoubleClickAction(1);
+        auto* again = Dialog<InputSupportMoveDistance>();
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(again->findChild<QSpinBox*>(QStringLiteral("m_stpDistanceValueX"))->value(), 120);
+        again->findChild<QPushButton*>(QStringLiteral("m_btnCancel"))->click();
+        GuiRig::Settle(50);
+        rig.reset();
+    }
+}
+
+TEST_F(EditorFixture, EnterConfirmsAStepDialogAndTheValueHasTheFocus) {
     Open();
-    DropPaletteItem(15, Steps());
-    auto* distance = Dialog<InputSupportMoveDistance>();
-    ASSERT_NE(distance, nullptr);
-    EXPECT_EQ(distance->windowTitle(), QStringLiteral("Mouse move"));
-    distance->findChild<QLineEdit*>(QStringLiteral("m_txtDistanceValueX"))->setText(QStringLiteral("200"));
-    distance->findChild<QLineEdit*>(QStringLiteral("m_txtDistanceValueY"))->setText(QStringLiteral("-5"));
-    Submit(distance);
-    const MacroDataScript& step = screen->Script().arCurrentMacroScript.at(0);
-    EXPECT_EQ(step.cOption1, -56);
-    EXPECT_EQ(step.cOption2, -5);
-    // Reopened, it shows the stored values.
-    screen->DoubleClickAction(1);
-    auto* again = Dialog<InputSupportMoveDistance>();
-    ASSERT_NE(again, nullptr);
-    EXPECT_EQ(again->findChild<QLineEdit*>(QStringLiteral("m_txtDistanceValueX"))->text(), QStringLiteral("-56"));
-    again->findChild<QPushButton*>(QStringLiteral("m_btnCancel"))->click();
+    DropPaletteItem(17, Steps());
+    auto* number = Dialog<InputSupportNumberInput>();
+    ASSERT_NE(number, nullptr);
+    number->activateWindow();
     GuiRig::Settle(50);
-    EXPECT_EQ(screen->Script().arCurrentMacroScript.at(0).cOption1, -56);
+    auto* spin = number->findChild<QSpinBox*>(QStringLiteral("m_stpNumber"));
+    EXPECT_EQ(number->focusWidget(), spin);
+    EXPECT_TRUE(number->findChild<QPushButton*>(QStringLiteral("m_btnSubmit"))->isDefault());
+    Type(number, "m_stpNumber", QStringLiteral("250"));
+    QTest::keyClick(spin, Qt::Key_Return);
+    GuiRig::Settle(50);
+    EXPECT_EQ(screen->CurrentDialog(), nullptr);
+    ASSERT_EQ(screen->Script().arCurrentMacroScript.size(), 1u);
+    EXPECT_EQ(screen->Script().arCurrentMacroScript[0].sOption, 250);
 }
 
 TEST_F(EditorFixture, TheHatDialogIgnoresKeysOtherThanTheArrows) {
@@ -547,8 +718,8 @@ TEST_F(EditorFixture, ButtonDialogsSetTheCommandAndOfferNoPlaceholder) {
     auto* mouse = Dialog<InputSupportMouseButton>();
     ASSERT_NE(mouse, nullptr);
     auto* mouseGroup = mouse->findChild<QButtonGroup*>(QStringLiteral("m_rdoMouseButton"));
-    EXPECT_FALSE(mouseGroup->button(C::UI_BTN_ID_MOUSE_BLANK1)->isEnabled());
-    EXPECT_TRUE(mouseGroup->button(C::UI_BTN_ID_MOUSE_BLANK1)->text().isEmpty());
+    EXPECT_EQ(mouseGroup->button(C::UI_BTN_ID_MOUSE_BLANK1), nullptr);
+    for (QAbstractButton* b : mouseGroup->buttons()) EXPECT_FALSE(b->text().isEmpty());
     mouseGroup->button(C::UI_BTN_ID_MOUSE_R)->click();
     Submit(mouse);
     EXPECT_EQ(screen->Script().arCurrentMacroScript.at(0).bScriptID, 0x22);
@@ -563,12 +734,11 @@ TEST_F(EditorFixture, ButtonDialogsSetTheCommandAndOfferNoPlaceholder) {
     auto* pad = Dialog<InputSupportJoysticButton>();
     ASSERT_NE(pad, nullptr);
     auto* padGroup = pad->findChild<QButtonGroup*>(QStringLiteral("m_rdoJoysticButton"));
-    EXPECT_EQ(padGroup->buttons().size(), 15);
+    EXPECT_EQ(padGroup->buttons().size(), 13);
     EXPECT_EQ(padGroup->button(12)->text(), QStringLiteral("13"));
-    EXPECT_FALSE(padGroup->button(13)->isEnabled());
-    EXPECT_FALSE(padGroup->button(14)->isEnabled());
-    QTest::mouseClick(padGroup->button(14), Qt::LeftButton);
-    EXPECT_EQ(padGroup->checkedId(), 0);  // preselected from the step, never the placeholder
+    EXPECT_EQ(padGroup->button(13), nullptr);
+    EXPECT_EQ(padGroup->button(14), nullptr);
+    EXPECT_EQ(padGroup->checkedId(), 0);  // preselected from the step
     padGroup->button(4)->click();
     Submit(pad);
     EXPECT_EQ(screen->Script().arCurrentMacroScript.at(2).cOption1, 4);
@@ -577,8 +747,13 @@ TEST_F(EditorFixture, ButtonDialogsSetTheCommandAndOfferNoPlaceholder) {
     auto* media = Dialog<InputSupportMultimediaButton>();
     ASSERT_NE(media, nullptr);
     auto* mediaGroup = media->findChild<QButtonGroup*>(QStringLiteral("m_rdoMultimediaButton"));
-    EXPECT_FALSE(mediaGroup->button(C::UI_BTN_ID_MULTIMEDIA_BLANK1)->isEnabled());
+    EXPECT_EQ(mediaGroup->button(C::UI_BTN_ID_MULTIMEDIA_BLANK1), nullptr);
+    // Nothing chosen yet: nothing to add.
+    auto* add = media->findChild<QPushButton*>(QStringLiteral("m_btnSubmit"));
+    EXPECT_EQ(mediaGroup->checkedId(), -1);
+    EXPECT_FALSE(add->isEnabled());
     mediaGroup->button(C::UI_BTN_ID_MULTIMEDIA_MUTE)->click();
+    EXPECT_TRUE(add->isEnabled());
     Submit(media);
     EXPECT_EQ(screen->Script().arCurrentMacroScript.at(3).cOption1, C::UI_BTN_ID_MULTIMEDIA_MUTE);
 }

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QThread>
 #include <algorithm>
 #include <fstream>
@@ -68,6 +69,12 @@ GuiRig::~GuiRig() {
     m_app.reset();
     // Deferred deletions of closed screens.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void GuiRig::PressEscape(QWidget* screen, UserPrompts::SaveChoice choice) {
+    prompts.saveChoices.push_back(choice);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(screen, &escape);
 }
 
 void GuiRig::Launch() {

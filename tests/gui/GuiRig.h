@@ -76,6 +76,9 @@ public:
     static bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 20000);
     // Processes events for a while, letting the screens' timers run.
     static void Settle(int ms = 450);
+    // Escape pressed on a screen, its question about unsaved edits to be
+    // answered with choice.
+    void PressEscape(QWidget* screen, UserPrompts::SaveChoice choice);
     // No job running and its end seen by a screen; then settles.
     bool WaitIdle(int timeoutMs = 60000);
     // The whole emulated flash.

@@ -59,40 +59,37 @@ protected:
 
 TEST_F(LedFixture, OpensWithTheStoredColourOfTheMode) {
     Open("m_btnProfileColorSelect1");
-    EXPECT_EQ(screen->windowTitle(), QStringLiteral("LED Colour"));
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("LED Colour — Mode 1"));
     EXPECT_EQ(Find<QSlider>("m_sldColor_R")->value(), 0);
     EXPECT_EQ(Find<QSlider>("m_sldColor_G")->value(), 55);
-    EXPECT_EQ(Find<QLineEdit>("m_txtValue_G")->text(), QStringLiteral("55"));
     EXPECT_EQ(Find<QSpinBox>("m_stpValue_G")->value(), 55);
     EXPECT_EQ(Find<QSlider>("m_sldColor_B")->maximum(), 100);
     EXPECT_EQ(Find<QButtonGroup>("m_rbtnBrightness")->checkedId(), C::LED_BRIGHTNESS_LEVEL_NORMAL);
     EXPECT_FALSE(rig->Top().IsTimerRunning());
 }
 
-TEST_F(LedFixture, SliderTextAndStepperFollowEachOtherAndEachChangeIsPreviewed) {
+TEST_F(LedFixture, SliderAndSpinBoxFollowEachOtherAndEachChangeIsPreviewed) {
     Open("m_btnProfileColorSelect1");
     QSlider* slider = Find<QSlider>("m_sldColor_R");
-    QLineEdit* text = Find<QLineEdit>("m_txtValue_R");
     QSpinBox* stepper = Find<QSpinBox>("m_stpValue_R");
 
     slider->setValue(40);
-    EXPECT_EQ(text->text(), QStringLiteral("40"));
     EXPECT_EQ(stepper->value(), 40);
     EXPECT_EQ(screen->R(), 40);
 
-    text->selectAll();
-    QTest::keyClicks(text, QStringLiteral("75"));
+    stepper->selectAll();
+    QTest::keyClicks(stepper, QStringLiteral("75"));
     EXPECT_EQ(slider->value(), 75);
     EXPECT_EQ(stepper->value(), 75);
 
     stepper->stepUp();
     EXPECT_EQ(slider->value(), 76);
-    EXPECT_EQ(text->text(), QStringLiteral("76"));
 
-    // Beyond the range the field does not go.
-    text->selectAll();
-    QTest::keyClicks(text, QStringLiteral("250"));
-    EXPECT_LE(slider->value(), 100);
+    // Beyond the range nothing can be typed: 250 stops at 25.
+    stepper->selectAll();
+    QTest::keyClicks(stepper, QStringLiteral("250"));
+    EXPECT_EQ(stepper->value(), 25);
+    EXPECT_EQ(slider->value(), 25);
 
     const auto previews = Previews();
     ASSERT_GE(previews.size(), 4u);
@@ -117,7 +114,6 @@ TEST_F(LedFixture, TheSameValueAgainSendsNothing) {
     slider->setValue(90);
     ASSERT_EQ(Previews().size(), 1u);
     Find<QSpinBox>("m_stpValue_B")->setValue(90);
-    Find<QLineEdit>("m_txtValue_B")->setText(QStringLiteral("90"));
     EXPECT_EQ(Previews().size(), 1u);
 }
 
@@ -187,6 +183,35 @@ TEST_F(LedFixture, CancelStoresNothing) {
     EXPECT_EQ(rig->Dm().g_arPSI[2].bLEDDutyR, 70);
     EXPECT_TRUE(rig->LogHas("LEDColorSettingVC : ClickCancel"));
     EXPECT_TRUE(rig->Top().IsTimerRunning());
+}
+
+TEST_F(LedFixture, EscapeAsksBeforeDroppingAChangedColour) {
+    using Choice = UserPrompts::SaveChoice;
+    auto closed = [this] {
+        return GuiRig::PumpUntil([this] { return rig->Find<LEDColorSettingVC>(QStringLiteral("LEDColorSettingVC")) == nullptr; });
+    };
+    // Unchanged, Escape closes at once.
+    Open("m_btnProfileColorSelect3");
+    QTest::keyClick(screen, Qt::Key_Escape);
+    ASSERT_TRUE(closed());
+    EXPECT_TRUE(rig->prompts.confirms.empty());
+    for (Choice choice : {Choice::Cancel, Choice::Discard, Choice::Save}) {
+        Open("m_btnProfileColorSelect3");
+        Find<QSlider>("m_sldColor_R")->setValue(5);
+        Previews();
+        rig->PressEscape(screen, choice);
+        ASSERT_EQ(rig->prompts.confirms.size(), 1u);
+        if (choice == Choice::Cancel) {
+            GuiRig::Settle(50);
+            ASSERT_NE(rig->Find<LEDColorSettingVC>(QStringLiteral("LEDColorSettingVC")), nullptr);
+            EXPECT_EQ(screen->R(), 5);
+            continue;
+        }
+        ASSERT_TRUE(closed());
+        GuiRig::Settle(300);
+        EXPECT_EQ(FlashModel()->g_arPSI[2].bLEDDutyR, choice == Choice::Save ? 5 : 70);
+        EXPECT_TRUE(rig->prompts.unexpected.empty());
+    }
 }
 
 TEST_F(LedFixture, AWriteTheDeviceRefusesKeepsTheScreenOpenWithTheError) {

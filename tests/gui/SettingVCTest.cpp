@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <algorithm>
 #include <filesystem>
 
@@ -79,7 +80,6 @@ protected:
 TEST_F(SettingFixture, ShowsTheModelAndTheConnection) {
     Open();
     EXPECT_EQ(screen->windowTitle(), QStringLiteral("System Settings"));
-    EXPECT_EQ(Find<QLineEdit>("m_txtOffTimeValue")->text(), QStringLiteral("30"));
     EXPECT_EQ(Find<QSpinBox>("m_stpOffTime")->value(), 30);
     EXPECT_EQ(Find<QButtonGroup>("m_rdoDialFuncLED")->checkedId(), C::LED_LIGHT_TYPE_FUNC_SLOW);
     // No stored keyboard choice on a host outside Japan: US.
@@ -100,9 +100,8 @@ TEST_F(SettingFixture, UncheckingTheModeLedOffDisablesTheOffTime) {
     Open();
     QCheckBox* off = Find<QCheckBox>("m_chkLEDOffFlag");
     off->setChecked(true);
-    EXPECT_TRUE(Find<QLineEdit>("m_txtOffTimeValue")->isEnabled());
+    EXPECT_TRUE(Find<QSpinBox>("m_stpOffTime")->isEnabled());
     off->setChecked(false);
-    EXPECT_FALSE(Find<QLineEdit>("m_txtOffTimeValue")->isEnabled());
     EXPECT_FALSE(Find<QSpinBox>("m_stpOffTime")->isEnabled());
 }
 
@@ -112,9 +111,15 @@ TEST_F(SettingFixture, SubmitWritesTheSettingsAndSendsThemLive) {
     Find<QCheckBox>("m_chkEncoderContinue")->setChecked(false);
     Find<QCheckBox>("m_chkLEDOffFlag")->setChecked(true);
     QSpinBox* stepper = Find<QSpinBox>("m_stpOffTime");
+    // 500 seconds cannot be typed: the last digit is refused.
+    EXPECT_EQ(stepper->maximum(), 180);
+    stepper->selectAll();
+    QTest::keyClicks(stepper, QStringLiteral("500"));
+    EXPECT_EQ(stepper->value(), 50);
+    stepper->setValue(30);
     stepper->stepUp();
     stepper->stepUp();
-    EXPECT_EQ(Find<QLineEdit>("m_txtOffTimeValue")->text(), QStringLiteral("32"));
+    EXPECT_EQ(stepper->value(), 32);
     Find<QButtonGroup>("m_rdoDialFuncLED")->button(C::LED_LIGHT_TYPE_FUNC_FLASH)->click();
     Find<QButtonGroup>("m_rdoKeyboard")->button(KeyCode::KEYBOARD_TYPE_JIS)->click();
     rig->device.LiveState().Clear();
@@ -268,7 +273,7 @@ TEST_F(SettingFixture, RestoreAfterConfirmationReproducesTheFileOnTheDevice) {
     EXPECT_TRUE(rig->Flash() == image);
     // The screen decoded the restored image.
     EXPECT_EQ(rig->Dm().g_pSSI.bLEDOffTimer, 30);
-    EXPECT_EQ(Find<QLineEdit>("m_txtOffTimeValue")->text(), QStringLiteral("30"));
+    EXPECT_EQ(Find<QSpinBox>("m_stpOffTime")->value(), 30);
     EXPECT_EQ(screen->LastResultText(), QStringLiteral("The backup was written to the device."));
     // Back on the main screen the restored names show.
     Click("m_btnClose");

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
 
 #include "GuiRig.h"
 #include "KnownImage.h"
@@ -96,6 +98,64 @@ TEST_F(SwitchFixture, KeySubmitReachesFlashModelAndMainScreen) {
     EXPECT_TRUE(rig->Find<QLabel>(QStringLiteral("lblKeyCombination3"))->text().contains(QStringLiteral("Z")));
 }
 
+TEST_F(SwitchFixture, EnterAppliesAndNeverClearsTheKey) {
+    Open("m_btnSwitchFuncSelect3");
+    Choose("m_tblCategory", C::APP_DATA_FUNC_CATEGORY_ID_KEY);
+    Choose("m_tblDetail", C::APP_DATA_DIAL_FUNC_KEY_ID_KEY);
+    Release(52, Qt::Key_Z);
+    screen->activateWindow();
+    GuiRig::Settle(50);
+    QWidget* focus = screen->focusWidget();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_NE(focus, Find<QPushButton>("m_btnValueClear"));
+    EXPECT_TRUE(Find<QPushButton>("m_btnSubmit")->isDefault());
+    EXPECT_FALSE(Find<QPushButton>("m_btnValueClear")->isDefault());
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("Key 3 — Mode 1"));
+    // Enter on the screen as it opened, and on the Clear button itself: the
+    // assignment is applied (after the question), never erased.
+    rig->prompts.confirmAnswers.push_back(false);
+    QTest::keyClick(focus, Qt::Key_Return);
+    ASSERT_EQ(rig->prompts.confirms.size(), 1u);
+    EXPECT_EQ(screen->Form().Action().bKeyCode, 0x1D);
+    Find<QPushButton>("m_btnValueClear")->setFocus();
+    rig->prompts.confirmAnswers.push_back(false);
+    QTest::keyClick(Find<QPushButton>("m_btnValueClear"), Qt::Key_Return);
+    EXPECT_EQ(rig->prompts.confirms.size(), 2u);
+    EXPECT_EQ(screen->Form().Action().bKeyCode, 0x1D);
+    EXPECT_EQ(Find<QLineEdit>("m_txtKeyInputValue")->text(), QStringLiteral("Z"));
+}
+
+TEST_F(SwitchFixture, EscapeAsksBeforeDroppingEdits) {
+    using Choice = UserPrompts::SaveChoice;
+    // Without edits, Escape closes at once.
+    Open("m_btnSwitchFuncSelect1");
+    QTest::keyClick(screen, Qt::Key_Escape);
+    ASSERT_TRUE(Closed());
+    EXPECT_TRUE(rig->prompts.confirms.empty());
+    // With edits: Cancel keeps the screen, Discard drops them, Save writes them.
+    for (Choice choice : {Choice::Cancel, Choice::Discard, Choice::Save}) {
+        Open("m_btnSwitchFuncSelect1");
+        const auto flashBefore = rig->Flash();
+        Choose("m_tblCategory", C::APP_DATA_FUNC_CATEGORY_ID_KEY);
+        Choose("m_tblDetail", C::APP_DATA_DIAL_FUNC_KEY_ID_KEY);
+        Release(38, Qt::Key_A);
+        rig->PressEscape(screen, choice);
+        ASSERT_EQ(rig->prompts.confirms.size(), 1u);
+        if (choice == Choice::Cancel) {
+            GuiRig::Settle(50);
+            EXPECT_EQ(rig->Top().CurrentScreen(), screen);
+            EXPECT_EQ(screen->Form().Action().bKeyCode, 0x04);
+            continue;
+        }
+        ASSERT_TRUE(Closed());
+        const uint8_t mode = rig->Dm().g_pSSI.bMode;
+        const uint8_t stored = FlashModel()->g_arPSI[mode].arSwitchFuncElemList[0].clsMacroSW.bKeyCode;
+        if (choice == Choice::Discard) EXPECT_EQ(rig->Flash(), flashBefore);
+        if (choice == Choice::Save) EXPECT_EQ(stored, 0x04);
+        EXPECT_TRUE(rig->prompts.unexpected.empty());
+    }
+}
+
 TEST_F(SwitchFixture, KeyCaptureOnTheJisLayoutTakesTheYenKey) {
     Open("m_btnSwitchFuncSelect1");
     rig->Dm().pKeyCode().SetKeyboardType(KeyCode::KEYBOARD_TYPE_JIS);
@@ -123,15 +183,17 @@ TEST_F(SwitchFixture, ReturningToTheFormerCategoryRestoresItsChoices) {
     EXPECT_EQ(screen->Form().pclsNewSIE, before);
 }
 
-TEST_F(SwitchFixture, NumberIsBoundedWhenItsFieldEndsEditing) {
+TEST_F(SwitchFixture, NumberTakesOnlyWhatASignedByteHolds) {
     Open("m_btnSwitchFuncSelect2");
     Choose("m_tblCategory", C::APP_DATA_FUNC_CATEGORY_ID_MOUSE);
     Choose("m_tblDetail", C::APP_DATA_DIAL_FUNC_MOUSE_ID_WH_SCROLL);
-    QLineEdit* num = Find<QLineEdit>("m_txtNumInputValue");
-    num->setText(QStringLiteral("300"));
-    emit num->editingFinished();
-    EXPECT_EQ(num->text(), QStringLiteral("127"));
-    EXPECT_EQ(screen->Form().Action().cMoveZ, 127);
+    auto* num = Find<QSpinBox>("m_stpNumInputValue");
+    EXPECT_EQ(num->minimum(), -127);
+    EXPECT_EQ(num->maximum(), 127);
+    num->selectAll();
+    QTest::keyClicks(num, QStringLiteral("300"));
+    EXPECT_EQ(num->value(), 30);  // the last digit is refused
+    EXPECT_EQ(screen->Form().Action().cMoveZ, 30);
 }
 
 TEST_F(SwitchFixture, PushSwitchOffersTheDefaultDialFunctionOthersDoNot) {

@@ -120,6 +120,20 @@ TEST_F(DialFuncFormTest, AnUnreadablePresetIsReportedAndNothingIsWritten) {
     EXPECT_EQ(dm.g_arPSI[dm.g_pSSI.bMode], before);
 }
 
+TEST_F(DialFuncFormTest, EditsAreChangesAnEmptyNameIsNoName) {
+    EXPECT_FALSE(form.HasChanges(dm));
+    // A function without a name given an empty one: still no name.
+    for (int k = 0; k < C::FUNCTION_NUM; ++k) {
+        if (!form.Function(k).strFunctionName) form.SetFunctionName(k, "");
+    }
+    EXPECT_FALSE(form.HasChanges(dm));
+    form.SetFunctionName(1, "Zoom");
+    EXPECT_TRUE(form.HasChanges(dm));
+    ASSERT_TRUE(form.Open(dm, 1));
+    form.SetSensitivity(1, 1);
+    EXPECT_TRUE(form.HasChanges(dm));
+}
+
 TEST_F(DialFuncFormTest, WithoutADeviceNothingChangesInTheModel) {
     WriteDialPreset(C::APP_DATA_DIAL_FUNC_PRESET_ID_PHOTOSHOP, C::APP_DATA_DIAL_FUNC_PRESET_PHOTOSHOP_ID_BRUSH_S,
                     {0x09, 0x00, 0x30, 0, 0, 0, 0});

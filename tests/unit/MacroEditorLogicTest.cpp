@@ -9,6 +9,7 @@
 #include "model/FlashControl.h"
 #include "model/TextConvert.h"
 #include "screenlogic/DialMacroSetForm.h"
+#include "screenlogic/MacroEditorBaseline.h"
 #include "screenlogic/MacroSlotName.h"
 #include "screenlogic/MacroSlotStore.h"
 #include "screenlogic/MacroStepKinds.h"
@@ -302,6 +303,32 @@ TEST_F(SlotStore, AReadThatDidNotCompleteIsNotDecoded) {
     ASSERT_NE(script, nullptr);
     ASSERT_EQ(script->arCurrentMacroScript.size(), 1u);
     EXPECT_EQ(script->arCurrentMacroScript[0].sOption, 9);
+}
+
+TEST(MacroEditorBaseline, WhatDiffersFromTheLastWriteOrExportIsUnsaved) {
+    MacroEditorBaseline baseline;
+    MacroCreator script;
+    EXPECT_FALSE(baseline.IsUnsaved(script, u""));  // an empty editor holds nothing
+    EXPECT_TRUE(baseline.IsUnsaved(script, u"Name"));
+    script = Numbered(2);
+    EXPECT_TRUE(baseline.IsUnsaved(script, u""));
+    baseline.Take(script, u"Two");
+    EXPECT_FALSE(baseline.IsUnsaved(script, u"Two"));
+    EXPECT_TRUE(baseline.IsUnsaved(script, u"Other"));
+    script.bScriptMode = C::SCRIPT_MODE_LOOP_MODE;
+    EXPECT_TRUE(baseline.IsUnsaved(script, u"Two"));
+    script.bScriptMode = 0;
+    script.arCurrentMacroScript.push_back(Interval(9));
+    EXPECT_TRUE(baseline.IsUnsaved(script, u"Two"));
+}
+
+TEST(DialMacroSetForm, RowsOrLoopOtherThanTheSetAreChanges) {
+    DialMacroInfo set = DialMacroSetForm::Build({4, 0, 7}, true);
+    std::vector<int> rows = DialMacroSetForm::Rows(set);
+    EXPECT_FALSE(DialMacroSetForm::HasChanges(rows, true, set));
+    EXPECT_TRUE(DialMacroSetForm::HasChanges(rows, false, set));
+    rows[5] = 3;
+    EXPECT_TRUE(DialMacroSetForm::HasChanges(rows, true, set));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "core/DataManager.h"
 #include "keys/KeyCode.h"
 #include "model/Constants.h"
+#include "screenlogic/EditedItemText.h"
 #include "screenlogic/HelpPage.h"
 #include "screenlogic/JobMessage.h"
 #include "screenlogic/LedColorTarget.h"
@@ -141,6 +142,16 @@ TEST_F(DecodedModel, LedTargetsAreModesThenDialFunctionsOfTheCurrentMode) {
     EXPECT_FALSE(LedColorTarget::Write(dm.g_arPSI, 1, 9, red));
     EXPECT_TRUE(LedColorTarget::IsDialFunction(LedColorTarget::FunctionTag(3)));
     EXPECT_FALSE(LedColorTarget::IsDialFunction(LedColorTarget::ModeTag(2)));
+}
+
+TEST_F(DecodedModel, EditedItemTextNamesWhatAScreenEdits) {
+    const StringTable& s = dm.Strings();
+    EXPECT_EQ(EditedItemText::Switch(2, 0, s), "Key 3 — Mode 1");
+    EXPECT_EQ(EditedItemText::Switch(C::BUTTON_11_ID, 2, s), "Dial Push Switch — Mode 3");
+    EXPECT_EQ(EditedItemText::DialFunction(1, 0, s), "Dial Function 2 — Mode 1");
+    EXPECT_EQ(EditedItemText::LedColour(LedColorTarget::ModeTag(1), 0, s), "LED Colour — Mode 2");
+    EXPECT_EQ(EditedItemText::LedColour(LedColorTarget::FunctionTag(3), 2, s), "LED Colour — Dial Function 4 — Mode 3");
+    EXPECT_EQ(EditedItemText::LedColour(0, 0, s), "LED Colour");
 }
 
 TEST(HelpPage, SuffixByCountry) {
