@@ -9,6 +9,10 @@
 #include "screens/TopVC.h"
 #ifdef KELVADECK_HAVE_FOCUS
 #include "app/FocusFollower.h"
+#include "core/InstalledApplications.h"
+#include "model/StringTable.h"
+#include "screens/AppModeRulesDialog.h"
+#include "screens/QtText.h"
 #endif
 
 namespace kelvadeck {
@@ -156,6 +160,30 @@ bool AppDelegate::SaveOfflineOnQuit(std::string& error) {
     // An unchanged image is not written: a read-only one works too.
     if (!m_offline->IsModified()) return true;
     return m_offline->Save(error);
+}
+
+void AppDelegate::EditAppModes([[maybe_unused]] const StringTable& strings, [[maybe_unused]] QWidget* parent) {
+#ifdef KELVADECK_HAVE_FOCUS
+    if (m_focus == nullptr) return;
+    QString status;
+    if (!m_focus->Desktop().empty()) {
+        status = Q(strings.Get("APP_MODES_FOLLOWING")).arg(Q(m_focus->Desktop()));
+    } else if (m_focus->Rules() == AppModeRules{}) {
+        status = Q(strings.Get("APP_MODES_NO_RULES"));
+    } else {
+        status = Q(strings.Get("APP_MODES_NOT_FOLLOWING")).arg(Q(m_focus->WhyNot()));
+    }
+    // To pick from: what had the focus lately, then what is installed.
+    std::vector<std::string> suggestions = m_focus->RecentApplications();
+    for (const InstalledApplications::Application& app : InstalledApplications::List(InstalledApplications::DataFolders())) {
+        for (const std::string& name : {app.id, app.wmClass}) {
+            if (!name.empty() && std::find(suggestions.begin(), suggestions.end(), name) == suggestions.end()) suggestions.push_back(name);
+        }
+    }
+    AppModeRulesDialog dialog(strings, m_focus->Rules(), status, suggestions,
+                              [this](const AppModeRules& rules, std::string& error) { return m_focus->SaveRules(rules, error); }, parent);
+    dialog.exec();
+#endif
 }
 
 }  // namespace kelvadeck

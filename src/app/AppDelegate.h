@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QWidget>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,6 +19,7 @@ class HidBackend;
 class DeviceEvents;
 class FocusFollower;
 class FocusWatcher;
+class StringTable;
 class HidPump;
 class MainWindow;
 class MainMenu;
@@ -92,6 +94,8 @@ public:
     ScreenContext& Context() { return m_ctx; }
     // Null when the focus is not followed (not asked for, or not built in).
     FocusFollower* Focus() const { return m_focus; }
+    // Edit > Modes for Applications…: the rules of the focus follower.
+    void EditAppModes(const StringTable& strings, QWidget* parent);
 
 private:
     // Ends the data manager and starts it again on the opened file, or on

@@ -71,6 +71,11 @@ MainMenu::MainMenu(AppDelegate& app, MainWindow& window, const std::string& lang
     QMenu* edit = bar->addMenu(Q(s.Get("MENU_EDIT")));
     edit->setObjectName(QStringLiteral("menuEdit"));
     AddAction(edit, "actUndo", "MENU_UNDO", &MainMenu::UndoLastChange)->setShortcut(QKeySequence::Undo);
+    if (m_app.Focus() != nullptr) {
+        edit->addSeparator();
+        QAction* modes = AddAction(edit, "actAppModes", "MENU_APP_MODES", nullptr);
+        connect(modes, &QAction::triggered, this, [this] { m_app.EditAppModes(m_strings, &m_window); });
+    }
 
     QMenu* help = bar->addMenu(Q(s.Get("MENU_HELP")));
     help->setObjectName(QStringLiteral("menuHelp"));

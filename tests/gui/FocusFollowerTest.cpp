@@ -4,7 +4,13 @@
 // `kelvadeck-cli app-mode` or a text editor does.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 #include <string>
 
@@ -14,6 +20,8 @@
 #include "core/AppModeRules.h"
 #include "device/ComElem.h"
 #include "focus/X11FocusWatcher.h"
+#include "model/StringTable.h"
+#include "screens/AppModeRulesDialog.h"
 #include "support/FakeWindowManager.h"
 #include "support/XvfbServer.h"
 
@@ -70,6 +78,58 @@ TEST(FocusFollower, TheRunningApplicationFollowsTheFocusAndEditedRulesAtOnce) {
     ASSERT_TRUE(follower->SaveRules(AppModeRules{}, error)) << error;
     EXPECT_EQ(follower->Desktop(), "");
     EXPECT_EQ(follower->WhyNot(), "no rules");
+}
+
+// The rules editor: typed or picked applications, order, the fallback; a
+// failed save keeps the dialog and its edits, with the reason.
+TEST(FocusFollower, TheRulesEditorSavesWhatTheUserArrangedOrSaysWhyNot) {
+    AppModeRules rules;
+    ASSERT_TRUE(rules.Set("krita", 2));
+    const StringTable strings("en");
+    std::vector<AppModeRules> saved;
+    bool diskFull = true;
+    AppModeRulesDialog dialog(strings, rules, QStringLiteral("Following the focus on X11."), {"org.gimp.GIMP", "krita"},
+                              [&](const AppModeRules& r, std::string& error) {
+                                  if (diskFull) {
+                                      error = "No space left on device";
+                                      return false;
+                                  }
+                                  saved.push_back(r);
+                                  return true;
+                              });
+    auto* app = dialog.findChild<QComboBox*>(QStringLiteral("m_cmbNewApp"));
+    auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("m_tblRules"));
+    ASSERT_NE(app, nullptr);
+    ASSERT_NE(table, nullptr);
+    app->setCurrentText(QStringLiteral("org.gimp.GIMP"));
+    dialog.findChild<QPushButton*>(QStringLiteral("m_btnAddRule"))->click();
+    app->setCurrentText(QStringLiteral("KRITA"));  // already there, whatever the case: not twice
+    dialog.findChild<QPushButton*>(QStringLiteral("m_btnAddRule"))->click();
+    app->setCurrentText(QStringLiteral("bad=name"));  // cannot be stored
+    dialog.findChild<QPushButton*>(QStringLiteral("m_btnAddRule"))->click();
+    ASSERT_EQ(table->rowCount(), 2);
+    static_cast<QComboBox*>(table->cellWidget(1, 1))->setCurrentIndex(2);  // GIMP: mode 3
+    table->selectRow(1);
+    for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
+        if (b->text() == QString::fromStdString(strings.Get("APP_MODES_UP"))) b->click();
+    }
+    dialog.findChild<QComboBox*>(QStringLiteral("m_cmbFallback"))->setCurrentIndex(1);
+
+    AppModeRules want;
+    want.Set("org.gimp.GIMP", 3);
+    want.Set("krita", 2);
+    want.fallback = 1;
+    EXPECT_EQ(dialog.Edited(), want);
+    dialog.show();
+    QTest::keyClick(table, Qt::Key_Return);  // Save is the default button
+    auto* error = dialog.findChild<QLabel*>(QStringLiteral("m_lblRulesError"));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(error->text().contains(QStringLiteral("No space left on device"))) << error->text().toStdString();
+    diskFull = false;
+    QTest::keyClick(table, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0], want);
 }
 
 }  // namespace
