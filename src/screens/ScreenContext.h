@@ -29,6 +29,10 @@ struct ScreenContext {
     // to look for the device over and over.
     bool hotplugEvents = false;
 
+    // A backup file is open for editing: changes go into the file, which
+    // the user saves.
+    bool EditsFile() const { return emulated && savedOnRequest; }
+
     // The data manager's string table; without a data manager an empty one,
     // whose texts are their keys.
     const StringTable& Strings() const;

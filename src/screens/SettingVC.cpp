@@ -9,6 +9,7 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -28,6 +29,7 @@
 #include "screenlogic/TextTemplate.h"
 #include "screens/HelpLauncher.h"
 #include "screens/QtText.h"
+#include "screens/StatusNote.h"
 #include "screens/UserPrompts.h"
 
 namespace kelvadeck {
@@ -155,7 +157,9 @@ void SettingVC::BuildControls() {
     right->addStretch(1);
 
     auto* applyRow = new QHBoxLayout;
-    applyRow->addStretch(1);
+    m_lblSubmitNote = new StatusNote(this);
+    m_lblSubmitNote->setObjectName(QStringLiteral("m_lblSubmitNote"));
+    applyRow->addWidget(m_lblSubmitNote, 1);
     m_btnSubmit = new QPushButton(this);
     m_btnSubmit->setObjectName(QStringLiteral("m_btnSubmit"));
     applyRow->addWidget(m_btnSubmit);
@@ -357,9 +361,15 @@ void SettingVC::ClickSubmit() {
     ComQue& que = dm.pComQue();
     que.CreateFastWriteComQue();
     que.CreateBaseSettingInfoComQue();
-    const ScreenJob::Ended written = [this](const ComResult& result) {
+    m_lblSubmitNote->Clear();
+    // The controls are blocked while the job runs; the focus goes back where
+    // it was, so that the user carries on from there.
+    const QPointer<QWidget> focused = focusWidget();
+    const ScreenJob::Ended written = [this, focused](const ComResult& result) {
         m_ctx.Trace("SETSTS_WRITE_DATA Finish!");
         ShowJobEnd(JobMessage::Warning(result, Dm().Strings()), m_screenJob->FailureText(result));
+        if (result.Succeeded()) m_lblSubmitNote->Show(Q(Dm().Strings().Get(m_ctx.EditsFile() ? "SETTINGS_WRITTEN_FILE_MSG" : "SETTINGS_WRITTEN_MSG")));
+        if (focused && focused->isEnabled()) focused->setFocus();
     };
     m_screenJob->Start({Job::SETSTS_WRITE_DATA, "JOB_NAME_WRITE_SETTINGS", written, written});
     if (!keyboardKept && m_ctx.prompts) m_ctx.prompts->ShowError(s.Get("APPLICATION_NAME"), s.Get("USER_SETTING_SAVE_ERROR"));

@@ -22,6 +22,7 @@ class QSpinBox;
 namespace kelvadeck {
 
 class BackupRestoreJob;
+class StatusNote;
 
 // The system settings screen: the device-wide settings (LED sleep, dial
 // repeat, mode LED off time, dial function LED), the host keyboard layout,
@@ -112,6 +113,7 @@ private:
     QPushButton* m_btnCancelBackup = nullptr;
     QLabel* m_lblJobResult = nullptr;
     QPushButton* m_btnSubmit = nullptr;
+    StatusNote* m_lblSubmitNote = nullptr;
     QPushButton* m_btnClose = nullptr;
     QPushButton* m_btnHelp = nullptr;
     QLabel* m_lblUSBStatusTitle = nullptr;

@@ -125,6 +125,9 @@ TEST_F(SettingFixture, SubmitWritesTheSettingsAndSendsThemLive) {
     EXPECT_TRUE(Find<QPushButton>("m_btnSubmit")->isEnabled());
     EXPECT_TRUE(rig->prompts.errors.empty());
     EXPECT_TRUE(rig->LogHas("SETSTS_WRITE_DATA Finish!"));
+    // Said in place, without a dialog to dismiss.
+    EXPECT_EQ(Find<QLabel>("m_lblSubmitNote")->text(), QStringLiteral("The settings were written to the device."));
+    EXPECT_TRUE(rig->prompts.notices.empty());
 
     // The live update carries the new values, the current mode reset to 0.
     const auto live = rig->device.LiveState().PayloadsFor(ComElem::COM_CMD_SET_STANDARD_INFO);
@@ -160,6 +163,19 @@ TEST_F(SettingFixture, CancellingTheConfirmationChangesNothing) {
     EXPECT_EQ(rig->Flash(), before);
     EXPECT_FALSE(rig->defaults.GetInteger(KeyCode::KEYBOARD_TYPE_USER_SETTING).has_value());
     EXPECT_TRUE(rig->LogHas("Alert result Cancel"));
+    EXPECT_TRUE(Find<QLabel>("m_lblSubmitNote")->text().isEmpty());
+}
+
+TEST_F(SettingFixture, ApplyLeavesTheFocusWhereItWas) {
+    Open();
+    screen->activateWindow();
+    QPushButton* submit = Find<QPushButton>("m_btnSubmit");
+    submit->setFocus();
+    ASSERT_EQ(screen->focusWidget(), submit);
+    rig->prompts.confirmAnswers = {true};
+    submit->click();
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(screen->focusWidget(), submit);
 }
 
 TEST_F(SettingFixture, BackupWritesTheWholeFlashWithProgressToItsMaximum) {
