@@ -14,15 +14,16 @@ namespace kelvadeck {
 
 MainWindow::MainWindow(ScreenContext& context, QWidget* parent) : QMainWindow(parent), m_ctx(context) {
     setObjectName(QStringLiteral("MainWindow"));
-    // The picture of the device keeps its size; a larger window centres it.
+    // The picture of the device fills the window, scaled to fit.
     auto* frame = new QWidget(this);
     frame->setObjectName(QStringLiteral("centralFrame"));
     frame->setStyleSheet(QStringLiteral("#centralFrame { background: #e9ecf0; }"));
     auto* layout = new QGridLayout(frame);
     layout->setContentsMargins(0, 0, 0, 0);
     m_top = new TopVC(m_ctx, frame);
-    layout->addWidget(m_top, 0, 0, Qt::AlignCenter);
+    layout->addWidget(m_top, 0, 0);
     setCentralWidget(frame);
+    statusBar();
     windowDidLoad();
 }
 

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -226,7 +227,13 @@ int main(int argc, char** argv) {
     int result = 0;
     {
         AppDelegate delegate(std::move(config));
-        delegate.Window().show();
+        // The window opens at its natural size where the screen has room for
+        // it, and fills a smaller screen.
+        MainWindow& window = delegate.Window();
+        if (const QScreen* screen = window.screen()) {
+            window.resize(window.sizeHint().boundedTo(screen->availableGeometry().size()).expandedTo(window.minimumSizeHint()));
+        }
+        window.show();
         QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
         if (!options.screenshot.empty()) ArmScreenshot(delegate, options);
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, [&delegate] { delegate.applicationWillTerminate(); });
