@@ -123,7 +123,7 @@ bool MainMenu::BusyWithJob() {
     DataManager* dm = Dm();
     if (dm == nullptr || !dm->pUSBHID().IsJobRunning()) return false;
     if (UserPrompts* prompts = m_app.Context().prompts) {
-        prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_BUSY"));
+        prompts->ShowError(std::string(), Strings().Get("JOB_NOT_STARTED_BUSY"));
     }
     return true;
 }
@@ -133,7 +133,7 @@ bool MainMenu::ReadyForJob() {
     if (dm == nullptr || BusyWithJob()) return false;
     if (dm->pUSBHID().bConnected() && dm->bDataInitialize()) return true;
     if (UserPrompts* prompts = m_app.Context().prompts) {
-        prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_NO_DEVICE"));
+        prompts->ShowError(std::string(), Strings().Get("JOB_NOT_STARTED_NO_DEVICE"));
     }
     return false;
 }
@@ -145,7 +145,7 @@ void MainMenu::ShowFileError(const char* key, const std::string& path, const std
 bool MainMenu::JobFailed(const char* jobKey, const ComResult& result) {
     if (result.Succeeded()) return false;
     if (UserPrompts* prompts = m_app.Context().prompts) {
-        prompts->ShowError(Strings().Get("APPLICATION_NAME"), JobMessage::Failure(jobKey, result, Strings()));
+        prompts->ShowError(std::string(), JobMessage::Failure(jobKey, result, Strings()));
     }
     return true;
 }
@@ -235,7 +235,7 @@ void MainMenu::ExportJson() {
     if (!m_window.Top().StartJob("JOB_NAME_SCRIPTS_READ", [this, target](const ComResult& result) {
             if (!JobFailed("JOB_NAME_SCRIPTS_READ", result)) FinishExport(target);
         })) {
-        prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_NO_DEVICE"));
+        prompts->ShowError(std::string(), Strings().Get("JOB_NOT_STARTED_NO_DEVICE"));
     }
 }
 
@@ -295,7 +295,7 @@ void MainMenu::ImportJson() {
     if (!m_window.Top().StartJob("JOB_NAME_SCRIPTS_READ", [this, source, plan](const ComResult& result) {
             if (!JobFailed("JOB_NAME_SCRIPTS_READ", result)) ContinueImport(source, plan);
         })) {
-        prompts->ShowError(s.Get("APPLICATION_NAME"), s.Get("JOB_NOT_STARTED_NO_DEVICE"));
+        prompts->ShowError(std::string(), s.Get("JOB_NOT_STARTED_NO_DEVICE"));
     }
 }
 
@@ -350,7 +350,7 @@ void MainMenu::UndoLastChange() {
         return;
     }
     if (!dm.History().StartUndoLastChange()) {
-        prompts->ShowError(s.Get("APPLICATION_NAME"), s.Get("JOB_NOT_STARTED_BUSY"));
+        prompts->ShowError(std::string(), s.Get("JOB_NOT_STARTED_BUSY"));
         return;
     }
     // The model already shows the restored settings; the job puts them on the device.

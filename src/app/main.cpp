@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
             offline = OfflineDevice::Open(path, true, error);
             if (!offline) {
                 std::fprintf(stderr, "kelvadeck: %s\n", error.c_str());
-                prompts.ShowError(strings.Get("APPLICATION_NAME"), error);
+                prompts.ShowError(std::string(), error);
                 return 1;
             }
         }

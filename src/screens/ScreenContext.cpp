@@ -9,6 +9,12 @@ const StringTable& ScreenContext::Strings() const {
     return pDM ? pDM->Strings() : empty;
 }
 
+std::string ScreenContext::Text(const std::string& key) const {
+    const StringTable& s = Strings();
+    const std::string inFile = key + "_FILE";
+    return EditsFile() && s.Has(inFile) ? s.Get(inFile) : s.Get(key);
+}
+
 void ScreenContext::Trace(const std::string& line) const {
     if (pDM) pDM->Log().Debug(line);
 }

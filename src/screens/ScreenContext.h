@@ -33,6 +33,10 @@ struct ScreenContext {
     // the user saves.
     bool EditsFile() const { return emulated && savedOnRequest; }
 
+    // The text of key; while a file is edited, that of key + "_FILE" where
+    // the table has one ("in the file" for "on the device").
+    std::string Text(const std::string& key) const;
+
     // The data manager's string table; without a data manager an empty one,
     // whose texts are their keys.
     const StringTable& Strings() const;

@@ -8,6 +8,7 @@
 
 #include "device/ComResult.h"
 #include "screens/ScreenContext.h"
+#include "screens/UserPrompts.h"
 
 class QDialog;
 class QTimer;
@@ -69,8 +70,11 @@ public:
     // What an editing screen does when its write went through: it closes.
     Ended Closing(QDialog* screen);
 
-    // The two-button question before a write; true for OK.
+    // The question before a write ("Write ... to the device?"), answered
+    // with "Write" or "Cancel": true for Write.
     bool Confirm(const std::string& question) const;
+    // Any other question before a change; true to go ahead.
+    bool Ask(const UserPrompts::Question& question) const;
     // Starts the steps the screen has queued as its job. When they cannot
     // start, the queue is emptied, the user is told that there is no device
     // and the controls are freed as far as the device allows.

@@ -9,6 +9,7 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -39,6 +40,9 @@ namespace {
 using C = Constants;
 using Job = BackupRestoreJob;
 static_assert(Job::SETSTS_NONE == ScreenJob::IDLE, "the screen's state is its job's");
+
+// A file's size in bytes as the messages write it: "2,097,153".
+std::string ByteCount(uintmax_t size) { return QLocale(QLocale::English).toString(static_cast<qulonglong>(size)).toStdString(); }
 
 // The bar and its numbers are redrawn at most this often while answers pour in.
 constexpr qint64 kProgressRedrawMs = 100;
@@ -343,7 +347,7 @@ void SettingVC::ShowJobEnd(const std::string& success, const std::string& error)
 void SettingVC::ClickSubmit() {
     DataManager& dm = Dm();
     const StringTable& s = dm.Strings();
-    if (!m_screenJob->Confirm(s.Get("DEVICE_FUNCTION_WRITE_CONFIRM_MSG"))) return;
+    if (!m_screenJob->Confirm(m_ctx.Text("DEVICE_FUNCTION_WRITE_CONFIRM_MSG"))) return;
 
     SystemSettingsForm form;
     form.keyboardType = m_rdoKeyboard->checkedId() > 0 ? m_rdoKeyboard->checkedId() : KeyCode::KEYBOARD_TYPE_US;
@@ -372,7 +376,7 @@ void SettingVC::ClickSubmit() {
         if (focused && focused->isEnabled()) focused->setFocus();
     };
     m_screenJob->Start({Job::SETSTS_WRITE_DATA, "JOB_NAME_WRITE_SETTINGS", written, written});
-    if (!keyboardKept && m_ctx.prompts) m_ctx.prompts->ShowError(s.Get("APPLICATION_NAME"), s.Get("USER_SETTING_SAVE_ERROR"));
+    if (!keyboardKept && m_ctx.prompts) m_ctx.prompts->ShowError(std::string(), s.Get("USER_SETTING_SAVE_ERROR"));
 }
 
 void SettingVC::BeginProgress(int32_t max, bool cancellable) {
@@ -450,7 +454,23 @@ void SettingVC::ClickRestore() {
     }
     m_ctx.Trace(*path);
     g_pstrRestorePath = *path;
-    if (!m_screenJob->Confirm(TextTemplate::Fill(s.Get("RESTORE_CONFIRM_MSG"), {g_pstrRestorePath}))) return;
+    // The file is looked at before the user is asked to let it replace everything.
+    uintmax_t size = 0;
+    const Job::RestoreFile file = Job::CheckRestoreFile(g_pstrRestorePath, size);
+    if (file == Job::RestoreFile::TooShort || file == Job::RestoreFile::Unreadable) {
+        m_ctx.Trace("Restoreファイルの確認に失敗");
+        m_screenJob->ShowError(file == Job::RestoreFile::TooShort
+                                   ? TextTemplate::Fill(s.Get("RESTORE_FILE_SHORT_ERROR"), {g_pstrRestorePath, ByteCount(size)})
+                                   : TextTemplate::Fill(s.Get("RESTORE_FILE_READ_ERROR"), {g_pstrRestorePath}));
+        return;
+    }
+    UserPrompts::Question question;
+    question.headline = m_ctx.Text("RESTORE_CONFIRM_TITLE");
+    question.explanation = TextTemplate::Fill(m_ctx.Text("RESTORE_CONFIRM_MSG"), {g_pstrRestorePath});
+    if (file == Job::RestoreFile::Longer) question.explanation += "\n" + TextTemplate::Fill(s.Get("RESTORE_LONGER_NOTE"), {ByteCount(size)});
+    question.verb = s.Get("BTN_REPLACE_EVERYTHING");
+    question.destructive = true;
+    if (!m_screenJob->Ask(question)) return;
     BlockedControl(true);
     if (!m_job->StartRestore(g_pstrRestorePath)) {
         std::string reason;
@@ -472,8 +492,8 @@ void SettingVC::ClickRestore() {
 void SettingVC::ClickFormat() {
     if (m_ctx.prompts == nullptr) return;
     const StringTable& s = Dm().Strings();
-    if (!m_screenJob->Confirm(s.Get("RESET_WARNING_MSG1"))) return;
-    m_ctx.prompts->Notify(s.Get("APPLICATION_NAME"), s.Get("RESET_WARNING_MSG2") + "\n" + s.Get("RESET_WARNING_MSG3"));
+    if (!m_screenJob->Ask({m_ctx.Text("RESET_CONFIRM_TITLE"), m_ctx.Text("RESET_WARNING_MSG1"), m_ctx.Text("BTN_ERASE_DEVICE"), true})) return;
+    m_ctx.prompts->Notify(std::string(), s.Get("RESET_WARNING_MSG2") + "\n" + s.Get("RESET_WARNING_MSG3"));
     BlockedControl(true);
     if (!m_job->StartFormat()) {
         JobNotStarted(s.Get(Dm().pUSBHID().bConnected() ? "JOB_NOT_STARTED_BUSY" : "JOB_NOT_STARTED_NO_DEVICE"));
