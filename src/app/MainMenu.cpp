@@ -105,6 +105,7 @@ void MainMenu::UpdateActions() {
     const bool idle = dm && !dm->pUSBHID().IsJobRunning();
     const bool ready = idle && dm->pUSBHID().bConnected() && dm->bDataInitialize();
     OfflineDevice* offline = m_app.Offline();
+    m_window.setWindowModified(m_app.HasUnsavedOfflineChanges());
     Action("actSave")->setEnabled(offline != nullptr && idle);
     Action("actSaveAs")->setEnabled(offline != nullptr && idle);
     Action("actUseDevice")->setEnabled(offline != nullptr && idle);
@@ -196,6 +197,7 @@ void MainMenu::Save() {
     if (BusyWithJob()) return;
     std::string error;
     if (!m_app.SaveOffline(error)) ShowFileError("OFFLINE_SAVE_FAILED", offline->Path(), error);
+    UpdateActions();
 }
 
 void MainMenu::SaveAs() {
@@ -206,6 +208,7 @@ void MainMenu::SaveAs() {
     if (!path) return;
     std::string error;
     if (!m_app.SaveOfflineAs(*path, error)) ShowFileError("OFFLINE_SAVE_FAILED", *path, error);
+    UpdateActions();
 }
 
 void MainMenu::UseConnectedDevice() {

@@ -46,6 +46,8 @@ void MainWindow::windowDidLoad() {
             text = TextTemplate::Fill(s.Get(m_ctx.savedOnRequest ? "EMULATOR_STATUS_BACKUP" : "EMULATOR_STATUS_IMAGE"),
                                       {m_ctx.emulatorImage});
             title += QStringLiteral("  \u2014  ") + QFileInfo(QString::fromStdString(m_ctx.emulatorImage)).fileName();
+            // The file's unsaved changes mark it ("[*]" is where the mark goes).
+            if (m_ctx.savedOnRequest) title += QStringLiteral("[*]");
         }
         note->setText(QString::fromStdString(text));
     }

@@ -37,6 +37,10 @@ struct ScreenContext {
     // the table has one ("in the file" for "on the device").
     std::string Text(const std::string& key) const;
 
+    // What the screens' device line says: connected (to the emulated
+    // device), not connected, or the file being edited.
+    std::string DeviceLine(bool connected) const;
+
     // The data manager's string table; without a data manager an empty one,
     // whose texts are their keys.
     const StringTable& Strings() const;

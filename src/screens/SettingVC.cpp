@@ -305,9 +305,7 @@ void SettingVC::InitSetting() {
 
 void SettingVC::ShowConnectionState() {
     const bool connected = Dm().pUSBHID().bConnected();
-    const StringTable& s = Dm().Strings();
-    m_lblUSBStatus->setText(Q(s.Get(connected ? (m_ctx.emulated ? "STATUS_MSG_USB_CONNECT_EMULATED" : "STATUS_MSG_USB_CONNECT")
-                                              : "STATUS_MSG_USB_UNCONNECT")));
+    m_lblUSBStatus->setText(Q(m_ctx.DeviceLine(connected)));
     m_lblUSBStatus->setStyleSheet(connected ? QStringLiteral("color:#1e7a34; font-weight:bold;")
                                             : QStringLiteral("color:#b3261e; font-weight:bold;"));
 }

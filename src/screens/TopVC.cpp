@@ -311,12 +311,12 @@ void TopVC::ShowConnectionState() {
     const StringTable& s = m_ctx.Strings();
     const bool connected = dm && dm->pUSBHID().bConnected();
     if (connected) {
-        m_lblUSBStatus->setText(Q(s.Get(m_ctx.emulated ? "STATUS_MSG_USB_CONNECT_EMULATED" : "STATUS_MSG_USB_CONNECT")));
+        m_lblUSBStatus->setText(Q(m_ctx.DeviceLine(true)));
         m_lblUSBStatus->setStyleSheet(QStringLiteral("color:#1e7a34;"));
         // The window's status bar says where an emulated device keeps its flash.
         m_lblStatusDetail->setText(dm->bDataInitialize() ? QString() : Q(s.Get("STATUS_MSG_READING")));
     } else {
-        m_lblUSBStatus->setText(Q(s.Get("STATUS_MSG_USB_UNCONNECT")));
+        m_lblUSBStatus->setText(Q(m_ctx.DeviceLine(false)));
         m_lblUSBStatus->setStyleSheet(QStringLiteral("color:#b3261e;"));
         m_lblStatusDetail->setText(dm ? Q(JobMessage::NotConnected(dm->pUSBHID().LastOpenError(), s)) : QString());
     }

@@ -2,6 +2,10 @@
 // settings document, going back to the device, and closing with unsaved edits.
 #include <gtest/gtest.h>
 
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+
 #include <QAction>
 #include <QTemporaryDir>
 #include <sys/stat.h>
@@ -81,10 +85,15 @@ TEST_F(MainMenuTest, OpenedBackupIsEditedOfflineAndSavedOnlyOnRequest) {
     EXPECT_EQ(ReadAll(backup), known);
     EXPECT_EQ(rig.Flash(), std::vector<uint8_t>(FC::FM_TOTAL_SIZE, 0xFF));
     EXPECT_TRUE(rig.App().HasUnsavedOfflineChanges());
+    // The title marks the unsaved changes; the device line names the file.
+    EXPECT_TRUE(rig.Window().windowTitle().endsWith(QStringLiteral("known.mbf[*]")));
+    EXPECT_TRUE(rig.Window().isWindowModified());
+    EXPECT_EQ(rig.Find<QLabel>(QStringLiteral("m_lblUSBStatus"))->text(), QStringLiteral("Editing known.mbf"));
 
     rig.App().Menu().Save();
     EXPECT_TRUE(rig.prompts.errors.empty());
     EXPECT_FALSE(rig.App().HasUnsavedOfflineChanges());
+    EXPECT_FALSE(rig.Window().isWindowModified());
     const std::vector<uint8_t> saved = ReadAll(backup);
     ASSERT_EQ(saved.size(), known.size());
     EXPECT_NE(saved, known);
@@ -93,6 +102,25 @@ TEST_F(MainMenuTest, OpenedBackupIsEditedOfflineAndSavedOnlyOnRequest) {
     check.Launch();
     EXPECT_EQ(check.Dm().g_arPSI[0].bLEDDutyR, 0x12);
     EXPECT_TRUE(rig.prompts.unexpected.empty());
+}
+
+// While a file is edited, the questions before a change speak of the file.
+TEST_F(MainMenuTest, QuestionsSayInTheFileWhileAFileIsEdited) {
+    GuiRig rig;
+    rig.Launch();
+    OpenKnownBackup(rig, File("asked.mbf"));
+    rig.Top().OpenSettingScreen();
+    QDialog* settings = rig.Top().CurrentScreen();
+    ASSERT_NE(settings, nullptr);
+    GuiRig::Settle(300);
+    rig.prompts.confirmAnswers = {false, false};
+    settings->findChild<QPushButton*>(QStringLiteral("m_btnSubmit"))->click();
+    settings->findChild<QPushButton*>(QStringLiteral("m_btnFormat"))->click();
+    ASSERT_EQ(rig.prompts.questions.size(), 2u);
+    EXPECT_EQ(rig.prompts.questions[0].explanation, "Write the settings to the file?");
+    EXPECT_EQ(rig.prompts.questions[1].headline, "Erase everything in the file?");
+    EXPECT_EQ(settings->findChild<QLabel*>(QStringLiteral("m_lblUSBStatus"))->text(), QStringLiteral("Editing asked.mbf"));
+    settings->close();
 }
 
 TEST_F(MainMenuTest, UnsavedEditsAreAskedAboutBeforeTheyCouldBeLost) {
