@@ -17,6 +17,7 @@
 #include "export/SettingsJsonTransfer.h"
 #include "model/Constants.h"
 #include "screenlogic/JobMessage.h"
+#include "screenlogic/ChangeName.h"
 #include "screenlogic/TextTemplate.h"
 #include "screens/HelpLauncher.h"
 #include "screens/TopVC.h"
@@ -39,6 +40,12 @@ std::string ChangeWhat(const WriteHistory::Change& change, const StringTable& s)
     const bool scripts = change.ScriptDirectory() || !change.ScriptSectors().empty();
     if (change.Settings() && scripts) return s.Get("UNDO_WHAT_BOTH");
     return s.Get(change.Settings() ? "UNDO_WHAT_SETTINGS" : "UNDO_WHAT_SCRIPTS");
+}
+
+// "Dial Function 2 of Mode 1" when the change was of that one part; empty otherwise.
+std::string ChangePart(const WriteHistory::Change& change, DataManager& dm) {
+    const std::vector<uint8_t>* before = dm.History().NewestBeforeImage(0);
+    return ChangeName::Describe(change.sectors, before ? before->data() : nullptr, dm.SectorBuffer(0), dm.Strings());
 }
 
 std::string ChangeTime(const WriteHistory::Change& change) {
@@ -116,8 +123,13 @@ void MainMenu::UpdateActions() {
     const std::optional<WriteHistory::Change> change = dm ? dm->History().NewestChange() : std::nullopt;
     undo->setEnabled(change && dm->History().CanUndo());
     const StringTable& s = Strings();
-    undo->setText(Q(change ? TextTemplate::Fill(s.Get("MENU_UNDO_WHAT"), {ChangeWhat(*change, s), ChangeTime(*change)})
-                           : s.Get("MENU_UNDO")));
+    const std::string part = change ? ChangePart(*change, *dm) : std::string();
+    if (!part.empty()) {
+        undo->setText(Q(TextTemplate::Fill(s.Get("MENU_UNDO_PART"), {part})));
+    } else {
+        undo->setText(Q(change ? TextTemplate::Fill(s.Get("MENU_UNDO_WHAT"), {ChangeWhat(*change, s), ChangeTime(*change)})
+                               : s.Get("MENU_UNDO")));
+    }
 }
 
 bool MainMenu::BusyWithJob() {
@@ -348,7 +360,8 @@ void MainMenu::UndoLastChange() {
         prompts->Notify(s.Get("MENU_UNDO"), s.Get("UNDO_NOTHING"));
         return;
     }
-    if (!prompts->Confirm(s.Get("UNDO_CONFIRM_TITLE"),
+    const std::string part = ChangePart(*change, dm);
+    if (!prompts->Confirm(part.empty() ? s.Get("UNDO_CONFIRM_TITLE") : TextTemplate::Fill(s.Get("UNDO_CONFIRM_TITLE_PART"), {part}),
                           TextTemplate::Fill(s.Get("UNDO_CONFIRM"), {ChangeWhat(*change, s), ChangeTime(*change)}))) {
         return;
     }

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <sys/stat.h>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 #include "GuiRig.h"
@@ -282,7 +283,7 @@ TEST_F(MainMenuTest, UndoPutsBackTheSettingsNewestChangeFirst) {
     WriteNewLedColour(rig, 0x42);
     rig.App().Menu().UpdateActions();
     EXPECT_TRUE(undo->isEnabled());
-    EXPECT_TRUE(undo->text().contains(QStringLiteral("settings"))) << undo->text().toStdString();
+    EXPECT_EQ(undo->text(), QStringLiteral("&Undo Mode 1"));
 
     rig.prompts.confirmAnswers = {true, true};
     rig.App().Menu().UndoLastChange();
@@ -303,6 +304,54 @@ TEST_F(MainMenuTest, UndoPutsBackTheSettingsNewestChangeFirst) {
     EXPECT_EQ(rig.prompts.notices.size(), 3u);
     EXPECT_EQ(rig.Flash(), flash);
     EXPECT_TRUE(rig.prompts.unexpected.empty());
+}
+
+// Undo names the one part the last write changed; a write of several parts
+// is named by what it wrote and when.
+TEST_F(MainMenuTest, UndoNamesWhatItWillUndo) {
+    struct Case {
+        const char* name;
+        std::function<void(DataManager&)> change;
+        QString menu;
+        std::string question;
+    };
+    const Case cases[] = {
+        {"mode colour", [](DataManager& dm) { dm.g_arPSI[0].bLEDDutyR ^= 0x10; }, QStringLiteral("&Undo Mode 1"),
+         "Undo the change of Mode 1?"},
+        {"dial function name", [](DataManager& dm) { dm.g_arPSI[0].arDialFuncElemList[1].strFunctionName = u"Smudge"; },
+         QStringLiteral("&Undo Dial Function 2 of Mode 1"), "Undo the change of Dial Function 2 of Mode 1?"},
+        {"key", [](DataManager& dm) { dm.g_arPSI[1].arSelectItemElemSW[2].bItemID3 ^= 1; }, QStringLiteral("&Undo Key 3 of Mode 2"),
+         "Undo the change of Key 3 of Mode 2?"},
+        {"system settings", [](DataManager& dm) { dm.g_pSSI.bLEDOffTimer ^= 4; }, QStringLiteral("&Undo System Settings"),
+         "Undo the change of System Settings?"},
+        {"several parts",
+         [](DataManager& dm) {
+             dm.g_arPSI[0].bLEDDutyR ^= 0x10;
+             dm.g_arPSI[2].arDialFuncElemList[0].strFunctionName = u"Smudge";
+         },
+         QString(), "Undo the last change?"},
+    };
+    for (const Case& c : cases) {
+        GuiRig rig(WithImage(BuildKnownImage()));
+        rig.Launch();
+        DataManager& dm = rig.Dm();
+        c.change(dm);
+        ASSERT_TRUE(dm.DataOutputToMemory());
+        ASSERT_TRUE(dm.pComQue().CreateFastWriteComQue());
+        ASSERT_TRUE(rig.Top().StartJob("JOB_NAME_WRITE_SETTINGS", {}));
+        ASSERT_TRUE(rig.WaitIdle());
+        rig.App().Menu().UpdateActions();
+        const QString text = rig.App().Menu().Action("actUndo")->text();
+        if (c.menu.isEmpty()) {
+            EXPECT_TRUE(text.startsWith(QStringLiteral("&Undo Last Change (settings, "))) << c.name << ": " << text.toStdString();
+        } else {
+            EXPECT_EQ(text, c.menu) << c.name;
+        }
+        rig.prompts.confirmAnswers = {false};
+        rig.App().Menu().UndoLastChange();
+        ASSERT_EQ(rig.prompts.questions.size(), 1u) << c.name;
+        EXPECT_EQ(rig.prompts.questions[0].headline, c.question) << c.name;
+    }
 }
 
 TEST_F(MainMenuTest, DeviceCommandsWaitForADevice) {
