@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
