@@ -6,9 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
 #include <QPointer>
 #include <QProgressBar>
@@ -100,32 +98,20 @@ void SettingVC::BuildControls() {
     auto* led = new QHBoxLayout(m_boxProfileLED);
     m_chkLEDOffFlag = new QCheckBox(m_boxProfileLED);
     m_chkLEDOffFlag->setObjectName(QStringLiteral("m_chkLEDOffFlag"));
-    m_txtOffTimeValue = new QLineEdit(m_boxProfileLED);
-    m_txtOffTimeValue->setObjectName(QStringLiteral("m_txtOffTimeValue"));
-    m_txtOffTimeValue->setValidator(new QIntValidator(0, 255, m_txtOffTimeValue));
-    m_txtOffTimeValue->setFixedWidth(48);
-    m_txtOffTimeValue->setAlignment(Qt::AlignRight);
+    // One field for the off time, which takes only what the device stores:
+    // what it shows is what is written.
     m_stpOffTime = new QSpinBox(m_boxProfileLED);
     m_stpOffTime->setObjectName(QStringLiteral("m_stpOffTime"));
     m_stpOffTime->setRange(0, C::LED_LIGHT_OFF_MODE_TIME_MAX);
+    m_stpOffTime->setAlignment(Qt::AlignRight);
     m_lblOffTimeUnit = new QLabel(m_boxProfileLED);
     m_lblOffTimeUnit->setObjectName(QStringLiteral("m_lblOffTimeUnit"));
     led->addWidget(m_chkLEDOffFlag);
-    led->addWidget(m_txtOffTimeValue);
     led->addWidget(m_stpOffTime);
     led->addWidget(m_lblOffTimeUnit);
     led->addStretch(1);
     left->addWidget(m_boxProfileLED);
     connect(m_chkLEDOffFlag, &QCheckBox::toggled, this, &SettingVC::ClickLEDOffFlag);
-    connect(m_stpOffTime, &QSpinBox::valueChanged, this, [this](int v) {
-        m_nLEDOffTime = v;
-        m_txtOffTimeValue->setText(QString::number(v));
-    });
-    connect(m_txtOffTimeValue, &QLineEdit::textEdited, this, [this](const QString& text) {
-        m_nLEDOffTime = text.toLong();
-        const QSignalBlocker quiet(m_stpOffTime);
-        m_stpOffTime->setValue(static_cast<int>(m_nLEDOffTime));
-    });
 
     auto radioGroup = [this](QGroupBox* box, const char* name, QButtonGroup*& group,
                              std::initializer_list<std::pair<int, const char*>> choices) {
@@ -292,12 +278,7 @@ void SettingVC::InitSetting() {
     m_chkSleepOff->setChecked(form.sleepOff);
     m_chkEncoderContinue->setChecked(form.encoderContinue);
     if (QAbstractButton* b = m_rdoDialFuncLED->button(form.dialFuncLed)) b->setChecked(true);
-    m_nLEDOffTime = form.offTime;
-    m_txtOffTimeValue->setText(QString::number(m_nLEDOffTime));
-    {
-        const QSignalBlocker quiet(m_stpOffTime);
-        m_stpOffTime->setValue(static_cast<int>(m_nLEDOffTime));
-    }
+    m_stpOffTime->setValue(static_cast<int>(form.offTime));
     ClickLEDOffFlag();
     ShowConnectionState();
     if (!m_screenJob->IsRunning()) m_cvProgress->hide();
@@ -320,13 +301,11 @@ void SettingVC::BlockedControl(bool block) {
     }
     // The off time only counts while the mode LED goes off.
     const bool offTime = !block && m_chkLEDOffFlag->isChecked();
-    m_txtOffTimeValue->setEnabled(offTime);
     m_stpOffTime->setEnabled(offTime);
 }
 
 void SettingVC::ClickLEDOffFlag() {
     const bool on = m_chkLEDOffFlag->isChecked() && m_chkLEDOffFlag->isEnabled();
-    m_txtOffTimeValue->setEnabled(on);
     m_stpOffTime->setEnabled(on);
 }
 
@@ -349,7 +328,7 @@ void SettingVC::ClickSubmit() {
 
     SystemSettingsForm form;
     form.keyboardType = m_rdoKeyboard->checkedId() > 0 ? m_rdoKeyboard->checkedId() : KeyCode::KEYBOARD_TYPE_US;
-    form.offTime = m_txtOffTimeValue->text().toLong();
+    form.offTime = m_stpOffTime->value();
     form.sleepOff = m_chkSleepOff->isChecked();
     form.modeLedOff = m_chkLEDOffFlag->isChecked();
     form.encoderContinue = m_chkEncoderContinue->isChecked();

@@ -14,7 +14,6 @@ class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
@@ -81,7 +80,6 @@ private:
     std::string g_pstrRestorePath;
     std::string g_pstrBackupPath;
     uint64_t dwTimeCounter = 0;
-    long m_nLEDOffTime = 0;
     bool m_bCancelBackup = false;
     QElapsedTimer m_jobClock;
     qint64 m_nLastShownMs = -1;
@@ -91,7 +89,6 @@ private:
     QCheckBox* m_chkEncoderContinue = nullptr;
     QGroupBox* m_boxProfileLED = nullptr;
     QCheckBox* m_chkLEDOffFlag = nullptr;
-    QLineEdit* m_txtOffTimeValue = nullptr;
     QSpinBox* m_stpOffTime = nullptr;
     QLabel* m_lblOffTimeUnit = nullptr;
     QGroupBox* m_boxKeyboard = nullptr;

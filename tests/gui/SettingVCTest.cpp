@@ -6,12 +6,12 @@
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <algorithm>
 #include <filesystem>
 
@@ -79,7 +79,6 @@ protected:
 TEST_F(SettingFixture, ShowsTheModelAndTheConnection) {
     Open();
     EXPECT_EQ(screen->windowTitle(), QStringLiteral("System Settings"));
-    EXPECT_EQ(Find<QLineEdit>("m_txtOffTimeValue")->text(), QStringLiteral("30"));
     EXPECT_EQ(Find<QSpinBox>("m_stpOffTime")->value(), 30);
     EXPECT_EQ(Find<QButtonGroup>("m_rdoDialFuncLED")->checkedId(), C::LED_LIGHT_TYPE_FUNC_SLOW);
     // No stored keyboard choice on a host outside Japan: US.
@@ -100,9 +99,8 @@ TEST_F(SettingFixture, UncheckingTheModeLedOffDisablesTheOffTime) {
     Open();
     QCheckBox* off = Find<QCheckBox>("m_chkLEDOffFlag");
     off->setChecked(true);
-    EXPECT_TRUE(Find<QLineEdit>("m_txtOffTimeValue")->isEnabled());
+    EXPECT_TRUE(Find<QSpinBox>("m_stpOffTime")->isEnabled());
     off->setChecked(false);
-    EXPECT_FALSE(Find<QLineEdit>("m_txtOffTimeValue")->isEnabled());
     EXPECT_FALSE(Find<QSpinBox>("m_stpOffTime")->isEnabled());
 }
 
@@ -114,7 +112,7 @@ TEST_F(SettingFixture, SubmitWritesTheSettingsAndSendsThemLive) {
     QSpinBox* stepper = Find<QSpinBox>("m_stpOffTime");
     stepper->stepUp();
     stepper->stepUp();
-    EXPECT_EQ(Find<QLineEdit>("m_txtOffTimeValue")->text(), QStringLiteral("32"));
+    EXPECT_EQ(stepper->text(), QStringLiteral("32"));
     Find<QButtonGroup>("m_rdoDialFuncLED")->button(C::LED_LIGHT_TYPE_FUNC_FLASH)->click();
     Find<QButtonGroup>("m_rdoKeyboard")->button(KeyCode::KEYBOARD_TYPE_JIS)->click();
     rig->device.LiveState().Clear();
@@ -148,6 +146,27 @@ TEST_F(SettingFixture, SubmitWritesTheSettingsAndSendsThemLive) {
     // The keyboard layout stays on the host.
     EXPECT_EQ(rig->defaults.GetInteger(KeyCode::KEYBOARD_TYPE_USER_SETTING), KeyCode::KEYBOARD_TYPE_JIS);
     EXPECT_EQ(rig->Dm().pKeyCode().KeyboardType(), KeyCode::KEYBOARD_TYPE_JIS);
+}
+
+// The off time takes what the device stores (0 to 180 seconds) as it is
+// typed; what the field shows is what is written.
+TEST_F(SettingFixture, TheModeLedOffTimeTakesOnlyWhatTheDeviceStores) {
+    Open();
+    Find<QCheckBox>("m_chkLEDOffFlag")->setChecked(true);
+    QSpinBox* off = Find<QSpinBox>("m_stpOffTime");
+    EXPECT_EQ(off->minimum(), 0);
+    EXPECT_EQ(off->maximum(), C::LED_LIGHT_OFF_MODE_TIME_MAX);
+    off->selectAll();
+    QTest::keyClicks(off, QStringLiteral("500"));
+    EXPECT_EQ(off->text(), QStringLiteral("50"));  // the third digit is refused as it is typed
+    off->selectAll();
+    QTest::keyClicks(off, QStringLiteral("180"));
+    EXPECT_EQ(off->value(), 180);
+    rig->prompts.confirmAnswers = {true};
+    Click("m_btnSubmit");
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(rig->Dm().g_pSSI.bLEDOffTimer, 180);
+    EXPECT_EQ(off->text(), QStringLiteral("180"));
 }
 
 TEST_F(SettingFixture, CancellingTheConfirmationChangesNothing) {
@@ -284,7 +303,7 @@ TEST_F(SettingFixture, RestoreAfterConfirmationReproducesTheFileOnTheDevice) {
     EXPECT_TRUE(rig->Flash() == image);
     // The screen decoded the restored image.
     EXPECT_EQ(rig->Dm().g_pSSI.bLEDOffTimer, 30);
-    EXPECT_EQ(Find<QLineEdit>("m_txtOffTimeValue")->text(), QStringLiteral("30"));
+    EXPECT_EQ(Find<QSpinBox>("m_stpOffTime")->value(), 30);
     EXPECT_EQ(screen->LastResultText(), QStringLiteral("The backup was written to the device."));
     // Back on the main screen the restored names show.
     Click("m_btnClose");
