@@ -327,7 +327,7 @@ void MainMenu::ContinueImport(const std::string& path, std::shared_ptr<const Set
     }
     std::string question = TextTemplate::Fill(s.Get("JSON_IMPORT_CONFIRM"), {std::to_string(plan->scripts.size())});
     if (plan->firmware) question += "\n" + TextTemplate::Fill(s.Get("JSON_IMPORT_FIRMWARE"), {*plan->firmware});
-    if (!prompts->Confirm(TextTemplate::Fill(s.Get("JSON_IMPORT_TITLE"), {path}), question)) return;
+    if (!prompts->Ask({TextTemplate::Fill(s.Get("JSON_IMPORT_TITLE"), {path}), question, s.Get("BTN_IMPORT"), true})) return;
     std::string error;
     if (!SettingsJson::Apply(*plan, *dm, error) || !SettingsJsonTransfer::QueueImportWrites(*plan, *dm)) {
         // The model may be half changed: it is decoded again from the buffers.
@@ -361,8 +361,9 @@ void MainMenu::UndoLastChange() {
         return;
     }
     const std::string part = ChangePart(*change, dm);
-    if (!prompts->Confirm(part.empty() ? s.Get("UNDO_CONFIRM_TITLE") : TextTemplate::Fill(s.Get("UNDO_CONFIRM_TITLE_PART"), {part}),
-                          TextTemplate::Fill(s.Get("UNDO_CONFIRM"), {ChangeWhat(*change, s), ChangeTime(*change)}))) {
+    if (!prompts->Ask({part.empty() ? s.Get("UNDO_CONFIRM_TITLE") : TextTemplate::Fill(s.Get("UNDO_CONFIRM_TITLE_PART"), {part}),
+                       TextTemplate::Fill(s.Get("UNDO_CONFIRM"), {ChangeWhat(*change, s), ChangeTime(*change)}), s.Get("BTN_UNDO"),
+                       false})) {
         return;
     }
     if (!dm.History().StartUndoLastChange()) {

@@ -351,6 +351,7 @@ TEST_F(MainMenuTest, UndoNamesWhatItWillUndo) {
         rig.App().Menu().UndoLastChange();
         ASSERT_EQ(rig.prompts.questions.size(), 1u) << c.name;
         EXPECT_EQ(rig.prompts.questions[0].headline, c.question) << c.name;
+        EXPECT_EQ(rig.prompts.questions[0].verb, "Undo") << c.name;
     }
 }
 
