@@ -18,7 +18,9 @@ std::string Trimmed(std::string_view text) {
 
 PromptText::Parts PromptText::Split(const std::string& text) {
     size_t end = text.find('\n');
-    for (const char* stop : {". ", "? ", "! "}) end = std::min(end, text.find(stop) == std::string::npos ? end : text.find(stop) + 1);
+    for (const char* stop : {". ", "? ", "! "}) {
+        if (const size_t at = text.find(stop); at != std::string::npos) end = std::min(end, at + 1);
+    }
     const std::string_view fullStop = "\xE3\x80\x82";  // 。
     if (const size_t jp = text.find(fullStop); jp != std::string::npos) end = std::min(end, jp + fullStop.size());
     if (end >= text.size()) return {Trimmed(text), {}};

@@ -33,7 +33,11 @@ QStringList ElidedLabel::ShownLines() const {
     return lines;
 }
 
-bool ElidedLabel::IsElided() const { return ShownLines().join(QLatin1Char(' ')) != text().simplified(); }
+bool ElidedLabel::IsElided() const {
+    const QChar ellipsis(0x2026);
+    const QStringList lines = ShownLines();
+    return !lines.isEmpty() && lines.last().endsWith(ellipsis) && !text().trimmed().endsWith(ellipsis);
+}
 
 void ElidedLabel::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -349,7 +349,7 @@ void SettingVC::ClickSubmit() {
     const ScreenJob::Ended written = [this, focused](const ComResult& result) {
         m_ctx.Trace("SETSTS_WRITE_DATA Finish!");
         ShowJobEnd(JobMessage::Warning(result, Dm().Strings()), m_screenJob->FailureText(result));
-        if (result.Succeeded()) m_lblSubmitNote->Show(Q(Dm().Strings().Get(m_ctx.EditsFile() ? "SETTINGS_WRITTEN_FILE_MSG" : "SETTINGS_WRITTEN_MSG")));
+        if (result.Succeeded()) m_lblSubmitNote->Show(Q(m_ctx.Text("SETTINGS_WRITTEN_MSG")));
         if (focused && focused->isEnabled()) focused->setFocus();
     };
     m_screenJob->Start({Job::SETSTS_WRITE_DATA, "JOB_NAME_WRITE_SETTINGS", written, written});
