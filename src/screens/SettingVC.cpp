@@ -470,7 +470,8 @@ void SettingVC::ClickFormat() {
     if (m_ctx.prompts == nullptr) return;
     const StringTable& s = Dm().Strings();
     if (!m_screenJob->Ask({m_ctx.Text("RESET_CONFIRM_TITLE"), m_ctx.Text("RESET_WARNING_MSG1"), m_ctx.Text("BTN_ERASE_DEVICE"), true})) return;
-    m_ctx.prompts->Notify(std::string(), s.Get("RESET_WARNING_MSG2") + "\n" + s.Get("RESET_WARNING_MSG3"));
+    // A file has no cable to pull.
+    if (!m_ctx.EditsFile()) m_ctx.prompts->Notify(std::string(), s.Get("RESET_WARNING_MSG2") + "\n" + s.Get("RESET_WARNING_MSG3"));
     BlockedControl(true);
     if (!m_job->StartFormat()) {
         JobNotStarted(s.Get(Dm().pUSBHID().bConnected() ? "JOB_NOT_STARTED_BUSY" : "JOB_NOT_STARTED_NO_DEVICE"));
