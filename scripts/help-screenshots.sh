@@ -26,9 +26,9 @@ for program in "$app" "$demo_image" "$reference_image"; do
   fi
 done
 
-runner=()
+have_xvfb=false
 if command -v xvfb-run >/dev/null 2>&1; then
-  runner=(xvfb-run -a -s "-screen 0 1600x1000x24")
+  have_xvfb=true
 else
   echo "help-screenshots: xvfb-run not found; using Qt's offscreen platform (fonts may differ)" >&2
   export QT_QPA_PLATFORM=offscreen
@@ -49,9 +49,13 @@ export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 "$demo_image" "$work/demo.mbf"
 "$reference_image" "$work/reference.mbf" >/dev/null
 
-# shot FILE.png IMAGE [SCREEN]   (in the language of $shot_locale, into $out)
+# shot FILE.png IMAGE [SCREEN [WIDTHxHEIGHT]]   (in the language of $shot_locale, into $out)
+# The virtual screen is 1600x1000 unless a size is given: the window fills a
+# smaller screen as it would on a small laptop.
 shot() {
-  local file="$1" image="$2" screen="${3:-}"
+  local file="$1" image="$2" screen="${3:-}" size="${4:-1600x1000}"
+  local runner=()
+  if $have_xvfb; then runner=(xvfb-run -a -s "-screen 0 ${size}x24"); fi
   # The configurator saves the flash back when it quits: each shot starts
   # from a fresh copy.
   cp "$image" "$work/backup.mbf"
@@ -68,6 +72,7 @@ shot() {
 all_shots() {
   mkdir -p "$out"
   shot main.png "$work/demo.mbf"
+  shot main-small.png "$work/demo.mbf" "" 1024x700
   shot settings.png "$work/demo.mbf" settings
   shot led-colour.png "$work/demo.mbf" led
   shot button-function.png "$work/demo.mbf" switch

@@ -41,6 +41,8 @@ AppDelegate::AppDelegate(Config config, QObject* parent)
     // toolkit loads them before launching has finished.
     m_window = std::make_unique<MainWindow>(m_ctx);
     m_menu = new MainMenu(*this, *m_window, m_config.language);
+    // The picture at its own size, until the window is made smaller.
+    m_window->resize(m_window->sizeHint());
 }
 
 AppDelegate::~AppDelegate() { applicationWillTerminate(); }

@@ -17,6 +17,7 @@
 #include "export/SettingsJsonTransfer.h"
 #include "model/Constants.h"
 #include "screenlogic/JobMessage.h"
+#include "screenlogic/ChangeName.h"
 #include "screenlogic/TextTemplate.h"
 #include "screens/HelpLauncher.h"
 #include "screens/TopVC.h"
@@ -39,6 +40,12 @@ std::string ChangeWhat(const WriteHistory::Change& change, const StringTable& s)
     const bool scripts = change.ScriptDirectory() || !change.ScriptSectors().empty();
     if (change.Settings() && scripts) return s.Get("UNDO_WHAT_BOTH");
     return s.Get(change.Settings() ? "UNDO_WHAT_SETTINGS" : "UNDO_WHAT_SCRIPTS");
+}
+
+// "Dial Function 2 of Mode 1" when the change was of that one part; empty otherwise.
+std::string ChangePart(const WriteHistory::Change& change, DataManager& dm) {
+    const std::vector<uint8_t>* before = dm.History().NewestBeforeImage(0);
+    return ChangeName::Describe(change.sectors, before ? before->data() : nullptr, dm.SectorBuffer(0), dm.Strings());
 }
 
 std::string ChangeTime(const WriteHistory::Change& change) {
@@ -110,6 +117,7 @@ void MainMenu::UpdateActions() {
     const bool idle = dm && !dm->pUSBHID().IsJobRunning();
     const bool ready = idle && dm->pUSBHID().bConnected() && dm->bDataInitialize();
     OfflineDevice* offline = m_app.Offline();
+    m_window.setWindowModified(m_app.HasUnsavedOfflineChanges());
     Action("actSave")->setEnabled(offline != nullptr && idle);
     Action("actSaveAs")->setEnabled(offline != nullptr && idle);
     Action("actUseDevice")->setEnabled(offline != nullptr && idle);
@@ -120,15 +128,20 @@ void MainMenu::UpdateActions() {
     const std::optional<WriteHistory::Change> change = dm ? dm->History().NewestChange() : std::nullopt;
     undo->setEnabled(change && dm->History().CanUndo());
     const StringTable& s = Strings();
-    undo->setText(Q(change ? TextTemplate::Fill(s.Get("MENU_UNDO_WHAT"), {ChangeWhat(*change, s), ChangeTime(*change)})
-                           : s.Get("MENU_UNDO")));
+    const std::string part = change ? ChangePart(*change, *dm) : std::string();
+    if (!part.empty()) {
+        undo->setText(Q(TextTemplate::Fill(s.Get("MENU_UNDO_PART"), {part})));
+    } else {
+        undo->setText(Q(change ? TextTemplate::Fill(s.Get("MENU_UNDO_WHAT"), {ChangeWhat(*change, s), ChangeTime(*change)})
+                               : s.Get("MENU_UNDO")));
+    }
 }
 
 bool MainMenu::BusyWithJob() {
     DataManager* dm = Dm();
     if (dm == nullptr || !dm->pUSBHID().IsJobRunning()) return false;
     if (UserPrompts* prompts = m_app.Context().prompts) {
-        prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_BUSY"));
+        prompts->ShowError(std::string(), Strings().Get("JOB_NOT_STARTED_BUSY"));
     }
     return true;
 }
@@ -138,7 +151,7 @@ bool MainMenu::ReadyForJob() {
     if (dm == nullptr || BusyWithJob()) return false;
     if (dm->pUSBHID().bConnected() && dm->bDataInitialize()) return true;
     if (UserPrompts* prompts = m_app.Context().prompts) {
-        prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_NO_DEVICE"));
+        prompts->ShowError(std::string(), Strings().Get("JOB_NOT_STARTED_NO_DEVICE"));
     }
     return false;
 }
@@ -150,7 +163,7 @@ void MainMenu::ShowFileError(const char* key, const std::string& path, const std
 bool MainMenu::JobFailed(const char* jobKey, const ComResult& result) {
     if (result.Succeeded()) return false;
     if (UserPrompts* prompts = m_app.Context().prompts) {
-        prompts->ShowError(Strings().Get("APPLICATION_NAME"), JobMessage::Failure(jobKey, result, Strings()));
+        prompts->ShowError(std::string(), JobMessage::Failure(jobKey, result, Strings()));
     }
     return true;
 }
@@ -201,6 +214,7 @@ void MainMenu::Save() {
     if (BusyWithJob()) return;
     std::string error;
     if (!m_app.SaveOffline(error)) ShowFileError("OFFLINE_SAVE_FAILED", offline->Path(), error);
+    UpdateActions();
 }
 
 void MainMenu::SaveAs() {
@@ -211,6 +225,7 @@ void MainMenu::SaveAs() {
     if (!path) return;
     std::string error;
     if (!m_app.SaveOfflineAs(*path, error)) ShowFileError("OFFLINE_SAVE_FAILED", *path, error);
+    UpdateActions();
 }
 
 void MainMenu::UseConnectedDevice() {
@@ -240,7 +255,7 @@ void MainMenu::ExportJson() {
     if (!m_window.Top().StartJob("JOB_NAME_SCRIPTS_READ", [this, target](const ComResult& result) {
             if (!JobFailed("JOB_NAME_SCRIPTS_READ", result)) FinishExport(target);
         })) {
-        prompts->ShowError(Strings().Get("APPLICATION_NAME"), Strings().Get("JOB_NOT_STARTED_NO_DEVICE"));
+        prompts->ShowError(std::string(), Strings().Get("JOB_NOT_STARTED_NO_DEVICE"));
     }
 }
 
@@ -300,7 +315,7 @@ void MainMenu::ImportJson() {
     if (!m_window.Top().StartJob("JOB_NAME_SCRIPTS_READ", [this, source, plan](const ComResult& result) {
             if (!JobFailed("JOB_NAME_SCRIPTS_READ", result)) ContinueImport(source, plan);
         })) {
-        prompts->ShowError(s.Get("APPLICATION_NAME"), s.Get("JOB_NOT_STARTED_NO_DEVICE"));
+        prompts->ShowError(std::string(), s.Get("JOB_NOT_STARTED_NO_DEVICE"));
     }
 }
 
@@ -317,7 +332,7 @@ void MainMenu::ContinueImport(const std::string& path, std::shared_ptr<const Set
     }
     std::string question = TextTemplate::Fill(s.Get("JSON_IMPORT_CONFIRM"), {std::to_string(plan->scripts.size())});
     if (plan->firmware) question += "\n" + TextTemplate::Fill(s.Get("JSON_IMPORT_FIRMWARE"), {*plan->firmware});
-    if (!prompts->Confirm(TextTemplate::Fill(s.Get("JSON_IMPORT_TITLE"), {path}), question)) return;
+    if (!prompts->Ask({TextTemplate::Fill(s.Get("JSON_IMPORT_TITLE"), {path}), question, s.Get("BTN_IMPORT"), true})) return;
     std::string error;
     if (!SettingsJson::Apply(*plan, *dm, error) || !SettingsJsonTransfer::QueueImportWrites(*plan, *dm)) {
         // The model may be half changed: it is decoded again from the buffers.
@@ -350,12 +365,14 @@ void MainMenu::UndoLastChange() {
         prompts->Notify(s.Get("MENU_UNDO"), s.Get("UNDO_NOTHING"));
         return;
     }
-    if (!prompts->Confirm(s.Get("UNDO_CONFIRM_TITLE"),
-                          TextTemplate::Fill(s.Get("UNDO_CONFIRM"), {ChangeWhat(*change, s), ChangeTime(*change)}))) {
+    const std::string part = ChangePart(*change, dm);
+    if (!prompts->Ask({part.empty() ? s.Get("UNDO_CONFIRM_TITLE") : TextTemplate::Fill(s.Get("UNDO_CONFIRM_TITLE_PART"), {part}),
+                       TextTemplate::Fill(s.Get("UNDO_CONFIRM"), {ChangeWhat(*change, s), ChangeTime(*change)}), s.Get("BTN_UNDO"),
+                       false})) {
         return;
     }
     if (!dm.History().StartUndoLastChange()) {
-        prompts->ShowError(s.Get("APPLICATION_NAME"), s.Get("JOB_NOT_STARTED_BUSY"));
+        prompts->ShowError(std::string(), s.Get("JOB_NOT_STARTED_BUSY"));
         return;
     }
     // The model already shows the restored settings; the job puts them on the device.

@@ -14,15 +14,16 @@ namespace kelvadeck {
 
 MainWindow::MainWindow(ScreenContext& context, QWidget* parent) : QMainWindow(parent), m_ctx(context) {
     setObjectName(QStringLiteral("MainWindow"));
-    // The picture of the device keeps its size; a larger window centres it.
+    // The picture of the device fills the window, scaled to fit.
     auto* frame = new QWidget(this);
     frame->setObjectName(QStringLiteral("centralFrame"));
     frame->setStyleSheet(QStringLiteral("#centralFrame { background: #e9ecf0; }"));
     auto* layout = new QGridLayout(frame);
     layout->setContentsMargins(0, 0, 0, 0);
     m_top = new TopVC(m_ctx, frame);
-    layout->addWidget(m_top, 0, 0, Qt::AlignCenter);
+    layout->addWidget(m_top, 0, 0);
     setCentralWidget(frame);
+    statusBar();
     windowDidLoad();
 }
 
@@ -45,6 +46,8 @@ void MainWindow::windowDidLoad() {
             text = TextTemplate::Fill(s.Get(m_ctx.savedOnRequest ? "EMULATOR_STATUS_BACKUP" : "EMULATOR_STATUS_IMAGE"),
                                       {m_ctx.emulatorImage});
             title += QStringLiteral("  \u2014  ") + QFileInfo(QString::fromStdString(m_ctx.emulatorImage)).fileName();
+            // The file's unsaved changes mark it ("[*]" is where the mark goes).
+            if (m_ctx.savedOnRequest) title += QStringLiteral("[*]");
         }
         note->setText(QString::fromStdString(text));
     }

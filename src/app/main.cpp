@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -196,7 +197,7 @@ int main(int argc, char** argv) {
             offline = OfflineDevice::Open(path, true, error);
             if (!offline) {
                 std::fprintf(stderr, "kelvadeck: %s\n", error.c_str());
-                prompts.ShowError(strings.Get("APPLICATION_NAME"), error);
+                prompts.ShowError(std::string(), error);
                 return 1;
             }
         }
@@ -227,7 +228,13 @@ int main(int argc, char** argv) {
     int result = 0;
     {
         AppDelegate delegate(std::move(config));
-        delegate.Window().show();
+        // The window opens at its natural size where the screen has room for
+        // it, and fills a smaller screen.
+        MainWindow& window = delegate.Window();
+        if (const QScreen* screen = window.screen()) {
+            window.resize(window.sizeHint().boundedTo(screen->availableGeometry().size()).expandedTo(window.minimumSizeHint()));
+        }
+        window.show();
         QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
         if (!options.screenshot.empty()) ArmScreenshot(delegate, options);
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, [&delegate] { delegate.applicationWillTerminate(); });

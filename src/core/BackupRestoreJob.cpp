@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <utility>
 
 #include "core/DataManager.h"
@@ -66,6 +68,14 @@ bool BackupRestoreJob::StartBackup(const std::string& path) {
     m_bCancelled = false;
     m_dm.pComQue().SetAllReadSectorComQue();
     return Begin(SETSTS_BACKUP_FILE);
+}
+
+BackupRestoreJob::RestoreFile BackupRestoreJob::CheckRestoreFile(const std::string& path, uintmax_t& size) {
+    std::error_code ec;
+    size = std::filesystem::file_size(path, ec);
+    if (ec || !std::ifstream(path, std::ios::binary)) return RestoreFile::Unreadable;
+    if (size < FC::FM_TOTAL_SIZE) return RestoreFile::TooShort;
+    return size == FC::FM_TOTAL_SIZE ? RestoreFile::Backup : RestoreFile::Longer;
 }
 
 bool BackupRestoreJob::StartRestore(const std::string& path) {
@@ -160,12 +170,17 @@ BackupRestoreJob::Finish BackupRestoreJob::FinishJob() {
                 f.message = "cannot write the backup file " + m_backupPath + ": " + f.fileError;
             }
             break;
-        case SETSTS_FORMAT:
+        case SETSTS_FORMAT: {
             m_logger.Write("SETSTS_FORMAT Finish!");
+            // The firmware is not in the flash: the version the device told
+            // on its arrival still holds for the erased device.
+            const std::optional<std::string> firmware = m_dm.g_pSSI.strFirmwareVer;
             m_dm.ResetMember(true);
+            m_dm.g_pSSI.strFirmwareVer = firmware;
             m_dm.RenewMemBuf();
             if (!ok) f.message = "factory reset failed, the device may be partly erased: " + f.result.Describe();
             break;
+        }
         default:
             f.outcome = Outcome::NothingToFinish;
             break;

@@ -50,6 +50,15 @@ public:
 
     void SetProgressCallback(ProgressFn fn) { m_progressFn = std::move(fn); }
 
+    // What a restore makes of a file, known before anything is asked or sent.
+    enum class RestoreFile {
+        Backup,      // exactly the flash's size
+        Longer,      // larger: its first FM_TOTAL_SIZE bytes are written
+        TooShort,    // smaller than the flash: not a backup
+        Unreadable,  // missing or not readable
+    };
+    static RestoreFile CheckRestoreFile(const std::string& path, uintmax_t& size);
+
     // Each returns false (nothing queued, device untouched) when the job cannot
     // start; LastError() says why.
     [[nodiscard]] bool StartBackup(const std::string& path);

@@ -52,6 +52,14 @@ std::optional<WriteHistory::Change> WriteHistory::NewestChange() const {
     return change;
 }
 
+const std::vector<uint8_t>* WriteHistory::NewestBeforeImage(int sector) const {
+    if (m_entries.empty()) return nullptr;
+    for (const SectorImage& image : m_entries.back().images) {
+        if (image.sector == sector) return &image.bytes;
+    }
+    return nullptr;
+}
+
 // ---------------------------------------------------------------------------
 // Before-images
 

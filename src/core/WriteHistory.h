@@ -63,6 +63,9 @@ public:
     bool CanUndo() const;
     size_t EntryCount() const { return m_entries.size(); }
     std::optional<Change> NewestChange() const;
+    // The bytes the newest change replaced in the sector; null when it did not
+    // rewrite it.
+    const std::vector<uint8_t>* NewestBeforeImage(int sector) const;
 
     // Takes the newest entry, puts its images into the sector buffers, decodes
     // the model from them again, queues their writes (the settings also as live

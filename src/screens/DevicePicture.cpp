@@ -31,7 +31,7 @@ QFrame[role="key"] { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 
 QFrame[role="function"] { background: rgba(255,255,255,18); border: 1px solid rgba(255,255,255,60); border-radius: 10px; }
 QFrame[role="push"] { background: qradialgradient(cx:0.45, cy:0.4, radius:0.7, fx:0.4, fy:0.35,
                       stop:0 #6a707a, stop:0.7 #3d424a, stop:1 #2a2e34);
-                      border: 2px solid #15171b; border-radius: 62px; }
+                      border: 2px solid #15171b; }
 QLabel[role="onDevice"] { color: #eef0f3; }
 QLabel[role="keyNumber"] { color: #9aa3ae; font-size: 8pt; font-weight: bold; }
 QLabel[role="keyCap"] { color: #ffffff; }
@@ -75,11 +75,11 @@ QString DevicePicture::SwatchStyle(const QColor& c, int radius) {
     return QStringLiteral("background:%1; border:2px solid rgba(255,255,255,140); border-radius:%2px;").arg(c.name()).arg(radius);
 }
 
-QString DevicePicture::RingStyle(const QColor& c) {
+QString DevicePicture::RingStyle(const QColor& c, int diameter, int border) {
     return QStringLiteral("#m_cvLEDColorPreviewArea { background: transparent; border:%1px solid %2; border-radius:%3px; }")
-        .arg(RING_BORDER)
+        .arg(border)
         .arg(c.name())
-        .arg(RING_DIAMETER / 2);
+        .arg(diameter / 2);
 }
 
 QString DevicePicture::ScreenStyle() { return QString::fromUtf8(kScreenStyle); }

@@ -35,7 +35,8 @@ public:
     static QRect PushRect();
 
     static QString SwatchStyle(const QColor& c, int radius);
-    static QString RingStyle(const QColor& c);
+    // The ring of that diameter, its border that wide.
+    static QString RingStyle(const QColor& c, int diameter, int border);
     // The main screen's style sheet.
     static QString ScreenStyle();
     // Paints the device beneath the screen's controls.

@@ -14,10 +14,10 @@ void HelpLauncher::Open(const ScreenContext& ctx, const char* page) {
     const std::string wanted = page != nullptr ? page : HelpPage::START_PAGE;
     const std::string path = HelpPage::Locate(ctx.resourceDir, ctx.countryCode, s.Language(), wanted);
     if (path.empty()) {
-        ctx.prompts->ShowError(s.Get("APPLICATION_NAME"),
+        ctx.prompts->ShowError(std::string(),
                                TextTemplate::Fill(s.Get("HELP_NOT_FOUND_MSG"), {ctx.resourceDir + "/" + Constants::HELP_LINK_URL_FIRST}));
     } else if (!ctx.prompts->OpenHelpPage(path)) {
-        ctx.prompts->ShowError(s.Get("APPLICATION_NAME"), TextTemplate::Fill(s.Get("HELP_OPEN_ERROR_MSG"), {path}));
+        ctx.prompts->ShowError(std::string(), TextTemplate::Fill(s.Get("HELP_OPEN_ERROR_MSG"), {path}));
     }
 }
 

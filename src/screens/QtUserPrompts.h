@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QMessageBox>
+
 #include "model/StringTable.h"
 #include "screens/UserPrompts.h"
-
-class QWidget;
 
 namespace kelvadeck {
 
@@ -13,7 +13,7 @@ class QtUserPrompts : public UserPrompts {
 public:
     explicit QtUserPrompts(StringTable strings) : m_strings(std::move(strings)) {}
 
-    bool Confirm(const std::string& message, const std::string& informative) override;
+    bool Ask(const Question& question) override;
     void Notify(const std::string& message, const std::string& informative) override;
     SaveChoice AskSaveChanges(const std::string& message, const std::string& informative) override;
     void ShowError(const std::string& message, const std::string& informative) override;
@@ -21,7 +21,15 @@ public:
     std::optional<std::string> ChooseOpenFile(const std::string& extension) override;
     bool OpenHelpPage(const std::string& path) override;
 
+    // The narrowest a message box is.
+    static constexpr int MIN_WIDTH = 440;
+
 private:
+    // Title, icon, headline and explanation of a box.
+    void Prepare(QMessageBox& box, QMessageBox::Icon icon, const std::string& message, const std::string& informative) const;
+    // Shows the box until it is answered.
+    static void Run(QMessageBox& box);
+
     StringTable m_strings;
 };
 

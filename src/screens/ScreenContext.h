@@ -29,6 +29,18 @@ struct ScreenContext {
     // to look for the device over and over.
     bool hotplugEvents = false;
 
+    // A backup file is open for editing: changes go into the file, which
+    // the user saves.
+    bool EditsFile() const { return emulated && savedOnRequest; }
+
+    // The text of key; while a file is edited, that of key + "_FILE" where
+    // the table has one ("in the file" for "on the device").
+    std::string Text(const std::string& key) const;
+
+    // What the screens' device line says: connected (to the emulated
+    // device), not connected, or the file being edited.
+    std::string DeviceLine(bool connected) const;
+
     // The data manager's string table; without a data manager an empty one,
     // whose texts are their keys.
     const StringTable& Strings() const;

@@ -68,7 +68,11 @@ ScreenJob::Ended ScreenJob::Closing(QDialog* screen) {
 }
 
 bool ScreenJob::Confirm(const std::string& question) const {
-    const bool ok = m_ctx.prompts && m_ctx.prompts->Confirm(m_ctx.Strings().Get("APPLICATION_NAME"), question);
+    return Ask({std::string(), question, m_ctx.Strings().Get("BTN_WRITE"), false});
+}
+
+bool ScreenJob::Ask(const UserPrompts::Question& question) const {
+    const bool ok = m_ctx.prompts && m_ctx.prompts->Ask(question);
     Trace(ok ? "Alert result OK" : "Alert result Cancel");
     return ok;
 }
@@ -123,7 +127,7 @@ std::string ScreenJob::FailureText(const ComResult& result) const {
 void ScreenJob::ShowFailure(const ComResult& result) const { ShowError(FailureText(result)); }
 
 void ScreenJob::ShowError(const std::string& text) const {
-    if (m_ctx.prompts) m_ctx.prompts->ShowError(m_ctx.Strings().Get("APPLICATION_NAME"), text);
+    if (m_ctx.prompts) m_ctx.prompts->ShowError(std::string(), text);
 }
 
 void ScreenJob::Tick() {

@@ -70,7 +70,8 @@ public:
     // What an editing screen does when its write went through: it closes.
     Ended Closing(QDialog* screen);
 
-    // The two-button question before a write; true for OK.
+    // The question before a write ("Write ... to the device?"), answered
+    // with "Write" or "Cancel": true for Write.
     bool Confirm(const std::string& question) const;
     // Before an editing screen closes with edits not yet written: Save (the
     // screen writes them, without asking again), Discard or Cancel. Nothing is
@@ -79,6 +80,8 @@ public:
     // Escape, Close or the close box of an editing screen: after the question
     // about its edits, save or discard runs, or (Cancel) nothing does.
     void Leave(bool edited, const std::function<void()>& save, const std::function<void()>& discard) const;
+    // Any other question before a change; true to go ahead.
+    bool Ask(const UserPrompts::Question& question) const;
     // Starts the steps the screen has queued as its job. When they cannot
     // start, the queue is emptied, the user is told that there is no device
     // and the controls are freed as far as the device allows.

@@ -7,6 +7,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -26,6 +28,7 @@
 #include "screenlogic/TextTemplate.h"
 #include "screens/HelpLauncher.h"
 #include "screens/QtText.h"
+#include "screens/StatusNote.h"
 #include "screens/UserPrompts.h"
 
 namespace kelvadeck {
@@ -35,6 +38,9 @@ namespace {
 using C = Constants;
 using Job = BackupRestoreJob;
 static_assert(Job::SETSTS_NONE == ScreenJob::IDLE, "the screen's state is its job's");
+
+// A file's size in bytes as the messages write it: "2,097,153".
+std::string ByteCount(uintmax_t size) { return QLocale(QLocale::English).toString(static_cast<qulonglong>(size)).toStdString(); }
 
 // The bar and its numbers are redrawn at most this often while answers pour in.
 constexpr qint64 kProgressRedrawMs = 100;
@@ -92,8 +98,8 @@ void SettingVC::BuildControls() {
     auto* led = new QHBoxLayout(m_boxProfileLED);
     m_chkLEDOffFlag = new QCheckBox(m_boxProfileLED);
     m_chkLEDOffFlag->setObjectName(QStringLiteral("m_chkLEDOffFlag"));
-    // The off time in seconds, no more than the device takes: a larger
-    // number cannot be typed.
+    // One field for the off time, which takes only what the device stores:
+    // what it shows is what is written.
     m_stpOffTime = new QSpinBox(m_boxProfileLED);
     m_stpOffTime->setObjectName(QStringLiteral("m_stpOffTime"));
     m_stpOffTime->setRange(0, C::LED_LIGHT_OFF_MODE_TIME_MAX);
@@ -106,7 +112,6 @@ void SettingVC::BuildControls() {
     led->addStretch(1);
     left->addWidget(m_boxProfileLED);
     connect(m_chkLEDOffFlag, &QCheckBox::toggled, this, &SettingVC::ClickLEDOffFlag);
-    connect(m_stpOffTime, &QSpinBox::valueChanged, this, [this](int v) { m_nLEDOffTime = v; });
 
     auto radioGroup = [this](QGroupBox* box, const char* name, QButtonGroup*& group,
                              std::initializer_list<std::pair<int, const char*>> choices) {
@@ -142,7 +147,9 @@ void SettingVC::BuildControls() {
     right->addStretch(1);
 
     auto* applyRow = new QHBoxLayout;
-    applyRow->addStretch(1);
+    m_lblSubmitNote = new StatusNote(this);
+    m_lblSubmitNote->setObjectName(QStringLiteral("m_lblSubmitNote"));
+    applyRow->addWidget(m_lblSubmitNote, 1);
     m_btnSubmit = new QPushButton(this);
     m_btnSubmit->setObjectName(QStringLiteral("m_btnSubmit"));
     applyRow->addWidget(m_btnSubmit);
@@ -271,11 +278,7 @@ void SettingVC::InitSetting() {
     m_chkSleepOff->setChecked(form.sleepOff);
     m_chkEncoderContinue->setChecked(form.encoderContinue);
     if (QAbstractButton* b = m_rdoDialFuncLED->button(form.dialFuncLed)) b->setChecked(true);
-    m_nLEDOffTime = form.offTime;
-    {
-        const QSignalBlocker quiet(m_stpOffTime);
-        m_stpOffTime->setValue(static_cast<int>(m_nLEDOffTime));
-    }
+    m_stpOffTime->setValue(static_cast<int>(form.offTime));
     ClickLEDOffFlag();
     ShowConnectionState();
     if (!m_screenJob->IsRunning()) m_cvProgress->hide();
@@ -283,9 +286,7 @@ void SettingVC::InitSetting() {
 
 void SettingVC::ShowConnectionState() {
     const bool connected = Dm().pUSBHID().bConnected();
-    const StringTable& s = Dm().Strings();
-    m_lblUSBStatus->setText(Q(s.Get(connected ? (m_ctx.emulated ? "STATUS_MSG_USB_CONNECT_EMULATED" : "STATUS_MSG_USB_CONNECT")
-                                              : "STATUS_MSG_USB_UNCONNECT")));
+    m_lblUSBStatus->setText(Q(m_ctx.DeviceLine(connected)));
     m_lblUSBStatus->setStyleSheet(connected ? QStringLiteral("color:#1e7a34; font-weight:bold;")
                                             : QStringLiteral("color:#b3261e; font-weight:bold;"));
 }
@@ -323,7 +324,7 @@ void SettingVC::ShowJobEnd(const std::string& success, const std::string& error)
 void SettingVC::ClickSubmit() {
     DataManager& dm = Dm();
     const StringTable& s = dm.Strings();
-    if (!m_screenJob->Confirm(s.Get("DEVICE_FUNCTION_WRITE_CONFIRM_MSG"))) return;
+    if (!m_screenJob->Confirm(m_ctx.Text("DEVICE_FUNCTION_WRITE_CONFIRM_MSG"))) return;
 
     SystemSettingsForm form;
     form.keyboardType = m_rdoKeyboard->checkedId() > 0 ? m_rdoKeyboard->checkedId() : KeyCode::KEYBOARD_TYPE_US;
@@ -341,12 +342,18 @@ void SettingVC::ClickSubmit() {
     ComQue& que = dm.pComQue();
     que.CreateFastWriteComQue();
     que.CreateBaseSettingInfoComQue();
-    const ScreenJob::Ended written = [this](const ComResult& result) {
+    m_lblSubmitNote->Clear();
+    // The controls are blocked while the job runs; the focus goes back where
+    // it was, so that the user carries on from there.
+    const QPointer<QWidget> focused = focusWidget();
+    const ScreenJob::Ended written = [this, focused](const ComResult& result) {
         m_ctx.Trace("SETSTS_WRITE_DATA Finish!");
         ShowJobEnd(JobMessage::Warning(result, Dm().Strings()), m_screenJob->FailureText(result));
+        if (result.Succeeded()) m_lblSubmitNote->Show(Q(m_ctx.Text("SETTINGS_WRITTEN_MSG")));
+        if (focused && focused->isEnabled()) focused->setFocus();
     };
     m_screenJob->Start({Job::SETSTS_WRITE_DATA, "JOB_NAME_WRITE_SETTINGS", written, written});
-    if (!keyboardKept && m_ctx.prompts) m_ctx.prompts->ShowError(s.Get("APPLICATION_NAME"), s.Get("USER_SETTING_SAVE_ERROR"));
+    if (!keyboardKept && m_ctx.prompts) m_ctx.prompts->ShowError(std::string(), s.Get("USER_SETTING_SAVE_ERROR"));
 }
 
 void SettingVC::BeginProgress(int32_t max, bool cancellable) {
@@ -424,7 +431,23 @@ void SettingVC::ClickRestore() {
     }
     m_ctx.Trace(*path);
     g_pstrRestorePath = *path;
-    if (!m_screenJob->Confirm(TextTemplate::Fill(s.Get("RESTORE_CONFIRM_MSG"), {g_pstrRestorePath}))) return;
+    // The file is looked at before the user is asked to let it replace everything.
+    uintmax_t size = 0;
+    const Job::RestoreFile file = Job::CheckRestoreFile(g_pstrRestorePath, size);
+    if (file == Job::RestoreFile::TooShort || file == Job::RestoreFile::Unreadable) {
+        m_ctx.Trace("Restoreファイルの確認に失敗");
+        m_screenJob->ShowError(file == Job::RestoreFile::TooShort
+                                   ? TextTemplate::Fill(s.Get("RESTORE_FILE_SHORT_ERROR"), {g_pstrRestorePath, ByteCount(size)})
+                                   : TextTemplate::Fill(s.Get("RESTORE_FILE_READ_ERROR"), {g_pstrRestorePath}));
+        return;
+    }
+    UserPrompts::Question question;
+    question.headline = m_ctx.Text("RESTORE_CONFIRM_TITLE");
+    question.explanation = TextTemplate::Fill(m_ctx.Text("RESTORE_CONFIRM_MSG"), {g_pstrRestorePath});
+    if (file == Job::RestoreFile::Longer) question.explanation += "\n" + TextTemplate::Fill(s.Get("RESTORE_LONGER_NOTE"), {ByteCount(size)});
+    question.verb = s.Get("BTN_REPLACE_EVERYTHING");
+    question.destructive = true;
+    if (!m_screenJob->Ask(question)) return;
     BlockedControl(true);
     if (!m_job->StartRestore(g_pstrRestorePath)) {
         std::string reason;
@@ -446,8 +469,9 @@ void SettingVC::ClickRestore() {
 void SettingVC::ClickFormat() {
     if (m_ctx.prompts == nullptr) return;
     const StringTable& s = Dm().Strings();
-    if (!m_screenJob->Confirm(s.Get("RESET_WARNING_MSG1"))) return;
-    m_ctx.prompts->Notify(s.Get("APPLICATION_NAME"), s.Get("RESET_WARNING_MSG2") + "\n" + s.Get("RESET_WARNING_MSG3"));
+    if (!m_screenJob->Ask({m_ctx.Text("RESET_CONFIRM_TITLE"), m_ctx.Text("RESET_WARNING_MSG1"), m_ctx.Text("BTN_ERASE_DEVICE"), true})) return;
+    // A file has no cable to pull.
+    if (!m_ctx.EditsFile()) m_ctx.prompts->Notify(std::string(), s.Get("RESET_WARNING_MSG2") + "\n" + s.Get("RESET_WARNING_MSG3"));
     BlockedControl(true);
     if (!m_job->StartFormat()) {
         JobNotStarted(s.Get(Dm().pUSBHID().bConnected() ? "JOB_NOT_STARTED_BUSY" : "JOB_NOT_STARTED_NO_DEVICE"));

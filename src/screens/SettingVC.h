@@ -21,6 +21,7 @@ class QSpinBox;
 namespace kelvadeck {
 
 class BackupRestoreJob;
+class StatusNote;
 
 // The system settings screen: the device-wide settings (LED sleep, dial
 // repeat, mode LED off time, dial function LED), the host keyboard layout,
@@ -79,7 +80,6 @@ private:
     std::string g_pstrRestorePath;
     std::string g_pstrBackupPath;
     uint64_t dwTimeCounter = 0;
-    long m_nLEDOffTime = 0;
     bool m_bCancelBackup = false;
     QElapsedTimer m_jobClock;
     qint64 m_nLastShownMs = -1;
@@ -110,6 +110,7 @@ private:
     QPushButton* m_btnCancelBackup = nullptr;
     QLabel* m_lblJobResult = nullptr;
     QPushButton* m_btnSubmit = nullptr;
+    StatusNote* m_lblSubmitNote = nullptr;
     QPushButton* m_btnClose = nullptr;
     QPushButton* m_btnHelp = nullptr;
     QLabel* m_lblUSBStatusTitle = nullptr;

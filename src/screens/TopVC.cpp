@@ -1,11 +1,14 @@
 #include "screens/TopVC.h"
 
+#include <QApplication>
 #include <QDialog>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <algorithm>
+#include <cmath>
 
 #include "core/DataManager.h"
 #include "device/ComQue.h"
@@ -16,6 +19,7 @@
 #include "screenlogic/TopScreenText.h"
 #include "screens/DevicePicture.h"
 #include "screens/DialFuncSettingVC.h"
+#include "screens/ElidedLabel.h"
 #include "screens/EditDialMacroVC.h"
 #include "screens/EditMacroVC.h"
 #include "screens/HelpLauncher.h"
@@ -43,7 +47,9 @@ TopVC::TopVC(ScreenContext& context, QWidget* parent) : QWidget(parent), m_ctx(c
     setObjectName(QStringLiteral("TopVC"));
     setAttribute(Qt::WA_StyledBackground, true);
     setStyleSheet(D::ScreenStyle());
-    setFixedSize(CANVAS_WIDTH, CANVAS_HEIGHT);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    // The canvas at its own size until the window gives the screen its room.
+    resize(sizeHint());
     ScreenJob::Traces traces;
     traces.timerStarted = "TopVC :  StartTimerForUpdateWindow";
     traces.timerStopped = "TopVC :  StopTimerForUpdateWindow";
@@ -71,15 +77,68 @@ QPushButton* TopVC::OverlayButton(QWidget* parent, const QString& name, long tag
     b->setProperty("tag", static_cast<qlonglong>(tag));
     b->setFlat(true);
     b->setCursor(Qt::PointingHandCursor);
-    b->setGeometry(geometry);
+    Place(b, geometry);
     return b;
 }
 
-QLabel* TopVC::Label(QWidget* parent, const QString& name, const QRect& geometry) {
-    auto* l = new QLabel(parent);
+template <typename T>
+T* TopVC::Label(QWidget* parent, const QString& name, const QRect& geometry) {
+    auto* l = new T(parent);
     l->setObjectName(name);
-    l->setGeometry(geometry);
+    Place(l, geometry);
     return l;
+}
+
+QSize TopVC::sizeHint() const { return {CANVAS_WIDTH, CANVAS_HEIGHT}; }
+
+QSize TopVC::minimumSizeHint() const {
+    return {static_cast<int>(std::ceil(CANVAS_WIDTH * MIN_SCALE)), static_cast<int>(std::ceil(CANVAS_HEIGHT * MIN_SCALE))};
+}
+
+void TopVC::Place(QWidget* w, const QRect& onCanvas) {
+    w->setProperty("canvasRect", onCanvas);
+    const QPoint origin = w->parentWidget() == this ? m_origin : QPoint();
+    const QPointF topLeft = QPointF(onCanvas.topLeft()) * m_scale;
+    const QPointF bottomRight = QPointF(onCanvas.topLeft() + QPoint(onCanvas.width(), onCanvas.height())) * m_scale;
+    w->setGeometry(QRect(origin + topLeft.toPoint(), origin + bottomRight.toPoint() - QPoint(1, 1)));
+}
+
+void TopVC::SetPointSize(QWidget* w, int points) {
+    w->setProperty("canvasPoints", points);
+    // Smaller type than the application's own only for what is larger than it.
+    const double floor = std::min<double>(points, QApplication::font().pointSizeF());
+    QFont f = w->font();
+    f.setPointSizeF(std::max(floor, points * m_scale));
+    w->setFont(f);
+}
+
+void TopVC::SetRoundColor(QFrame* f, const QColor& c) {
+    f->setProperty("roundColor", c);
+    f->setStyleSheet(f == m_cvLEDColorPreviewArea
+                         ? D::RingStyle(c, f->width(), std::max(4, static_cast<int>(std::lround(D::RING_BORDER * m_scale))))
+                         : D::SwatchStyle(c, f->height() / 2));
+}
+
+void TopVC::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Rescale();
+}
+
+void TopVC::Rescale() {
+    m_scale = std::max(MIN_SCALE, std::min(static_cast<double>(width()) / CANVAS_WIDTH, static_cast<double>(height()) / CANVAS_HEIGHT));
+    m_origin = QPoint(std::max(0, static_cast<int>(width() - CANVAS_WIDTH * m_scale) / 2),
+                      std::max(0, static_cast<int>(height() - CANVAS_HEIGHT * m_scale) / 2));
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (const QVariant r = w->property("canvasRect"); r.isValid()) Place(w, r.toRect());
+        if (const QVariant points = w->property("canvasPoints"); points.isValid()) SetPointSize(w, points.toInt());
+    }
+    for (QFrame* f : findChildren<QFrame*>()) {
+        if (const QVariant c = f->property("roundColor"); c.isValid()) SetRoundColor(f, c.value<QColor>());
+    }
+    const int push = m_cvSwichFuncBox[C::BUTTON_11_ID]->height();
+    m_cvSwichFuncBox[C::BUTTON_11_ID]->setStyleSheet(QStringLiteral("#m_cvSwichFuncBox11 { border-radius:%1px; }").arg(push / 2));
+    m_btnSwitchFuncSelect[C::BUTTON_11_ID]->setStyleSheet(QStringLiteral("border-radius:%1px;").arg(push / 2));
+    update();
 }
 
 void TopVC::BuildControls() {
@@ -89,20 +148,20 @@ void TopVC::BuildControls() {
         auto* area = new QFrame(this);
         area->setObjectName(QStringLiteral("m_cvProfileNameArea%1").arg(n));
         area->setProperty("role", "modeTab");
-        area->setGeometry(40 + m * 216, 26, 200, 62);
+        Place(area, QRect(40 + m * 216, 26, 200, 62));
         m_cvProfileNameArea[m] = area;
         m_cvProfileColor[m] = new QFrame(area);
         m_cvProfileColor[m]->setObjectName(QStringLiteral("m_cvProfileColor%1").arg(n));
-        m_cvProfileColor[m]->setGeometry(14, 16, 28, 28);
+        Place(m_cvProfileColor[m], QRect(14, 16, 28, 28));
         m_lblProfileName[m] = Label(area, QStringLiteral("m_lblProfileName%1").arg(n), QRect(54, 8, 140, 42));
         QFont f = m_lblProfileName[m]->font();
-        f.setPointSize(13);
         f.setBold(true);
         m_lblProfileName[m]->setFont(f);
+        SetPointSize(m_lblProfileName[m], 13);
         m_cvUnderBar[m] = new QFrame(area);
         m_cvUnderBar[m]->setObjectName(QStringLiteral("m_cvUnderBar%1").arg(n));
-        m_cvUnderBar[m]->setGeometry(12, 53, 176, 4);
-        m_btnProfileSelect[m] = OverlayButton(area, QStringLiteral("m_btnProfileSelect%1").arg(n), m, area->rect());
+        Place(m_cvUnderBar[m], QRect(12, 53, 176, 4));
+        m_btnProfileSelect[m] = OverlayButton(area, QStringLiteral("m_btnProfileSelect%1").arg(n), m, QRect(0, 0, 200, 62));
         m_btnProfileColorSelect[m] =
             OverlayButton(area, QStringLiteral("m_btnProfileColorSelect%1").arg(n), LedColorTarget::ModeTag(m), QRect(8, 10, 40, 40));
         connect(m_btnProfileSelect[m], &QPushButton::clicked, this, &TopVC::ClickProfileSelect);
@@ -123,7 +182,7 @@ void TopVC::BuildControls() {
         auto* box = new QFrame(this);
         box->setObjectName(QStringLiteral("m_cvSwichFuncBox%1").arg(n));
         box->setProperty("role", "key");
-        box->setGeometry(D::KeyRect(k));
+        Place(box, D::KeyRect(k));
         m_cvSwichFuncBox[k] = box;
         QLabel* number = Label(box, QStringLiteral("lblKeyNumber%1").arg(n), QRect(10, 6, 60, 16));
         number->setProperty("role", "keyNumber");
@@ -133,20 +192,21 @@ void TopVC::BuildControls() {
         m_lblKeyCombination[k]->setAlignment(Qt::AlignCenter);
         QFont capFont = m_lblKeyCombination[k]->font();
         capFont.setBold(true);
-        capFont.setPointSize(14);
         m_lblKeyCombination[k]->setFont(capFont);
-        m_lblSwitchFuncName[k] = Label(box, QStringLiteral("m_lblSwitchFuncName%1").arg(n), QRect(8, 24, D::KEY_WIDTH - 16, D::KEY_HEIGHT - 34));
+        SetPointSize(m_lblKeyCombination[k], 14);
+        m_lblSwitchFuncName[k] = Label<ElidedLabel>(box, QStringLiteral("m_lblSwitchFuncName%1").arg(n), QRect(8, 24, D::KEY_WIDTH - 16, D::KEY_HEIGHT - 34));
         m_lblSwitchFuncName[k]->setProperty("role", "onDevice");
         m_lblSwitchFuncName[k]->setWordWrap(true);
         m_lblSwitchFuncName[k]->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-        m_btnSwitchFuncSelect[k] = OverlayButton(box, QStringLiteral("m_btnSwitchFuncSelect%1").arg(n), k, box->rect());
+        m_btnSwitchFuncSelect[k] =
+            OverlayButton(box, QStringLiteral("m_btnSwitchFuncSelect%1").arg(n), k, QRect(QPoint(), D::KeyRect(k).size()));
         connect(m_btnSwitchFuncSelect[k], &QPushButton::clicked, this, &TopVC::ClickSwitchFuncSelect);
     }
 
     // The LED ring around the dial; the knob itself is painted beneath it.
     m_cvLEDColorPreviewArea = new QFrame(this);
     m_cvLEDColorPreviewArea->setObjectName(QStringLiteral("m_cvLEDColorPreviewArea"));
-    m_cvLEDColorPreviewArea->setGeometry(D::RingRect());
+    Place(m_cvLEDColorPreviewArea, D::RingRect());
 
     // The dial's push switch, the eleventh switch, in the middle of the knob.
     {
@@ -154,14 +214,14 @@ void TopVC::BuildControls() {
         auto* box = new QFrame(this);
         box->setObjectName(QStringLiteral("m_cvSwichFuncBox11"));
         box->setProperty("role", "push");
-        box->setGeometry(D::PushRect());
+        Place(box, D::PushRect());
         m_cvSwichFuncBox[k] = box;
-        m_lblSwitchFuncName[k] = Label(box, QStringLiteral("m_lblSwitchFuncName11"), QRect(14, 22, D::PUSH_DIAMETER - 28, D::PUSH_DIAMETER - 44));
+        m_lblSwitchFuncName[k] = Label<ElidedLabel>(box, QStringLiteral("m_lblSwitchFuncName11"), QRect(14, 22, D::PUSH_DIAMETER - 28, D::PUSH_DIAMETER - 44));
         m_lblSwitchFuncName[k]->setProperty("role", "onDevice");
         m_lblSwitchFuncName[k]->setWordWrap(true);
         m_lblSwitchFuncName[k]->setAlignment(Qt::AlignCenter);
-        m_btnSwitchFuncSelect[k] = OverlayButton(box, QStringLiteral("m_btnSwitchFuncSelect11"), k, box->rect());
-        m_btnSwitchFuncSelect[k]->setStyleSheet(QStringLiteral("border-radius:%1px;").arg(D::PUSH_DIAMETER / 2));
+        m_btnSwitchFuncSelect[k] =
+            OverlayButton(box, QStringLiteral("m_btnSwitchFuncSelect11"), k, QRect(0, 0, D::PUSH_DIAMETER, D::PUSH_DIAMETER));
         connect(m_btnSwitchFuncSelect[k], &QPushButton::clicked, this, &TopVC::ClickSwitchFuncSelect);
     }
 
@@ -171,15 +231,15 @@ void TopVC::BuildControls() {
         auto* box = new QFrame(this);
         box->setObjectName(QStringLiteral("m_cvDialFuncBox%1").arg(n));
         box->setProperty("role", "function");
-        box->setGeometry(D::FunctionBoxRect(f));
+        Place(box, D::FunctionBoxRect(f));
         m_cvDialFuncBox[f] = box;
         m_cvDialFuncColor[f] = new QFrame(box);
         m_cvDialFuncColor[f]->setObjectName(QStringLiteral("m_cvDialFuncColor%1").arg(n));
-        m_cvDialFuncColor[f]->setGeometry(10, (D::FUNC_BOX.height() - D::SWATCH) / 2, D::SWATCH, D::SWATCH);
-        m_lblDialFuncName[f] = Label(box, QStringLiteral("m_lblDialFuncName%1").arg(n), QRect(42, 4, D::FUNC_BOX.width() - 48, D::FUNC_BOX.height() - 8));
+        Place(m_cvDialFuncColor[f], QRect(10, (D::FUNC_BOX.height() - D::SWATCH) / 2, D::SWATCH, D::SWATCH));
+        m_lblDialFuncName[f] = Label<ElidedLabel>(box, QStringLiteral("m_lblDialFuncName%1").arg(n), QRect(42, 4, D::FUNC_BOX.width() - 48, D::FUNC_BOX.height() - 8));
         m_lblDialFuncName[f]->setProperty("role", "onDevice");
         m_lblDialFuncName[f]->setWordWrap(true);
-        m_btnDialFuncSelect[f] = OverlayButton(box, QStringLiteral("m_btnDialFuncSelect%1").arg(n), f, box->rect());
+        m_btnDialFuncSelect[f] = OverlayButton(box, QStringLiteral("m_btnDialFuncSelect%1").arg(n), f, QRect(QPoint(), D::FUNC_BOX));
         m_btnDialFuncColorSelect[f] = OverlayButton(box, QStringLiteral("m_btnDialFuncColorSelect%1").arg(n), LedColorTarget::FunctionTag(f),
                                                     QRect(4, (D::FUNC_BOX.height() - 34) / 2, 34, 34));
         connect(m_btnDialFuncSelect[f], &QPushButton::clicked, this, &TopVC::ClickDialFuncSelect);
@@ -191,7 +251,7 @@ void TopVC::BuildControls() {
         auto* b = new QPushButton(this);
         b->setObjectName(name);
         b->setProperty("role", "command");
-        b->setGeometry(g);
+        Place(b, g);
         return b;
     };
     m_btnSetting = command(QStringLiteral("m_btnSetting"), QRect(40, 588, 150, 40));
@@ -250,12 +310,12 @@ void TopVC::ShowConnectionState() {
     const StringTable& s = m_ctx.Strings();
     const bool connected = dm && dm->pUSBHID().bConnected();
     if (connected) {
-        m_lblUSBStatus->setText(Q(s.Get(m_ctx.emulated ? "STATUS_MSG_USB_CONNECT_EMULATED" : "STATUS_MSG_USB_CONNECT")));
+        m_lblUSBStatus->setText(Q(m_ctx.DeviceLine(true)));
         m_lblUSBStatus->setStyleSheet(QStringLiteral("color:#1e7a34;"));
         // The window's status bar says where an emulated device keeps its flash.
         m_lblStatusDetail->setText(dm->bDataInitialize() ? QString() : Q(s.Get("STATUS_MSG_READING")));
     } else {
-        m_lblUSBStatus->setText(Q(s.Get("STATUS_MSG_USB_UNCONNECT")));
+        m_lblUSBStatus->setText(Q(m_ctx.DeviceLine(false)));
         m_lblUSBStatus->setStyleSheet(QStringLiteral("color:#b3261e;"));
         m_lblStatusDetail->setText(dm ? Q(JobMessage::NotConnected(dm->pUSBHID().LastOpenError(), s)) : QString());
     }
@@ -353,14 +413,14 @@ uint8_t TopVC::ChangeProfileSelect(long tag) {
 void TopVC::ShowEmptyModel() {
     const QString dash = QStringLiteral("—");
     const QColor off(0x55, 0x5a, 0x62);
-    for (int m = 0; m < C::MODE_NUM; ++m) m_cvProfileColor[m]->setStyleSheet(D::SwatchStyle(QColor(0xd0, 0xd4, 0xda), 14));
+    for (int m = 0; m < C::MODE_NUM; ++m) SetRoundColor(m_cvProfileColor[m], QColor(0xd0, 0xd4, 0xda));
     for (int f = 0; f < C::FUNCTION_NUM; ++f) {
         m_lblDialFuncName[f]->setText(dash);
-        m_cvDialFuncColor[f]->setStyleSheet(D::SwatchStyle(off, D::SWATCH / 2));
+        SetRoundColor(m_cvDialFuncColor[f], off);
     }
-    for (QLabel* l : m_lblSwitchFuncName) l->setText(dash);
+    for (ElidedLabel* l : m_lblSwitchFuncName) l->setText(dash);
     for (QLabel* l : m_lblKeyCombination) l->clear();
-    m_cvLEDColorPreviewArea->setStyleSheet(D::RingStyle(off));
+    SetRoundColor(m_cvLEDColorPreviewArea, off);
     m_lblFirmwareVer->clear();
 }
 
@@ -380,22 +440,22 @@ void TopVC::RenewUI() {
         const ProfileSettingInfo& p = dm->g_arPSI[static_cast<size_t>(m)];
         m_lblProfileName[m]->setText(Q(TopScreenText::ModeName(m, s)));
         const QColor c = DisplayColor(utl, p.bLEDDutyR, p.bLEDDutyG, p.bLEDDutyB);
-        m_cvProfileColor[m]->setStyleSheet(D::SwatchStyle(c, 14));
-        if (m == mode) m_cvLEDColorPreviewArea->setStyleSheet(D::RingStyle(c));
+        SetRoundColor(m_cvProfileColor[m], c);
+        if (m == mode) SetRoundColor(m_cvLEDColorPreviewArea, c);
     }
     const ProfileSettingInfo& p = dm->g_arPSI[mode];
     for (int f = 0; f < C::FUNCTION_NUM; ++f) {
         const TopScreenText::DialLabel label = TopScreenText::DialFunctionLabel(p, f, s);
-        QLabel* l = m_lblDialFuncName[f];
+        ElidedLabel* l = m_lblDialFuncName[f];
         l->setText(Q(label.text));
         l->setToolTip(l->text());
         QFont font = l->font();
         font.setBold(label.isDefault);
-        font.setPointSize(label.isDefault ? 13 : 11);
         l->setFont(font);
+        SetPointSize(l, label.isDefault ? 13 : 11);
         if (static_cast<size_t>(f) < p.arDialFuncElemList.size()) {
             const DialFuncElem& e = p.arDialFuncElemList[static_cast<size_t>(f)];
-            m_cvDialFuncColor[f]->setStyleSheet(D::SwatchStyle(DisplayColor(utl, e.bLEDDutyR, e.bLEDDutyG, e.bLEDDutyB), D::SWATCH / 2));
+            SetRoundColor(m_cvDialFuncColor[f], DisplayColor(utl, e.bLEDDutyR, e.bLEDDutyG, e.bLEDDutyB));
         }
         m_btnDialFuncSelect[f]->setToolTip(l->text());
     }
@@ -412,15 +472,15 @@ void TopVC::RenewUI() {
             QLabel* cap = m_lblKeyCombination[b];
             cap->setText(Q(keys));
             // Long combinations get smaller type so that they fit the key.
-            QFont capFont = cap->font();
-            for (int size = 14; size >= 8; --size) {
-                capFont.setPointSize(size);
-                if (QFontMetrics(capFont).horizontalAdvance(cap->text()) <= cap->width() - 4) break;
+            int size = 14;
+            for (; size > 8; --size) {
+                SetPointSize(cap, size);
+                if (cap->fontMetrics().horizontalAdvance(cap->text()) <= cap->width() - 4) break;
             }
-            cap->setFont(capFont);
+            SetPointSize(cap, size);
             // The assignment text moves beneath the keys when there are any.
-            m_lblSwitchFuncName[b]->setGeometry(keys.empty() ? QRect(8, 24, D::KEY_WIDTH - 16, D::KEY_HEIGHT - 34)
-                                                             : QRect(8, 64, D::KEY_WIDTH - 16, D::KEY_HEIGHT - 74));
+            Place(m_lblSwitchFuncName[b], keys.empty() ? QRect(8, 24, D::KEY_WIDTH - 16, D::KEY_HEIGHT - 34)
+                                                       : QRect(8, 64, D::KEY_WIDTH - 16, D::KEY_HEIGHT - 74));
         }
     }
     update();
@@ -510,6 +570,8 @@ void TopVC::ClickHelp() { HelpLauncher::Open(m_ctx, "main.html"); }
 void TopVC::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
     QPainter p(this);
+    p.translate(m_origin);
+    p.scale(m_scale, m_scale);
     D::Paint(p, font());
 }
 

@@ -18,6 +18,8 @@ class QPushButton;
 
 namespace kelvadeck {
 
+class ElidedLabel;
+
 // The main screen: a picture of the Kelvadeck for one mode at a time. The
 // three modes sit above the device as tabs with their LED colours; on the
 // device the ten keys and the dial, with the LED ring around the dial, the
@@ -31,9 +33,16 @@ public:
     // Canvas of the device picture.
     static constexpr int CANVAS_WIDTH = 1240;
     static constexpr int CANVAS_HEIGHT = 650;
+    // The picture fills the screen's room, drawn no smaller than this.
+    static constexpr double MIN_SCALE = 0.7;
 
     explicit TopVC(ScreenContext& context, QWidget* parent = nullptr);
     ~TopVC() override;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    // The picture's size against the canvas.
+    double Scale() const { return m_scale; }
 
     void InitControl();
     void BlockedControl(bool block);
@@ -69,11 +78,23 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildControls();
     QPushButton* OverlayButton(QWidget* parent, const QString& name, long tag, const QRect& geometry);
-    QLabel* Label(QWidget* parent, const QString& name, const QRect& geometry);
+    template <typename T = QLabel>
+    T* Label(QWidget* parent, const QString& name, const QRect& geometry);
+    // The controls lie on the canvas (a frame's children within their
+    // frame): w goes to its canvas place at the current scale, and there
+    // again when the scale changes.
+    void Place(QWidget* w, const QRect& onCanvas);
+    // A type size of the canvas, at the current scale.
+    void SetPointSize(QWidget* w, int points);
+    // A round part in a colour: the swatches and the LED ring.
+    void SetRoundColor(QFrame* f, const QColor& c);
+    // The controls at the scale that fits the screen's room.
+    void Rescale();
     void ShowConnectionState();
     void ConnectionChanged(bool connected);
     // Every tick: the device looked for while there is none, the settings
@@ -102,6 +123,9 @@ private:
     bool m_bBlocked = true;
     // Jobs of the transport whose end this screen has taken note of.
     uint64_t m_nJobsSeen = 0;
+    // The canvas at this scale, centred: its upper left corner.
+    double m_scale = 1.0;
+    QPoint m_origin;
 
     long lCurrentSelectColorView = 0;
     long lCurrentSelectDialFuncID = 0;
@@ -114,12 +138,12 @@ private:
     std::array<QPushButton*, 3> m_btnProfileSelect{};
     std::array<QPushButton*, 3> m_btnProfileColorSelect{};
     std::array<QFrame*, 4> m_cvDialFuncBox{};
-    std::array<QLabel*, 4> m_lblDialFuncName{};
+    std::array<ElidedLabel*, 4> m_lblDialFuncName{};
     std::array<QFrame*, 4> m_cvDialFuncColor{};
     std::array<QPushButton*, 4> m_btnDialFuncSelect{};
     std::array<QPushButton*, 4> m_btnDialFuncColorSelect{};
     std::array<QFrame*, 11> m_cvSwichFuncBox{};
-    std::array<QLabel*, 11> m_lblSwitchFuncName{};
+    std::array<ElidedLabel*, 11> m_lblSwitchFuncName{};
     // The keys a key assignment presses, large on the key (keys 1 to 10).
     std::array<QLabel*, 10> m_lblKeyCombination{};
     std::array<QPushButton*, 11> m_btnSwitchFuncSelect{};

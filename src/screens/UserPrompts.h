@@ -12,8 +12,20 @@ class UserPrompts {
 public:
     virtual ~UserPrompts() = default;
 
-    // Two buttons, "OK" and "Cancel": true for OK.
-    virtual bool Confirm(const std::string& message, const std::string& informative) = 0;
+    // A question before something is changed.
+    struct Question {
+        std::string headline;      // what is asked; empty: the explanation's first sentence
+        std::string explanation;   // what follows, what is lost
+        std::string verb;          // the button that goes ahead ("Erase Device"); empty: "OK"
+        bool destructive = false;  // Cancel is the default button: Enter destroys nothing
+    };
+    // The question's verb and "Cancel": true for the verb.
+    virtual bool Ask(const Question& question) = 0;
+    // "OK" and "Cancel": true for OK.
+    bool Confirm(const std::string& message, const std::string& informative) { return Ask({message, informative, {}, false}); }
+
+    // Below, an empty message makes the informative text's first sentence the
+    // headline, and the rest its explanation.
     // One "OK" button; returns when the user has read it.
     virtual void Notify(const std::string& message, const std::string& informative) = 0;
     // Unsaved changes are about to be left: "Save", "Don't save" or "Cancel".

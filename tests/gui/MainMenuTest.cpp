@@ -2,10 +2,15 @@
 // settings document, going back to the device, and closing with unsaved edits.
 #include <gtest/gtest.h>
 
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+
 #include <QAction>
 #include <QTemporaryDir>
 #include <sys/stat.h>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 #include "GuiRig.h"
@@ -81,10 +86,15 @@ TEST_F(MainMenuTest, OpenedBackupIsEditedOfflineAndSavedOnlyOnRequest) {
     EXPECT_EQ(ReadAll(backup), known);
     EXPECT_EQ(rig.Flash(), std::vector<uint8_t>(FC::FM_TOTAL_SIZE, 0xFF));
     EXPECT_TRUE(rig.App().HasUnsavedOfflineChanges());
+    // The title marks the unsaved changes; the device line names the file.
+    EXPECT_TRUE(rig.Window().windowTitle().endsWith(QStringLiteral("known.mbf[*]")));
+    EXPECT_TRUE(rig.Window().isWindowModified());
+    EXPECT_EQ(rig.Find<QLabel>(QStringLiteral("m_lblUSBStatus"))->text(), QStringLiteral("Editing known.mbf"));
 
     rig.App().Menu().Save();
     EXPECT_TRUE(rig.prompts.errors.empty());
     EXPECT_FALSE(rig.App().HasUnsavedOfflineChanges());
+    EXPECT_FALSE(rig.Window().isWindowModified());
     const std::vector<uint8_t> saved = ReadAll(backup);
     ASSERT_EQ(saved.size(), known.size());
     EXPECT_NE(saved, known);
@@ -93,6 +103,25 @@ TEST_F(MainMenuTest, OpenedBackupIsEditedOfflineAndSavedOnlyOnRequest) {
     check.Launch();
     EXPECT_EQ(check.Dm().g_arPSI[0].bLEDDutyR, 0x12);
     EXPECT_TRUE(rig.prompts.unexpected.empty());
+}
+
+// While a file is edited, the questions before a change speak of the file.
+TEST_F(MainMenuTest, QuestionsSayInTheFileWhileAFileIsEdited) {
+    GuiRig rig;
+    rig.Launch();
+    OpenKnownBackup(rig, File("asked.mbf"));
+    rig.Top().OpenSettingScreen();
+    QDialog* settings = rig.Top().CurrentScreen();
+    ASSERT_NE(settings, nullptr);
+    GuiRig::Settle(300);
+    rig.prompts.confirmAnswers = {false, false};
+    settings->findChild<QPushButton*>(QStringLiteral("m_btnSubmit"))->click();
+    settings->findChild<QPushButton*>(QStringLiteral("m_btnFormat"))->click();
+    ASSERT_EQ(rig.prompts.questions.size(), 2u);
+    EXPECT_EQ(rig.prompts.questions[0].explanation, "Write the settings to the file?");
+    EXPECT_EQ(rig.prompts.questions[1].headline, "Erase everything in the file?");
+    EXPECT_EQ(settings->findChild<QLabel*>(QStringLiteral("m_lblUSBStatus"))->text(), QStringLiteral("Editing asked.mbf"));
+    settings->close();
 }
 
 TEST_F(MainMenuTest, UnsavedEditsAreAskedAboutBeforeTheyCouldBeLost) {
@@ -254,7 +283,7 @@ TEST_F(MainMenuTest, UndoPutsBackTheSettingsNewestChangeFirst) {
     WriteNewLedColour(rig, 0x42);
     rig.App().Menu().UpdateActions();
     EXPECT_TRUE(undo->isEnabled());
-    EXPECT_TRUE(undo->text().contains(QStringLiteral("settings"))) << undo->text().toStdString();
+    EXPECT_EQ(undo->text(), QStringLiteral("&Undo Mode 1"));
 
     rig.prompts.confirmAnswers = {true, true};
     rig.App().Menu().UndoLastChange();
@@ -275,6 +304,55 @@ TEST_F(MainMenuTest, UndoPutsBackTheSettingsNewestChangeFirst) {
     EXPECT_EQ(rig.prompts.notices.size(), 3u);
     EXPECT_EQ(rig.Flash(), flash);
     EXPECT_TRUE(rig.prompts.unexpected.empty());
+}
+
+// Undo names the one part the last write changed; a write of several parts
+// is named by what it wrote and when.
+TEST_F(MainMenuTest, UndoNamesWhatItWillUndo) {
+    struct Case {
+        const char* name;
+        std::function<void(DataManager&)> change;
+        QString menu;
+        std::string question;
+    };
+    const Case cases[] = {
+        {"mode colour", [](DataManager& dm) { dm.g_arPSI[0].bLEDDutyR ^= 0x10; }, QStringLiteral("&Undo Mode 1"),
+         "Undo the change of Mode 1?"},
+        {"dial function name", [](DataManager& dm) { dm.g_arPSI[0].arDialFuncElemList[1].strFunctionName = u"Smudge"; },
+         QStringLiteral("&Undo Dial Function 2 of Mode 1"), "Undo the change of Dial Function 2 of Mode 1?"},
+        {"key", [](DataManager& dm) { dm.g_arPSI[1].arSelectItemElemSW[2].bItemID3 ^= 1; }, QStringLiteral("&Undo Key 3 of Mode 2"),
+         "Undo the change of Key 3 of Mode 2?"},
+        {"system settings", [](DataManager& dm) { dm.g_pSSI.bLEDOffTimer ^= 4; }, QStringLiteral("&Undo System Settings"),
+         "Undo the change of System Settings?"},
+        {"several parts",
+         [](DataManager& dm) {
+             dm.g_arPSI[0].bLEDDutyR ^= 0x10;
+             dm.g_arPSI[2].arDialFuncElemList[0].strFunctionName = u"Smudge";
+         },
+         QString(), "Undo the last change?"},
+    };
+    for (const Case& c : cases) {
+        GuiRig rig(WithImage(BuildKnownImage()));
+        rig.Launch();
+        DataManager& dm = rig.Dm();
+        c.change(dm);
+        ASSERT_TRUE(dm.DataOutputToMemory());
+        ASSERT_TRUE(dm.pComQue().CreateFastWriteComQue());
+        ASSERT_TRUE(rig.Top().StartJob("JOB_NAME_WRITE_SETTINGS", {}));
+        ASSERT_TRUE(rig.WaitIdle());
+        rig.App().Menu().UpdateActions();
+        const QString text = rig.App().Menu().Action("actUndo")->text();
+        if (c.menu.isEmpty()) {
+            EXPECT_TRUE(text.startsWith(QStringLiteral("&Undo Last Change (settings, "))) << c.name << ": " << text.toStdString();
+        } else {
+            EXPECT_EQ(text, c.menu) << c.name;
+        }
+        rig.prompts.confirmAnswers = {false};
+        rig.App().Menu().UndoLastChange();
+        ASSERT_EQ(rig.prompts.questions.size(), 1u) << c.name;
+        EXPECT_EQ(rig.prompts.questions[0].headline, c.question) << c.name;
+        EXPECT_EQ(rig.prompts.questions[0].verb, "Undo") << c.name;
+    }
 }
 
 TEST_F(MainMenuTest, DeviceCommandsWaitForADevice) {

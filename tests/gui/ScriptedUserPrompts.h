@@ -21,14 +21,18 @@ public:
     bool helpOpens = true;
 
     std::vector<std::string> confirms;  // informative texts
+    std::vector<Question> questions;    // the same, whole
+    std::vector<std::string> errorHeadlines;
     std::vector<std::string> notices;
     std::vector<std::string> errors;
     std::vector<std::string> helpPages;
     std::vector<std::string> panelExtensions;
     std::vector<std::string> unexpected;
 
-    bool Confirm(const std::string&, const std::string& informative) override {
+    bool Ask(const Question& question) override {
+        const std::string& informative = question.explanation;
         confirms.push_back(informative);
+        questions.push_back(question);
         if (confirmAnswers.empty()) {
             unexpected.push_back("confirm: " + informative);
             return false;
@@ -48,7 +52,10 @@ public:
         return answer;
     }
     void Notify(const std::string&, const std::string& informative) override { notices.push_back(informative); }
-    void ShowError(const std::string&, const std::string& informative) override { errors.push_back(informative); }
+    void ShowError(const std::string& message, const std::string& informative) override {
+        errorHeadlines.push_back(message);
+        errors.push_back(informative);
+    }
     std::optional<std::string> ChooseSaveFile(const std::string& extension) override {
         return Take(saveAnswers, "save panel", extension);
     }

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -120,6 +119,7 @@ TEST_F(SettingFixture, SubmitWritesTheSettingsAndSendsThemLive) {
     stepper->stepUp();
     stepper->stepUp();
     EXPECT_EQ(stepper->value(), 32);
+    EXPECT_EQ(stepper->text(), QStringLiteral("32"));
     Find<QButtonGroup>("m_rdoDialFuncLED")->button(C::LED_LIGHT_TYPE_FUNC_FLASH)->click();
     Find<QButtonGroup>("m_rdoKeyboard")->button(KeyCode::KEYBOARD_TYPE_JIS)->click();
     rig->device.LiveState().Clear();
@@ -130,6 +130,9 @@ TEST_F(SettingFixture, SubmitWritesTheSettingsAndSendsThemLive) {
     EXPECT_TRUE(Find<QPushButton>("m_btnSubmit")->isEnabled());
     EXPECT_TRUE(rig->prompts.errors.empty());
     EXPECT_TRUE(rig->LogHas("SETSTS_WRITE_DATA Finish!"));
+    // Said in place, without a dialog to dismiss.
+    EXPECT_EQ(Find<QLabel>("m_lblSubmitNote")->text(), QStringLiteral("The settings were written to the device."));
+    EXPECT_TRUE(rig->prompts.notices.empty());
 
     // The live update carries the new values, the current mode reset to 0.
     const auto live = rig->device.LiveState().PayloadsFor(ComElem::COM_CMD_SET_STANDARD_INFO);
@@ -152,6 +155,27 @@ TEST_F(SettingFixture, SubmitWritesTheSettingsAndSendsThemLive) {
     EXPECT_EQ(rig->Dm().pKeyCode().KeyboardType(), KeyCode::KEYBOARD_TYPE_JIS);
 }
 
+// The off time takes what the device stores (0 to 180 seconds) as it is
+// typed; what the field shows is what is written.
+TEST_F(SettingFixture, TheModeLedOffTimeTakesOnlyWhatTheDeviceStores) {
+    Open();
+    Find<QCheckBox>("m_chkLEDOffFlag")->setChecked(true);
+    QSpinBox* off = Find<QSpinBox>("m_stpOffTime");
+    EXPECT_EQ(off->minimum(), 0);
+    EXPECT_EQ(off->maximum(), C::LED_LIGHT_OFF_MODE_TIME_MAX);
+    off->selectAll();
+    QTest::keyClicks(off, QStringLiteral("500"));
+    EXPECT_EQ(off->text(), QStringLiteral("50"));  // the third digit is refused as it is typed
+    off->selectAll();
+    QTest::keyClicks(off, QStringLiteral("180"));
+    EXPECT_EQ(off->value(), 180);
+    rig->prompts.confirmAnswers = {true};
+    Click("m_btnSubmit");
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(rig->Dm().g_pSSI.bLEDOffTimer, 180);
+    EXPECT_EQ(off->text(), QStringLiteral("180"));
+}
+
 TEST_F(SettingFixture, CancellingTheConfirmationChangesNothing) {
     Open();
     const auto before = rig->Flash();
@@ -165,6 +189,19 @@ TEST_F(SettingFixture, CancellingTheConfirmationChangesNothing) {
     EXPECT_EQ(rig->Flash(), before);
     EXPECT_FALSE(rig->defaults.GetInteger(KeyCode::KEYBOARD_TYPE_USER_SETTING).has_value());
     EXPECT_TRUE(rig->LogHas("Alert result Cancel"));
+    EXPECT_TRUE(Find<QLabel>("m_lblSubmitNote")->text().isEmpty());
+}
+
+TEST_F(SettingFixture, ApplyLeavesTheFocusWhereItWas) {
+    Open();
+    screen->activateWindow();
+    QPushButton* submit = Find<QPushButton>("m_btnSubmit");
+    submit->setFocus();
+    ASSERT_EQ(screen->focusWidget(), submit);
+    rig->prompts.confirmAnswers = {true};
+    submit->click();
+    ASSERT_TRUE(WaitForJobEnd());
+    EXPECT_EQ(screen->focusWidget(), submit);
 }
 
 TEST_F(SettingFixture, BackupWritesTheWholeFlashWithProgressToItsMaximum) {
@@ -297,29 +334,75 @@ TEST_F(SettingFixture, ARefusedRestoreConfirmationWritesNothing) {
     EXPECT_TRUE(Find<QFrame>("m_cvProgress")->isHidden());
 }
 
-TEST_F(SettingFixture, AShortRestoreFileIsRefusedBeforeAnythingIsSent) {
+// The file is looked at first: a file that cannot be restored is refused
+// without asking to replace everything.
+TEST_F(SettingFixture, AShortRestoreFileIsRefusedBeforeAnythingIsAskedOrSent) {
     Open();
     const auto before = rig->Flash();
     const uint64_t exchanges = rig->device.ExchangeNumber();
     const fs::path file = Temp("short.mbf");
     WriteAll(file, std::vector<uint8_t>(FC::FM_TOTAL_SIZE - 1, 0x00));
     rig->prompts.openAnswers = {file.string()};
-    rig->prompts.confirmAnswers = {true};
     Click("m_btnRestore");
     GuiRig::Settle(300);
+    EXPECT_TRUE(rig->prompts.questions.empty());
+    EXPECT_TRUE(rig->prompts.unexpected.empty());
     EXPECT_EQ(rig->device.ExchangeNumber(), exchanges);
     EXPECT_EQ(rig->Flash(), before);
     ASSERT_EQ(rig->prompts.errors.size(), 1u);
     EXPECT_NE(rig->prompts.errors[0].find("is not a Kelvadeck backup"), std::string::npos);
+    EXPECT_NE(rig->prompts.errors[0].find("this file has 2,097,151 bytes"), std::string::npos) << rig->prompts.errors[0];
     EXPECT_TRUE(rig->LogHas("Restoreファイルの確認に失敗"));
     EXPECT_TRUE(Find<QPushButton>("m_btnRestore")->isEnabled());
     EXPECT_EQ(screen->bCurrentMode(), Job::SETSTS_NONE);
 }
 
+TEST_F(SettingFixture, AMissingRestoreFileIsRefusedBeforeAnythingIsAsked) {
+    Open();
+    rig->prompts.openAnswers = {Temp("gone.mbf").string()};
+    Click("m_btnRestore");
+    GuiRig::Settle(300);
+    EXPECT_TRUE(rig->prompts.questions.empty());
+    ASSERT_EQ(rig->prompts.errors.size(), 1u);
+    EXPECT_NE(rig->prompts.errors[0].find("cannot be read"), std::string::npos) << rig->prompts.errors[0];
+}
+
+// A file larger than the flash is restored from its first 2 MiB, and the
+// question says so before anything is replaced.
+TEST_F(SettingFixture, ALongerRestoreFileIsRestoredFromItsStartAfterSayingSo) {
+    GuiRig::Setup setup;
+    setup.image.assign(FC::FM_TOTAL_SIZE, 0xFF);
+    Open(std::move(setup));
+    const std::vector<uint8_t> image = BuildKnownImage();
+    std::vector<uint8_t> longer = image;
+    longer.resize(FC::FM_TOTAL_SIZE + 100, 0x5A);
+    const fs::path file = Temp("longer.mbf");
+    WriteAll(file, longer);
+    rig->prompts.openAnswers = {file.string()};
+    rig->prompts.confirmAnswers = {true};
+    Click("m_btnRestore");
+    ASSERT_TRUE(WaitForJobEnd());
+    ASSERT_EQ(rig->prompts.questions.size(), 1u);
+    const UserPrompts::Question& q = rig->prompts.questions[0];
+    EXPECT_EQ(q.headline, "Replace everything on the device?");
+    EXPECT_EQ(q.verb, "Replace Everything");
+    EXPECT_TRUE(q.destructive);
+    EXPECT_NE(q.explanation.find("2,097,252 bytes"), std::string::npos) << q.explanation;
+    EXPECT_NE(q.explanation.find("only its first 2,097,152 bytes"), std::string::npos) << q.explanation;
+    EXPECT_TRUE(rig->prompts.errors.empty());
+    EXPECT_TRUE(rig->Flash() == image);
+}
+
 TEST_F(SettingFixture, FactoryResetErasesTheDeviceAndGivesTheDefaultModel) {
     Open();
     rig->prompts.confirmAnswers = {true};
+    const std::optional<std::string> firmware = rig->Dm().g_pSSI.strFirmwareVer;
+    ASSERT_TRUE(firmware.has_value());
     Click("m_btnFormat");
+    ASSERT_EQ(rig->prompts.questions.size(), 1u);
+    EXPECT_EQ(rig->prompts.questions[0].headline, "Erase the device?");
+    EXPECT_EQ(rig->prompts.questions[0].verb, "Erase Device");
+    EXPECT_TRUE(rig->prompts.questions[0].destructive);
     ASSERT_EQ(rig->prompts.notices.size(), 1u);
     EXPECT_NE(rig->prompts.notices[0].find("Do not unplug"), std::string::npos);
     EXPECT_EQ(Find<QLabel>("m_lblDenominator")->text(), QStringLiteral("32"));
@@ -334,6 +417,12 @@ TEST_F(SettingFixture, FactoryResetErasesTheDeviceAndGivesTheDefaultModel) {
     EXPECT_EQ(rig->Dm().g_arPSI, erased.g_arPSI);
     EXPECT_EQ(rig->Dm().g_pSSI.bLEDOffTimer, erased.g_pSSI.bLEDOffTimer);
     EXPECT_EQ(screen->LastResultText(), QStringLiteral("The device was reset to its factory settings."));
+    // The erased device keeps its firmware, and the main screen still names it.
+    EXPECT_EQ(rig->Dm().g_pSSI.strFirmwareVer, firmware);
+    Click("m_btnClose");
+    ASSERT_TRUE(GuiRig::PumpUntil([this] { return rig->Top().IsTimerRunning(); }));
+    GuiRig::Settle(300);
+    EXPECT_EQ(rig->Find<QLabel>(QStringLiteral("m_lblFirmwareVer"))->text().toStdString(), "Firmware version: " + *firmware);
 }
 
 TEST_F(SettingFixture, CancellingTheResetWarningChangesNothing) {

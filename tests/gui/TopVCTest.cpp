@@ -9,6 +9,7 @@
 #include "GuiRig.h"
 #include "KnownImage.h"
 #include "model/Constants.h"
+#include "screens/ElidedLabel.h"
 
 namespace kelvadeck::guitest {
 namespace {
@@ -113,6 +114,61 @@ TEST(TopVC, EditingScreensAreReachableFromTheMainScreen) {
     EXPECT_TRUE(rig.Find<QPushButton>(QStringLiteral("m_btnDialFuncSelect1"))->isEnabled());
     EXPECT_EQ(rig.Find<QPushButton>(QStringLiteral("m_btnSetting"))->text(), QStringLiteral("Setup"));
     EXPECT_EQ(rig.Find<QPushButton>(QStringLiteral("m_btnEditMacro"))->text(), QStringLiteral("Macro Editor"));
+}
+
+// The whole window fits a 1024x700 screen and more: the picture of the
+// device scales down with the window, and every part stays inside it.
+TEST(TopVC, ThePictureScalesWithTheWindow) {
+    GuiRig rig(KnownSetup());
+    rig.Launch();
+    MainWindow& window = rig.Window();
+    EXPECT_LE(window.minimumSizeHint().width(), 900);
+    EXPECT_LE(window.minimumSizeHint().height(), 600);
+    window.resize(window.minimumSizeHint());
+    window.show();
+    GuiRig::Settle(100);
+    TopVC& top = rig.Top();
+    EXPECT_LT(top.Scale(), 0.75);
+    for (const char* name : {"m_cvDialFuncBox2", "m_cvDialFuncBox3", "m_cvSwichFuncBox5", "m_cvSwichFuncBox10", "m_btnHelp",
+                             "m_cvProfileNameArea3", "m_lblStatusDetail"}) {
+        auto* part = rig.Find<QWidget>(QString::fromLatin1(name));
+        ASSERT_NE(part, nullptr) << name;
+        EXPECT_TRUE(top.rect().contains(part->geometry().translated(part->parentWidget()->mapTo(&top, QPoint())))) << name;
+    }
+    // Larger again, the picture takes its own size.
+    window.resize(1600, 1000);
+    GuiRig::Settle(100);
+    EXPECT_GE(top.Scale(), 1.0);
+    window.hide();
+}
+
+// A name longer than its box ends in an ellipsis; the whole name is the
+// box's tooltip.
+TEST(TopVC, ALongDialFunctionNameIsElidedWithTheWholeNameAsTooltip) {
+    GuiRig rig(KnownSetup());
+    rig.Launch();
+    const std::u16string name = u"Brush size larger, pressure on";
+    rig.Dm().g_arPSI[0].arDialFuncElemList[1].strFunctionName = name;
+    rig.Top().RenewUI();
+    auto* label = rig.Find<ElidedLabel>(QStringLiteral("m_lblDialFuncName2"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), QString::fromStdU16String(name));
+    EXPECT_EQ(rig.Find<QPushButton>(QStringLiteral("m_btnDialFuncSelect2"))->toolTip(), QString::fromStdU16String(name));
+    for (const QSize size : {QSize(1240, 700), QSize(900, 600)}) {
+        rig.Window().resize(size);
+        rig.Window().show();
+        GuiRig::Settle(100);
+        const QStringList lines = label->ShownLines();
+        EXPECT_TRUE(label->IsElided()) << size.width();
+        ASSERT_FALSE(lines.isEmpty());
+        EXPECT_TRUE(lines.last().endsWith(QChar(0x2026))) << lines.join(QLatin1Char('|')).toStdString();
+        // No line is cut: each is as wide as the label at most, and all of them fit its height.
+        for (const QString& line : lines) EXPECT_LE(label->fontMetrics().horizontalAdvance(line), label->contentsRect().width());
+        EXPECT_LE(lines.size() * label->fontMetrics().lineSpacing(), label->contentsRect().height());
+    }
+    rig.Window().hide();
+    // A short name is shown whole.
+    EXPECT_FALSE(rig.Find<ElidedLabel>(QStringLiteral("m_lblDialFuncName3"))->IsElided());
 }
 
 TEST(TopVC, HelpOpensTheInstalledEnglishPageOfTheMainScreen) {

@@ -16,6 +16,7 @@
 #include "screenlogic/JobMessage.h"
 #include "screenlogic/LedColorTarget.h"
 #include "screenlogic/ProgressEstimate.h"
+#include "screenlogic/PromptText.h"
 #include "screenlogic/SystemSettingsForm.h"
 #include "screenlogic/TextTemplate.h"
 #include "screenlogic/TopScreenText.h"
@@ -264,6 +265,28 @@ TEST(SystemSettingsForm, KeyboardTypeFromTheStoredChoiceOrTheCountry) {
     EXPECT_EQ(SystemSettingsForm::InitialKeyboardType(0L, "JP"), KeyCode::KEYBOARD_TYPE_JIS);
     EXPECT_EQ(SystemSettingsForm::InitialKeyboardType(std::nullopt, "US"), KeyCode::KEYBOARD_TYPE_US);
     EXPECT_EQ(SystemSettingsForm::InitialKeyboardType(KeyCode::KEYBOARD_TYPE_US, "JP"), KeyCode::KEYBOARD_TYPE_US);
+}
+
+// A message box's headline is its text's first sentence or line.
+TEST(PromptText, SplitsAfterTheFirstSentenceOrLine) {
+    struct Case {
+        std::string text, headline, explanation;
+    };
+    const Case cases[] = {
+        {"The backup did not complete. The device was unplugged.", "The backup did not complete.", "The device was unplugged."},
+        {"Write the settings to the device?", "Write the settings to the device?", ""},
+        {"Replace it?\nAll is lost.", "Replace it?", "All is lost."},
+        {"Stop! Now.", "Stop!", "Now."},
+        {"a.mbf cannot be read", "a.mbf cannot be read", ""},
+        {"\xE8\xAA\xAD\xE3\x82\x81\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93\xE3\x80\x82\xE5\x86\x8D\xE8\xA9\xA6\xE8\xA1\x8C",
+         "\xE8\xAA\xAD\xE3\x82\x81\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93\xE3\x80\x82", "\xE5\x86\x8D\xE8\xA9\xA6\xE8\xA1\x8C"},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        const PromptText::Parts parts = PromptText::Split(c.text);
+        EXPECT_EQ(parts.headline, c.headline) << c.text;
+        EXPECT_EQ(parts.explanation, c.explanation) << c.text;
+    }
 }
 
 }  // namespace
