@@ -28,6 +28,7 @@
 #include "screens/MacroStepTable.h"
 #include "screens/QtKeyEventAdapter.h"
 #include "screens/QtText.h"
+#include "screens/StatusNote.h"
 #include "screens/UserPrompts.h"
 
 namespace kelvadeck {
@@ -155,10 +156,9 @@ void EditMacroVC::BuildControls() {
     m_lblScriptSize = new QLabel(this);
     m_lblScriptSize->setObjectName(QStringLiteral("m_lblScriptSize"));
     m_lblScriptSize->setWordWrap(true);
-    m_lblOutcome = new QLabel(this);
+    m_lblOutcome = new StatusNote(this);
     m_lblOutcome->setObjectName(QStringLiteral("m_lblOutcome"));
     m_lblOutcome->setWordWrap(true);
-    m_lblOutcome->setStyleSheet(QStringLiteral("color:#1e7a34;"));
     middle->addWidget(m_lblEditMacroTitle);
     middle->addLayout(fields);
     middle->addLayout(playMode);
@@ -304,7 +304,7 @@ void EditMacroVC::RenewMacroList() {
 
 void EditMacroVC::RenewTable() {
     // A note on a write or an export is about the steps as they were.
-    m_lblOutcome->clear();
+    m_lblOutcome->Clear();
     const StringTable& s = m_ctx.Strings();
     m_tvMacroContents->Show(clsMC, s);
     const MacroStepList::Size size = MacroStepList::SizeOf(clsMC);
@@ -537,7 +537,7 @@ void EditMacroVC::Write() {
     std::string question = T("DEVICE_MACRO_WRITE_CONFIRM_MSG");
     if (const size_t at = question.find("%d"); at != std::string::npos) question.replace(at, 2, std::to_string(a + 1));
     if (!m_job->Confirm(question)) return;
-    m_lblOutcome->clear();
+    m_lblOutcome->Clear();
     m_focusBeforeWrite = focusWidget();
     m_nSelectMacroNo = a;
     m_strWriteName = m_txtMacroName->text().toStdU16String();
@@ -622,7 +622,7 @@ void EditMacroVC::ClickExport() {
         return;
     }
     m_ctx.Trace(*path);
-    m_lblOutcome->clear();
+    m_lblOutcome->Clear();
     m_focusBeforeWrite = focusWidget();
     const MacroScriptFile::Exported exported = MacroScriptFile::Export(clsMC, *path);
     switch (exported.error) {
@@ -645,7 +645,7 @@ void EditMacroVC::ClickExport() {
 void EditMacroVC::ClickHelp() { HelpLauncher::Open(m_ctx, "macro-editor.html"); }
 
 void EditMacroVC::Tell(const std::string& text) {
-    m_lblOutcome->setText(Q(text));
+    m_lblOutcome->Show(Q(text));
     if (m_focusBeforeWrite) m_focusBeforeWrite->setFocus(Qt::OtherFocusReason);
 }
 

@@ -27,6 +27,8 @@ class QTableWidget;
 
 namespace kelvadeck {
 
+class StatusNote;
+
 class MacroPalette;
 class MacroSlotTable;
 class MacroStepTable;
@@ -144,7 +146,7 @@ private:
     QComboBox* m_cmbPlayMode = nullptr;
     MacroStepTable* m_tvMacroContents = nullptr;
     QLabel* m_lblScriptSize = nullptr;
-    QLabel* m_lblOutcome = nullptr;
+    StatusNote* m_lblOutcome = nullptr;
     QGroupBox* m_boxCreateMacroArea = nullptr;
     // The palette, or while recording the recorded keys, in one place.
     QStackedWidget* m_stkCreate = nullptr;
