@@ -18,14 +18,18 @@ namespace {
 
 std::string ModeText(const std::optional<int>& mode) { return mode ? "mode " + std::to_string(*mode) : "stay"; }
 
+// The user's rules; false (said) when their file is bad.
+bool LoadRules(const std::string& path, AppModeRules& rules) {
+    std::string error;
+    if (AppModeRules::Load(path, rules, error)) return true;
+    CliMessages::Fail(error);
+    return false;
+}
+
 int List(const CliOptions& options) {
     const std::string path = AppModeRules::DefaultPath();
     AppModeRules rules;
-    std::string error;
-    if (!AppModeRules::Load(path, rules, error)) {
-        CliMessages::Fail(error);
-        return CliProgram::EXIT_FAILED;
-    }
+    if (!LoadRules(path, rules)) return CliProgram::EXIT_FAILED;
     if (options.json) {
         nlohmann::ordered_json rulesJson = nlohmann::ordered_json::array();
         for (const AppModeRules::Rule& r : rules.rules) rulesJson.push_back({{"app", r.app}, {"mode", r.mode}});
@@ -46,16 +50,13 @@ template <typename Edit>
 int Change(Edit edit) {
     const std::string path = AppModeRules::DefaultPath();
     AppModeRules rules;
-    std::string error;
-    if (!AppModeRules::Load(path, rules, error)) {
-        CliMessages::Fail(error);
-        return CliProgram::EXIT_FAILED;
-    }
+    if (!LoadRules(path, rules)) return CliProgram::EXIT_FAILED;
     std::string refusal;
     if (!edit(rules, refusal)) {
         CliMessages::Fail(refusal);
         return CliProgram::EXIT_FAILED;
     }
+    std::string error;
     if (!rules.Save(path, error)) {
         CliMessages::Fail("cannot write " + path + ": " + error);
         return CliProgram::EXIT_FAILED;
