@@ -119,7 +119,13 @@ void AppModeRulesDialog::AddRow(const QString& app, int mode) {
 void AppModeRulesDialog::AddTyped() {
     const QString app = m_newApp->currentText().trimmed();
     AppModeRules check;
-    if (!check.Set(app.toStdString(), 1)) return;  // empty, or a name that cannot be stored
+    if (app.isEmpty()) return;
+    if (!check.Set(app.toStdString(), 1)) {
+        m_error->setText(Q(m_strings.Get("APP_MODES_BAD_NAME")).arg(app));
+        m_error->show();
+        return;
+    }
+    m_error->hide();
     for (int row = 0; row < m_table->rowCount(); ++row) {
         if (m_table->item(row, 0)->text().compare(app, Qt::CaseInsensitive) == 0) {
             m_table->selectRow(row);

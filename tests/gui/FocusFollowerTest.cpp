@@ -105,9 +105,10 @@ TEST(FocusFollower, TheRulesEditorSavesWhatTheUserArrangedOrSaysWhyNot) {
     dialog.findChild<QPushButton*>(QStringLiteral("m_btnAddRule"))->click();
     app->setCurrentText(QStringLiteral("KRITA"));  // already there, whatever the case: not twice
     dialog.findChild<QPushButton*>(QStringLiteral("m_btnAddRule"))->click();
-    app->setCurrentText(QStringLiteral("bad=name"));  // cannot be stored
+    app->setCurrentText(QStringLiteral("bad=name"));  // cannot be stored: said, not added
     dialog.findChild<QPushButton*>(QStringLiteral("m_btnAddRule"))->click();
     ASSERT_EQ(table->rowCount(), 2);
+    EXPECT_TRUE(dialog.findChild<QLabel*>(QStringLiteral("m_lblRulesError"))->text().contains(QStringLiteral("bad=name")));
     static_cast<QComboBox*>(table->cellWidget(1, 1))->setCurrentIndex(2);  // GIMP: mode 3
     table->selectRow(1);
     for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
