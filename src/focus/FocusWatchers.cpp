@@ -46,7 +46,10 @@ std::unique_ptr<FocusWatcher> FocusWatchers::StartFirst(std::string& why) {
     why.clear();
     for (auto& candidate : candidates) {
         std::string error;
-        if (candidate->Start(error)) return std::move(candidate);
+        if (candidate->Start(error)) {
+            std::unique_ptr<FocusWatcher> started = std::move(candidate);
+            return started;
+        }
         why += (why.empty() ? "" : "; ") + candidate->Name() + ": " + error;
     }
     if (candidates.empty()) {

@@ -49,7 +49,7 @@ TopVC::TopVC(ScreenContext& context, QWidget* parent) : QWidget(parent), m_ctx(c
     setStyleSheet(D::ScreenStyle());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     // The canvas at its own size until the window gives the screen its room.
-    resize(sizeHint());
+    resize(TopVC::sizeHint());
     ScreenJob::Traces traces;
     traces.timerStarted = "TopVC :  StartTimerForUpdateWindow";
     traces.timerStopped = "TopVC :  StopTimerForUpdateWindow";
