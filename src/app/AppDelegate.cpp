@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "core/AppModeRules.h"
 #include "core/DataManager.h"
 #include "app/HidPump.h"
 #include "app/MainMenu.h"
@@ -162,6 +163,10 @@ bool AppDelegate::SaveOfflineOnQuit(std::string& error) {
     // An unchanged image is not written: a read-only one works too.
     if (!m_offline->IsModified()) return true;
     return m_offline->Save(error);
+}
+
+std::string AppDelegate::AppModeRulesPath() const {
+    return m_config.followFocusRules && !m_config.followFocusRules->empty() ? *m_config.followFocusRules : AppModeRules::DefaultPath();
 }
 
 void AppDelegate::EditAppModes([[maybe_unused]] const StringTable& strings, [[maybe_unused]] QWidget* parent) {

@@ -94,6 +94,8 @@ public:
     ScreenContext& Context() { return m_ctx; }
     // Null when the focus is not followed (not asked for, or not built in).
     FocusFollower* Focus() const { return m_focus; }
+    // The file of the rules "application -> mode" the focus follows.
+    std::string AppModeRulesPath() const;
     // Edit > Modes for Applications…: the rules of the focus follower.
     void EditAppModes(const StringTable& strings, QWidget* parent);
 

@@ -14,11 +14,14 @@
 #include "core/WriteHistory.h"
 #include "device/ComResult.h"
 #include "device/USBHidManager.h"
+#include "export/LayoutLibrary.h"
+#include "export/ModeLayout.h"
 #include "export/SettingsJsonTransfer.h"
 #include "model/Constants.h"
 #include "screenlogic/JobMessage.h"
 #include "screenlogic/ChangeName.h"
 #include "screenlogic/TextTemplate.h"
+#include "screens/ApplyLayoutDialog.h"
 #include "screens/HelpLauncher.h"
 #include "screens/TopVC.h"
 #include "screens/UserPrompts.h"
@@ -70,6 +73,7 @@ MainMenu::MainMenu(AppDelegate& app, MainWindow& window, const std::string& lang
     file->addSeparator();
     AddAction(file, "actExportJson", "MENU_EXPORT_JSON", &MainMenu::ExportJson);
     AddAction(file, "actImportJson", "MENU_IMPORT_JSON", &MainMenu::ImportJson);
+    AddAction(file, "actApplyLayout", "MENU_APPLY_LAYOUT", &MainMenu::ApplyLayout);
     file->addSeparator();
     QAction* quit = AddAction(file, "actQuit", "MENU_QUIT", nullptr);
     quit->setShortcut(QKeySequence::Quit);
@@ -124,6 +128,7 @@ void MainMenu::UpdateActions() {
     Action("actOpenBackup")->setEnabled(dm == nullptr || idle);
     Action("actExportJson")->setEnabled(ready);
     Action("actImportJson")->setEnabled(ready);
+    Action("actApplyLayout")->setEnabled(ready);
     QAction* undo = Action("actUndo");
     const std::optional<WriteHistory::Change> change = dm ? dm->History().NewestChange() : std::nullopt;
     undo->setEnabled(change && dm->History().CanUndo());
@@ -306,51 +311,107 @@ void MainMenu::ImportJson() {
         prompts->ShowError(refused, list);
         return;
     }
+    const std::string source = *path;
+    const size_t scripts = plan->scripts.size();
+    PlanWrite how;
+    how.refused = refused;
+    how.ask = [this, source, plan] {
+        const StringTable& t = Strings();
+        std::string question = TextTemplate::Fill(t.Get("JSON_IMPORT_CONFIRM"), {std::to_string(plan->scripts.size())});
+        if (plan->firmware) question += "\n" + TextTemplate::Fill(t.Get("JSON_IMPORT_FIRMWARE"), {*plan->firmware});
+        UserPrompts* p = m_app.Context().prompts;
+        return p != nullptr && p->Ask({TextTemplate::Fill(t.Get("JSON_IMPORT_TITLE"), {source}), question, t.Get("BTN_IMPORT"), true});
+    };
+    how.jobKey = "JOB_NAME_JSON_IMPORT";
+    how.done = [this, source, scripts] {
+        if (UserPrompts* p = m_app.Context().prompts) {
+            p->Notify(Strings().Get("JSON_IMPORT_DONE"),
+                      TextTemplate::Fill(Strings().Get("JSON_IMPORT_DONE_INFO"), {std::to_string(scripts), source}));
+        }
+    };
+    WritePlan(plan, std::make_shared<const PlanWrite>(std::move(how)));
+}
+
+void MainMenu::WritePlan(std::shared_ptr<const SettingsJson::Plan> plan, std::shared_ptr<const PlanWrite> how) {
+    DataManager& dm = *Dm();
     // Every other script of a rewritten sector must be loaded to be kept.
     if (!SettingsJsonTransfer::QueueUnreadSectors(dm, SettingsJson::ScriptSectors(*plan))) {
-        ContinueImport(*path, plan);
+        ContinueWritePlan(plan, how);
         return;
     }
-    const std::string source = *path;
-    if (!m_window.Top().StartJob("JOB_NAME_SCRIPTS_READ", [this, source, plan](const ComResult& result) {
-            if (!JobFailed("JOB_NAME_SCRIPTS_READ", result)) ContinueImport(source, plan);
+    if (!m_window.Top().StartJob("JOB_NAME_SCRIPTS_READ", [this, plan, how](const ComResult& result) {
+            if (!JobFailed("JOB_NAME_SCRIPTS_READ", result)) ContinueWritePlan(plan, how);
         })) {
-        prompts->ShowError(std::string(), s.Get("JOB_NOT_STARTED_NO_DEVICE"));
+        if (UserPrompts* prompts = m_app.Context().prompts) prompts->ShowError(std::string(), Strings().Get("JOB_NOT_STARTED_NO_DEVICE"));
     }
 }
 
-void MainMenu::ContinueImport(const std::string& path, std::shared_ptr<const SettingsJson::Plan> plan) {
+void MainMenu::ContinueWritePlan(std::shared_ptr<const SettingsJson::Plan> plan, std::shared_ptr<const PlanWrite> how) {
     DataManager* dm = Dm();
     UserPrompts* prompts = m_app.Context().prompts;
     if (dm == nullptr || prompts == nullptr) return;
     const StringTable& s = dm->Strings();
-    const std::string refused = TextTemplate::Fill(s.Get("JSON_IMPORT_REFUSED"), {path});
     int failedSector = 0;
     if (!SettingsJsonTransfer::LoadSectors(*dm, SettingsJson::ScriptSectors(*plan), failedSector)) {
-        prompts->ShowError(refused, TextTemplate::Fill(s.Get("JSON_SECTOR_UNREAD"), {std::to_string(failedSector)}));
+        prompts->ShowError(how->refused, TextTemplate::Fill(s.Get("JSON_SECTOR_UNREAD"), {std::to_string(failedSector)}));
         return;
     }
-    std::string question = TextTemplate::Fill(s.Get("JSON_IMPORT_CONFIRM"), {std::to_string(plan->scripts.size())});
-    if (plan->firmware) question += "\n" + TextTemplate::Fill(s.Get("JSON_IMPORT_FIRMWARE"), {*plan->firmware});
-    if (!prompts->Ask({TextTemplate::Fill(s.Get("JSON_IMPORT_TITLE"), {path}), question, s.Get("BTN_IMPORT"), true})) return;
+    if (how->ask && !how->ask()) return;
     std::string error;
     if (!SettingsJson::Apply(*plan, *dm, error) || !SettingsJsonTransfer::QueueImportWrites(*plan, *dm)) {
         // The model may be half changed: it is decoded again from the buffers.
         dm->DataInitializeFromMemory();
         m_window.Top().RenewUI();
-        prompts->ShowError(refused, error.empty() ? s.Get("JOB_NOT_STARTED_NO_DEVICE") : error);
+        prompts->ShowError(how->refused, error.empty() ? s.Get("JOB_NOT_STARTED_NO_DEVICE") : error);
         return;
     }
-    const size_t scripts = plan->scripts.size();
-    if (!m_window.Top().StartJob("JOB_NAME_JSON_IMPORT", [this, path, scripts](const ComResult& result) {
-            if (JobFailed("JOB_NAME_JSON_IMPORT", result)) return;
-            if (UserPrompts* p = m_app.Context().prompts) {
-                p->Notify(Strings().Get("JSON_IMPORT_DONE"),
-                          TextTemplate::Fill(Strings().Get("JSON_IMPORT_DONE_INFO"), {std::to_string(scripts), path}));
-            }
+    if (!m_window.Top().StartJob(how->jobKey, [this, how](const ComResult& result) {
+            if (!JobFailed(how->jobKey, result) && how->done) how->done();
         })) {
-        prompts->ShowError(refused, s.Get("JOB_NOT_STARTED_NO_DEVICE"));
+        prompts->ShowError(how->refused, s.Get("JOB_NOT_STARTED_NO_DEVICE"));
     }
+}
+
+// Layouts ----------------------------------------------------------------------
+
+void MainMenu::ApplyLayout() {
+    UserPrompts* prompts = m_app.Context().prompts;
+    if (prompts == nullptr || !ReadyForJob()) return;
+    DataManager& dm = *Dm();
+    const StringTable& s = dm.Strings();
+    const LayoutLibrary library(LayoutLibrary::InstalledDir(m_app.Context().resourceDir), LayoutLibrary::UserDir());
+    ApplyLayoutDialog dialog(s, dm.pKeyCode(), library.List(dm.pKeyCode()), dm.g_pSSI.bMode + 1, m_app.Focus() != nullptr, &m_window);
+    if (dialog.exec() != QDialog::Accepted || dialog.Chosen() == nullptr) return;
+    const LayoutLibrary::Entry entry = *dialog.Chosen();
+    const int mode = dialog.Mode();
+    const bool follow = dialog.Follow();
+    const std::string name = entry.about.name.empty() ? entry.name : entry.about.name;
+    const std::string refused = TextTemplate::Fill(s.Get("LAYOUT_REFUSED"), {name});
+    // Read again: the file may have changed since the list was made.
+    auto layout = std::make_shared<const ModeLayout>(LayoutLibrary::Load(entry.path, dm.pKeyCode()));
+    auto plan = std::make_shared<SettingsJson::Plan>();
+    std::string error;
+    if (!layout->ok()) {
+        prompts->ShowError(refused, SettingsJson::Describe(layout->problems.front()));
+        return;
+    }
+    if (!layout->PlanFor(dm, mode - 1, *plan, error)) {
+        prompts->ShowError(refused, error);
+        return;
+    }
+    PlanWrite how;
+    how.refused = refused;
+    how.jobKey = "JOB_NAME_LAYOUT";
+    how.done = [this, layout, name, mode, follow] {
+        const StringTable& t = Strings();
+        std::string info = TextTemplate::Fill(t.Get("LAYOUT_DONE_INFO"), {name, std::to_string(mode)});
+        std::string why;
+        if (follow && !layout->AddRules(m_app.AppModeRulesPath(), mode, why)) {
+            info += "\n" + TextTemplate::Fill(t.Get("LAYOUT_RULE_FAILED"), {why});
+        }
+        if (UserPrompts* p = m_app.Context().prompts) p->Notify(t.Get("LAYOUT_DONE"), info);
+    };
+    WritePlan(plan, std::make_shared<const PlanWrite>(std::move(how)));
 }
 
 // Undo ------------------------------------------------------------------------

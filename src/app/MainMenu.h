@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,6 +42,8 @@ public:
     void UseConnectedDevice();
     void ExportJson();
     void ImportJson();
+    // File > Apply Layout…: a ready layout (or the user's own) into one mode.
+    void ApplyLayout();
     void UndoLastChange();
     void ShowHelp();
     void ShowAbout();
@@ -63,7 +66,19 @@ private:
     // discarded (true), or the user cancelled (false).
     bool SettleUnsavedChanges();
     void FinishExport(const std::string& path);
-    void ContinueImport(const std::string& path, std::shared_ptr<const SettingsJson::Plan> plan);
+    // How a settings plan is written: what the user is told when it cannot
+    // be, the question before it (none: asked already), the job's name, and
+    // what follows its success.
+    struct PlanWrite {
+        std::string refused;
+        std::function<bool()> ask;
+        const char* jobKey = "";
+        std::function<void()> done;
+    };
+    // Reads the script sectors the plan rewrites (their other scripts are
+    // kept), asks, and writes it as one settings write (Edit > Undo reverts it).
+    void WritePlan(std::shared_ptr<const SettingsJson::Plan> plan, std::shared_ptr<const PlanWrite> how);
+    void ContinueWritePlan(std::shared_ptr<const SettingsJson::Plan> plan, std::shared_ptr<const PlanWrite> how);
     bool JobFailed(const char* jobKey, const ComResult& result);
     const StringTable& Strings() const;
     DataManager* Dm() const;
