@@ -7,6 +7,8 @@
 #include "app/MainWindow.h"
 #include "app/QtHidBackend.h"
 #include "screens/DeviceEvents.h"
+#include "app/TrayPresence.h"
+#include "core/Autostart.h"
 #include "screens/TopVC.h"
 #ifdef KELVADECK_HAVE_FOCUS
 #include "app/FocusFollower.h"
@@ -14,6 +16,7 @@
 #include "model/StringTable.h"
 #include "screens/AppModeRulesDialog.h"
 #include "screens/QtText.h"
+#include "screenlogic/TextTemplate.h"
 #endif
 
 namespace kelvadeck {
@@ -42,6 +45,11 @@ AppDelegate::AppDelegate(Config config, QObject* parent)
     // toolkit loads them before launching has finished.
     m_window = std::make_unique<MainWindow>(m_ctx);
     m_menu = new MainMenu(*this, *m_window, m_config.language);
+    // Following the focus with the window closed: from the system tray.
+    if (m_focus) {
+        m_tray = new TrayPresence(*m_window, m_config.defaults, m_menu->Strings(),
+                                  [this] { EditAppModes(m_menu->Strings(), m_window.get()); }, this);
+    }
     // The picture at its own size, until the window is made smaller.
     m_window->resize(m_window->sizeHint());
 }
@@ -165,6 +173,8 @@ bool AppDelegate::SaveOfflineOnQuit(std::string& error) {
     return m_offline->Save(error);
 }
 
+bool AppDelegate::StartsInTray() const { return m_tray != nullptr && m_tray->Enabled() && TrayPresence::Available(); }
+
 std::string AppDelegate::AppModeRulesPath() const {
     return m_config.followFocusRules && !m_config.followFocusRules->empty() ? *m_config.followFocusRules : AppModeRules::DefaultPath();
 }
@@ -187,9 +197,21 @@ void AppDelegate::EditAppModes([[maybe_unused]] const StringTable& strings, [[ma
             if (!name.empty() && std::find(suggestions.begin(), suggestions.end(), name) == suggestions.end()) suggestions.push_back(name);
         }
     }
-    AppModeRulesDialog dialog(strings, m_focus->Rules(), status, suggestions,
-                              [this](const AppModeRules& rules, std::string& error) { return m_focus->SaveRules(rules, error); }, parent);
-    dialog.exec();
+    const Autostart autostart;
+    AppModeRulesDialog::Presence presence;
+    presence.trayAvailable = m_tray != nullptr && TrayPresence::Available();
+    presence.inTray = m_tray != nullptr && m_tray->Enabled();
+    presence.atLogin = autostart.Enabled();
+    AppModeRulesDialog dialog(
+        strings, m_focus->Rules(), status, suggestions,
+        [this](const AppModeRules& rules, std::string& error) { return m_focus->SaveRules(rules, error); }, presence, parent);
+    if (dialog.exec() != QDialog::Accepted || !presence.trayAvailable) return;
+    const AppModeRulesDialog::Presence chosen = dialog.EditedPresence();
+    m_tray->SetEnabled(chosen.inTray);
+    std::string error;
+    if (chosen.atLogin != presence.atLogin && !autostart.Set(chosen.atLogin, error) && m_ctx.prompts != nullptr) {
+        m_ctx.prompts->ShowError(TextTemplate::Fill(strings.Get("AUTOSTART_FAILED"), {autostart.Path()}), error);
+    }
 #endif
 }
 

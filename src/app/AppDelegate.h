@@ -20,6 +20,7 @@ class DeviceEvents;
 class FocusFollower;
 class FocusWatcher;
 class StringTable;
+class TrayPresence;
 class HidPump;
 class MainWindow;
 class MainMenu;
@@ -94,6 +95,9 @@ public:
     ScreenContext& Context() { return m_ctx; }
     // Null when the focus is not followed (not asked for, or not built in).
     FocusFollower* Focus() const { return m_focus; }
+    // Started with --in-tray: the window stays hidden when the application
+    // lives in the system tray.
+    bool StartsInTray() const;
     // The file of the rules "application -> mode" the focus follows.
     std::string AppModeRulesPath() const;
     // Edit > Modes for Applications…: the rules of the focus follower.
@@ -115,6 +119,7 @@ private:
     HidPump* m_pump = nullptr;
     DeviceEvents* m_events = nullptr;
     FocusFollower* m_focus = nullptr;
+    TrayPresence* m_tray = nullptr;
     std::shared_ptr<QtHidBackend> m_backend;
     std::unique_ptr<MainWindow> m_window;
     MainMenu* m_menu = nullptr;

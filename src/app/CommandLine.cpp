@@ -17,6 +17,7 @@ const QString kDebug = QStringLiteral("debug");
 const QString kVersion = QStringLiteral("version");
 const QString kScreenshot = QStringLiteral("screenshot");
 const QString kScreen = QStringLiteral("screen");
+const QString kInTray = QStringLiteral("in-tray");
 
 void Declare(QCommandLineParser& parser) {
     parser.setApplicationDescription(QStringLiteral("The Kelvadeck configurator."));
@@ -39,6 +40,9 @@ void Declare(QCommandLineParser& parser) {
                                         QStringLiteral("Also print the log lines (info and above) to standard error.")));
     parser.addOption(
         QCommandLineOption(kDebug, QStringLiteral("Log every report exchanged too (also KELVADECK_DEBUG=1).")));
+    parser.addOption(QCommandLineOption(
+        kInTray, QStringLiteral("Start in the system tray, without a window (as the login's autostart entry does), "
+                                "where the desktop has a tray and the tray is switched on.")));
     QCommandLineOption screenshot(kScreenshot, QString(), QStringLiteral("PNG"));
     screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(screenshot);
@@ -97,6 +101,7 @@ bool CommandLine::Parse(const QStringList& arguments, Options& o, std::string& e
     o.device = parser.value(kDevice).toStdString();
     o.verbose = parser.isSet(kVerbose);
     o.debug = parser.isSet(kDebug);
+    o.inTray = parser.isSet(kInTray);
     o.screenshot = parser.value(kScreenshot).toStdString();
     o.screen = parser.value(kScreen).toStdString();
     if (!o.emulatorFaults.empty()) {

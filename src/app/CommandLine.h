@@ -21,6 +21,7 @@ public:
         std::string device;  // --device PATH|SERIAL
         bool verbose = false;
         bool debug = false;
+        bool inTray = false;  // --in-tray
         // Hidden: grab the window (or a screen opened from it) once the
         // device has been read, save it as a PNG and quit. For documentation.
         std::string screenshot;

@@ -52,6 +52,8 @@ public:
     bool MayClose();
 
     QAction* Action(const char* objectName) const;
+    // The menus' texts, in the user's language.
+    const StringTable& Strings() const;
 
 private:
     QAction* AddAction(QMenu* menu, const char* objectName, const char* textKey, void (MainMenu::*slot)());
@@ -80,7 +82,6 @@ private:
     void WritePlan(std::shared_ptr<const SettingsJson::Plan> plan, std::shared_ptr<const PlanWrite> how);
     void ContinueWritePlan(std::shared_ptr<const SettingsJson::Plan> plan, std::shared_ptr<const PlanWrite> how);
     bool JobFailed(const char* jobKey, const ComResult& result);
-    const StringTable& Strings() const;
     DataManager* Dm() const;
 
     AppDelegate& m_app;

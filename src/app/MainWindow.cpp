@@ -55,6 +55,11 @@ void MainWindow::windowDidLoad() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (m_hideOnClose && m_hideOnClose()) {
+        event->ignore();
+        hide();
+        return;
+    }
     if (m_closeGuard && !m_closeGuard()) {
         event->ignore();
         return;

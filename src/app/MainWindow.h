@@ -21,6 +21,9 @@ public:
     void windowDidLoad();
     // Asked before the window closes; false keeps it open.
     void SetCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
+    // Asked first when the window is closed: true hides it instead (the
+    // application stays in the system tray).
+    void SetHideOnClose(std::function<bool()> hide) { m_hideOnClose = std::move(hide); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -29,6 +32,7 @@ private:
     ScreenContext& m_ctx;
     TopVC* m_top = nullptr;
     std::function<bool()> m_closeGuard;
+    std::function<bool()> m_hideOnClose;
 };
 
 }  // namespace kelvadeck

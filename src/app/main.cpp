@@ -234,7 +234,8 @@ int main(int argc, char** argv) {
         if (const QScreen* screen = window.screen()) {
             window.resize(window.sizeHint().boundedTo(screen->availableGeometry().size()).expandedTo(window.minimumSizeHint()));
         }
-        window.show();
+        // The login's autostart entry starts the application in the tray.
+        if (!options.inTray || !options.screenshot.empty() || !delegate.StartsInTray()) window.show();
         QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
         if (!options.screenshot.empty()) ArmScreenshot(delegate, options);
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, [&delegate] { delegate.applicationWillTerminate(); });

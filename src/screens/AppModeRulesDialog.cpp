@@ -1,5 +1,6 @@
 #include "screens/AppModeRulesDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -27,8 +28,9 @@ QComboBox* ModeBox(const StringTable& s, int mode, QWidget* parent) {
 }  // namespace
 
 AppModeRulesDialog::AppModeRulesDialog(const StringTable& strings, const AppModeRules& rules, const QString& status,
-                                       const std::vector<std::string>& suggestions, Saver save, QWidget* parent)
-    : QDialog(parent), m_strings(strings), m_save(std::move(save)) {
+                                       const std::vector<std::string>& suggestions, Saver save, Presence presence,
+                                       QWidget* parent)
+    : QDialog(parent), m_strings(strings), m_save(std::move(save)), m_trayAvailable(presence.trayAvailable) {
     const StringTable& s = m_strings;
     setObjectName(QStringLiteral("AppModeRulesDialog"));
     setWindowTitle(Q(s.Get("APP_MODES_TITLE")));
@@ -93,6 +95,22 @@ AppModeRulesDialog::AppModeRulesDialog(const StringTable& strings, const AppMode
     m_fallback->setCurrentIndex(rules.fallback.value_or(0));
     others->addWidget(m_fallback, 1);
     layout->addLayout(others);
+
+    m_inTray = new QCheckBox(Q(s.Get("APP_MODES_IN_TRAY")), this);
+    m_inTray->setObjectName(QStringLiteral("m_chkInTray"));
+    m_inTray->setChecked(presence.inTray);
+    m_atLogin = new QCheckBox(Q(s.Get("APP_MODES_AT_LOGIN")), this);
+    m_atLogin->setObjectName(QStringLiteral("m_chkAtLogin"));
+    m_atLogin->setChecked(presence.atLogin && presence.inTray);
+    m_atLogin->setEnabled(presence.inTray);
+    connect(m_inTray, &QCheckBox::toggled, m_atLogin, [this](bool on) {
+        m_atLogin->setEnabled(on);
+        if (!on) m_atLogin->setChecked(false);
+    });
+    m_inTray->setVisible(presence.trayAvailable);
+    m_atLogin->setVisible(presence.trayAvailable);
+    layout->addWidget(m_inTray);
+    layout->addWidget(m_atLogin);
 
     m_error = new QLabel(this);
     m_error->setObjectName(QStringLiteral("m_lblRulesError"));
@@ -159,6 +177,10 @@ AppModeRules AppModeRulesDialog::Edited() const {
     const int fallback = m_fallback->currentData().toInt();
     if (fallback > 0) rules.fallback = fallback;
     return rules;
+}
+
+AppModeRulesDialog::Presence AppModeRulesDialog::EditedPresence() const {
+    return {m_trayAvailable, m_trayAvailable && m_inTray->isChecked(), m_trayAvailable && m_atLogin->isChecked()};
 }
 
 void AppModeRulesDialog::Save() {

@@ -7,6 +7,7 @@
 
 #include "core/AppModeRules.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QTableWidget;
@@ -14,6 +15,13 @@ class QTableWidget;
 namespace kelvadeck {
 
 class StringTable;
+
+// Whether the application follows the focus with its window closed.
+struct FollowPresence {
+    bool trayAvailable = false;  // the choices are offered only then
+    bool inTray = false;         // closing the window keeps it in the tray
+    bool atLogin = false;        // it starts (in the tray) at login
+};
 
 // Edit > Modes for Applications…: the rules that say which mode follows which
 // application, in the order they are tried, and what other applications
@@ -25,12 +33,15 @@ class AppModeRulesDialog : public QDialog {
 public:
     // Writes the rules; false with the reason.
     using Saver = std::function<bool(const AppModeRules& rules, std::string& error)>;
+    using Presence = FollowPresence;
 
     AppModeRulesDialog(const StringTable& strings, const AppModeRules& rules, const QString& status,
-                       const std::vector<std::string>& suggestions, Saver save, QWidget* parent = nullptr);
+                       const std::vector<std::string>& suggestions, Saver save, Presence presence = {},
+                       QWidget* parent = nullptr);
 
     // The rules as the dialog shows them now.
     AppModeRules Edited() const;
+    Presence EditedPresence() const;
 
 private:
     void AddRow(const QString& app, int mode);
@@ -44,6 +55,9 @@ private:
     QComboBox* m_newApp = nullptr;
     QComboBox* m_fallback = nullptr;
     QLabel* m_error = nullptr;
+    QCheckBox* m_inTray = nullptr;
+    QCheckBox* m_atLogin = nullptr;
+    bool m_trayAvailable = false;
 };
 
 }  // namespace kelvadeck

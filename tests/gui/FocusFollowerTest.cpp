@@ -4,6 +4,7 @@
 // `kelvadeck-cli app-mode` or a text editor does.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -96,7 +97,8 @@ TEST(FocusFollower, TheRulesEditorSavesWhatTheUserArrangedOrSaysWhyNot) {
                                   }
                                   saved.push_back(r);
                                   return true;
-                              });
+                              },
+                              AppModeRulesDialog::Presence{true, false, false});
     auto* app = dialog.findChild<QComboBox*>(QStringLiteral("m_cmbNewApp"));
     auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("m_tblRules"));
     ASSERT_NE(app, nullptr);
@@ -115,6 +117,20 @@ TEST(FocusFollower, TheRulesEditorSavesWhatTheUserArrangedOrSaysWhyNot) {
         if (b->text() == QString::fromStdString(strings.Get("APP_MODES_UP"))) b->click();
     }
     dialog.findChild<QComboBox*>(QStringLiteral("m_cmbFallback"))->setCurrentIndex(1);
+
+    // Starting at login is offered only with the tray kept: it starts in the tray.
+    auto* inTray = dialog.findChild<QCheckBox*>(QStringLiteral("m_chkInTray"));
+    auto* atLogin = dialog.findChild<QCheckBox*>(QStringLiteral("m_chkAtLogin"));
+    EXPECT_FALSE(atLogin->isEnabled());
+    inTray->setChecked(true);
+    atLogin->setChecked(true);
+    EXPECT_EQ(dialog.EditedPresence().atLogin, true);
+    inTray->setChecked(false);
+    EXPECT_FALSE(atLogin->isChecked());
+    inTray->setChecked(true);
+    atLogin->setChecked(true);
+    const AppModeRulesDialog::Presence presence = dialog.EditedPresence();
+    EXPECT_TRUE(presence.inTray && presence.atLogin);
 
     AppModeRules want;
     want.Set("org.gimp.GIMP", 3);
