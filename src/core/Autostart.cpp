@@ -18,9 +18,8 @@ std::string UserAutostartFolder() {
 
 }  // namespace
 
-Autostart::Autostart(std::string folder) {
-    m_path = (folder.empty() ? UserAutostartFolder() : folder) + "/org.example.kelvadeck.desktop";
-}
+Autostart::Autostart(const std::string& folder)
+    : m_path((folder.empty() ? UserAutostartFolder() : folder) + "/org.example.kelvadeck.desktop") {}
 
 bool Autostart::Enabled() const {
     std::error_code ec;

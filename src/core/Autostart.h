@@ -11,7 +11,7 @@ namespace kelvadeck {
 class Autostart {
 public:
     // folder: the autostart folder; empty: the user's.
-    explicit Autostart(std::string folder = {});
+    explicit Autostart(const std::string& folder = {});
 
     bool Enabled() const;
     // Writes (on) or removes (off) the entry; false with the reason.
