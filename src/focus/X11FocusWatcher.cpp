@@ -76,16 +76,24 @@ int X11FocusWatcher::Fd() const { return m_connection ? xcb_get_file_descriptor(
 std::optional<FocusedWindow> X11FocusWatcher::Dispatch(bool& ok) {
     ok = m_connection && xcb_connection_has_error(m_connection.get()) == 0;
     if (!ok) return std::nullopt;
-    bool moved = false;
-    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection.get())) {
-        if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
-            const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(event);
-            moved = moved || (change->window == m_root && change->atom == m_activeAtom);
+    std::optional<FocusedWindow> focused;
+    // Asking for the new window's class reads from the connection, and events
+    // that arrive meanwhile wait inside xcb, where a poll on the socket does
+    // not see them: they are taken here, until none is left.
+    for (;;) {
+        bool moved = false;
+        while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection.get())) {
+            if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+                const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+                moved = moved || (change->window == m_root && change->atom == m_activeAtom);
+            }
+            std::free(event);
         }
-        std::free(event);
+        ok = xcb_connection_has_error(m_connection.get()) == 0;
+        if (!moved || !ok) break;
+        focused = Current();
     }
-    ok = xcb_connection_has_error(m_connection.get()) == 0;
-    return moved && ok ? Current() : std::nullopt;
+    return ok ? focused : std::nullopt;
 }
 
 std::optional<FocusedWindow> X11FocusWatcher::Current() {
