@@ -8,6 +8,10 @@ namespace kelvadeck {
 
 void DbusConnection::Closer::operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
 
+DbusConnection::~DbusConnection() {
+    for (const auto& watch : m_ownerWatches) sd_bus_slot_unref(watch->slot);
+}
+
 bool DbusConnection::Open(const std::string& address, std::string& error) {
     sd_bus* bus = nullptr;
     int r = address.empty() ? sd_bus_open_user(&bus) : sd_bus_new(&bus);
@@ -53,6 +57,35 @@ std::string DbusConnection::NameOwner(const std::string& name) const {
     sd_bus_message_unref(reply);
     sd_bus_error_free(&error);
     return owner;
+}
+
+struct DbusConnection::Handlers {
+    static int OwnerChanged(sd_bus_message* m, void* watch, sd_bus_error* error);
+};
+
+int DbusConnection::Handlers::OwnerChanged(sd_bus_message* m, void* watch, sd_bus_error*) {
+    const auto* w = static_cast<const OwnerWatch*>(watch);
+    const char* name = nullptr;
+    const char* before = nullptr;
+    const char* after = nullptr;
+    if (sd_bus_message_read(m, "sss", &name, &before, &after) >= 0 && name != nullptr && w->name == name) {
+        w->changed(after != nullptr ? after : "");
+    }
+    return 0;
+}
+
+bool DbusConnection::WatchOwner(const std::string& name, std::function<void(const std::string& owner)> changed) {
+    if (!m_bus) return false;
+    auto watch = std::make_unique<OwnerWatch>();
+    watch->name = name;
+    watch->changed = std::move(changed);
+    // Filtered by the bus on the name: the programs that come and go on a
+    // session bus all day wake nobody here.
+    const std::string rule = "type='signal',sender='org.freedesktop.DBus',path='/org/freedesktop/DBus',"
+                             "interface='org.freedesktop.DBus',member='NameOwnerChanged',arg0='" + name + "'";
+    if (sd_bus_add_match(m_bus.get(), &watch->slot, rule.c_str(), &Handlers::OwnerChanged, watch.get()) < 0) return false;
+    m_ownerWatches.push_back(std::move(watch));
+    return true;
 }
 
 }  // namespace kelvadeck

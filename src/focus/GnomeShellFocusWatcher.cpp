@@ -9,14 +9,12 @@ namespace kelvadeck {
 GnomeShellFocusWatcher::GnomeShellFocusWatcher(std::string busAddress) : m_busAddress(std::move(busAddress)) {}
 
 GnomeShellFocusWatcher::~GnomeShellFocusWatcher() {
-    sd_bus_slot_unref(m_ownerMatch);
     sd_bus_slot_unref(m_signalMatch);
 }
 
 struct GnomeShellFocusWatcher::Handlers {
     static std::optional<FocusedWindow> Read(sd_bus_message* m);
     static int FocusChanged(sd_bus_message* m, void* self, sd_bus_error* error);
-    static int OwnerChanged(sd_bus_message* m, void* self, sd_bus_error* error);
 };
 
 // (application id, WM_CLASS), as the extension sends them.
@@ -35,18 +33,6 @@ int GnomeShellFocusWatcher::Handlers::FocusChanged(sd_bus_message* m, void* self
     return 0;
 }
 
-// The shell restarted (X11), the user switched the extension off, or logged out.
-int GnomeShellFocusWatcher::Handlers::OwnerChanged(sd_bus_message* m, void* self, sd_bus_error*) {
-    const char* name = nullptr;
-    const char* before = nullptr;
-    const char* after = nullptr;
-    if (sd_bus_message_read(m, "sss", &name, &before, &after) >= 0 && name != nullptr && std::string(name) == BUS_NAME &&
-        (after == nullptr || *after == '\0')) {
-        static_cast<GnomeShellFocusWatcher*>(self)->m_extensionGone = true;
-    }
-    return 0;
-}
-
 bool GnomeShellFocusWatcher::Start(std::string& error) {
     if (!m_bus.Open(m_busAddress, error)) return false;
     if (m_bus.NameOwner(BUS_NAME).empty()) {
@@ -55,10 +41,13 @@ bool GnomeShellFocusWatcher::Start(std::string& error) {
                 EXTENSION_UUID + "\" (after installing the package, log out and in first)";
         return false;
     }
+    // The shell restarted (X11), the user switched the extension off, or logged out.
+    const auto gone = [this](const std::string& owner) {
+        if (owner.empty()) m_extensionGone = true;
+    };
     if (sd_bus_match_signal(m_bus.Get(), &m_signalMatch, BUS_NAME, OBJECT_PATH, INTERFACE, "FocusChanged",
                             &Handlers::FocusChanged, this) < 0 ||
-        sd_bus_match_signal(m_bus.Get(), &m_ownerMatch, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                            "NameOwnerChanged", &Handlers::OwnerChanged, this) < 0) {
+        !m_bus.WatchOwner(BUS_NAME, gone)) {
         error = "cannot listen to the focus extension's signals";
         return false;
     }

@@ -42,7 +42,6 @@ private:
     std::string m_busAddress;
     DbusConnection m_bus;
     sd_bus_slot* m_signalMatch = nullptr;
-    sd_bus_slot* m_ownerMatch = nullptr;
     bool m_extensionGone = false;
     std::optional<FocusedWindow> m_pending;
 };

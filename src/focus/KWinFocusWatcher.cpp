@@ -44,7 +44,6 @@ KWinFocusWatcher::~KWinFocusWatcher() {
         sd_bus_call_method(m_bus.Get(), kKWin, kScripting, kScriptingInterface, "unloadScript", nullptr, nullptr, "s",
                            m_pluginName.c_str());
     }
-    sd_bus_slot_unref(m_ownerMatch);
     sd_bus_slot_unref(m_object);
     std::error_code ignored;
     std::filesystem::remove(m_scriptPath, ignored);
@@ -64,7 +63,6 @@ std::string KWinFocusWatcher::Script(const std::string& service) {
 
 struct KWinFocusWatcher::Handlers {
     static int Activated(sd_bus_message* m, void* self, sd_bus_error* error);
-    static int OwnerChanged(sd_bus_message* m, void* self, sd_bus_error* error);
 };
 
 int KWinFocusWatcher::Handlers::Activated(sd_bus_message* m, void* self, sd_bus_error*) {
@@ -86,15 +84,6 @@ int KWinFocusWatcher::Handlers::Activated(sd_bus_message* m, void* self, sd_bus_
     return sd_bus_reply_method_return(m, "");
 }
 
-// KWin quit or restarted (and lost the script): the focus is no longer told.
-int KWinFocusWatcher::Handlers::OwnerChanged(sd_bus_message* m, void* self, sd_bus_error*) {
-    const char* name = nullptr;
-    if (sd_bus_message_read(m, "s", &name) >= 0 && name != nullptr && std::string(name) == kKWin) {
-        static_cast<KWinFocusWatcher*>(self)->m_kwinGone = true;
-    }
-    return 0;
-}
-
 bool KWinFocusWatcher::Start(std::string& error) {
     if (!m_bus.Open(m_busAddress, error)) return false;
     m_kwin = m_bus.NameOwner(kKWin);
@@ -102,8 +91,8 @@ bool KWinFocusWatcher::Start(std::string& error) {
         error = "KWin is not running (not a Plasma session)";
         return false;
     }
-    sd_bus_match_signal(m_bus.Get(), &m_ownerMatch, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                        "NameOwnerChanged", &Handlers::OwnerChanged, this);
+    // KWin quit or restarted (and lost the script): the focus is no longer told.
+    m_bus.WatchOwner(kKWin, [this](const std::string&) { m_kwinGone = true; });
     static const sd_bus_vtable kVtable[] = {
         SD_BUS_VTABLE_START(0),
         SD_BUS_METHOD("Activated", "sss", "", &Handlers::Activated, SD_BUS_VTABLE_UNPRIVILEGED),

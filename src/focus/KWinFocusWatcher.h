@@ -49,7 +49,6 @@ private:
     std::string m_kwin;  // KWin's unique name: only its calls count
     DbusConnection m_bus;
     sd_bus_slot* m_object = nullptr;
-    sd_bus_slot* m_ownerMatch = nullptr;
     bool m_kwinGone = false;
     bool m_loaded = false;
     std::optional<FocusedWindow> m_pending;
