@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "base/AtomicFile.h"
+#include "base/XdgDirs.h"
 
 namespace kelvadeck {
 
@@ -120,16 +121,8 @@ bool AppModeRules::FromText(const std::string& text, std::string& error) {
 }
 
 std::string AppModeRules::DefaultPath() {
-    namespace fs = std::filesystem;
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    fs::path base;
-    if (config != nullptr && *config == '/') {
-        base = config;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        base = fs::path(home) / ".config";
-    } else {
-        base = ".";
-    }
+    std::filesystem::path base = XdgDirs::ConfigHome();
+    if (base.empty()) base = ".";
     return (base / "kelvadeck" / "app-modes.conf").string();
 }
 

@@ -1,19 +1,17 @@
 #include "core/Autostart.h"
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "base/AtomicFile.h"
+#include "base/XdgDirs.h"
 
 namespace kelvadeck {
 
 namespace {
 
 std::string UserAutostartFolder() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && *config == '/') return std::string(config) + "/autostart";
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr && *home != '\0' ? home : ".") + "/.config/autostart";
+    const std::filesystem::path config = XdgDirs::ConfigHome();
+    return ((config.empty() ? std::filesystem::path(".") / ".config" : config) / "autostart").string();
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <set>
 
+#include "base/XdgDirs.h"
+
 namespace kelvadeck {
 
 namespace {
@@ -44,13 +46,7 @@ bool ReadEntry(const fs::path& file, InstalledApplications::Application& app) {
 
 std::vector<std::string> InstalledApplications::DataFolders() {
     std::vector<std::string> folders;
-    const char* home = std::getenv("XDG_DATA_HOME");
-    const char* user = std::getenv("HOME");
-    if (home != nullptr && *home == '/') {
-        folders.emplace_back(home);
-    } else if (user != nullptr && *user != '\0') {
-        folders.push_back(std::string(user) + "/.local/share");
-    }
+    if (const std::filesystem::path home = XdgDirs::DataHome(); !home.empty()) folders.push_back(home.string());
     const char* dirs = std::getenv("XDG_DATA_DIRS");
     std::string list = dirs != nullptr && *dirs != '\0' ? dirs : "/usr/local/share:/usr/share";
     for (size_t start = 0; start <= list.size();) {

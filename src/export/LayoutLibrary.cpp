@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "base/AtomicFile.h"
+#include "base/XdgDirs.h"
 #include "export/SettingsJsonTransfer.h"
 
 namespace kelvadeck {
@@ -43,15 +44,8 @@ std::string LayoutLibrary::InstalledDir(const std::string& resourceDir) {
 }
 
 std::string LayoutLibrary::UserDir() {
-    fs::path base;
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data == '/') {
-        base = data;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        base = fs::path(home) / ".local" / "share";
-    } else {
-        return {};
-    }
-    return (base / "kelvadeck" / "layouts").string();
+    const fs::path base = XdgDirs::DataHome();
+    return base.empty() ? std::string() : (base / "kelvadeck" / "layouts").string();
 }
 
 std::vector<LayoutLibrary::Entry> LayoutLibrary::List(const KeyCode& keys) const {
