@@ -24,13 +24,16 @@ struct ByteIO {
     // A name stored as a byte count followed by UTF-16LE code units. A count at
     // or above `limit` (0xFF in erased flash) means no name. An odd count takes
     // the next byte as the high half of the last unit, so `data` must hold
-    // `limit` bytes.
+    // `limit` bytes. The name is cut as a write of it would cut it (at most
+    // (limit - 1) / 2 units, no pair split; see WriteName), so that writing
+    // back what was read stores the same name.
     static std::optional<std::u16string> ReadName(uint8_t byteCount, const uint8_t* data, int limit) {
         if (byteCount >= limit) return std::nullopt;
         std::u16string name;
         for (int k = 0; 2 * k < byteCount; ++k) {
             name.push_back(static_cast<char16_t>(data[2 * k] | data[2 * k + 1] << 8));
         }
+        name.resize(StoredUnits(name, static_cast<size_t>(limit - 1) / 2));
         return name;
     }
 

@@ -242,7 +242,16 @@ TEST(DataManagerDecode, NamesByLengthByte) {
     putName(2, 0, "");
     putName(3, 3, "ab");  // odd count: the next byte is the high half of the last unit
     img.s0[F::FunctionNameAddress(1, 3) + 4] = 0x30;
+    // A script name with the largest count below "no name" (253, odd) keeps
+    // only the units a write can store again (126), or the next write would
+    // change it.
+    img.SetRecord(0, 0x20000, 16);
+    uint8_t* rec0 = img.s1 + F::ScriptRecordOffset(0);
+    rec0[F::FM_OFSET_SCRIPT_NAME_SIZE] = F::FM_SCRIPT_INFO_DATA_NAME_SIZE - 1;
+    std::fill_n(rec0 + F::FM_OFSET_SCRIPT_NAME_DATA, F::FM_SCRIPT_INFO_DATA_NAME_SIZE, 'x');
     img.Decode();
+    ASSERT_TRUE(img.dm.g_arSCE[0].strScriptName.has_value());
+    EXPECT_EQ(img.dm.g_arSCE[0].strScriptName->size(), 126u);
     const auto& funcs = img.dm.g_arPSI[1].arDialFuncElemList;
     EXPECT_EQ(funcs[0].strFunctionName->size(), 31u);
     EXPECT_FALSE(funcs[1].strFunctionName.has_value());
