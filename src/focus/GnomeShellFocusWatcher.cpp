@@ -2,6 +2,8 @@
 
 #include <systemd/sd-bus.h>
 
+#include <cstdlib>
+#include <memory>
 #include <utility>
 
 namespace kelvadeck {
@@ -33,12 +35,38 @@ int GnomeShellFocusWatcher::Handlers::FocusChanged(sd_bus_message* m, void* self
     return 0;
 }
 
+namespace {
+
+// The version the shell says on the bus ("46.2"); empty when nothing answers
+// (not GNOME, or no shell yet).
+std::string ShellVersion(sd_bus* bus) {
+    char* version = nullptr;
+    sd_bus_error ignored = SD_BUS_ERROR_NULL;
+    sd_bus_get_property_string(bus, "org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell", "ShellVersion", &ignored, &version);
+    sd_bus_error_free(&ignored);
+    const std::unique_ptr<char, decltype(&std::free)> owned(version, &std::free);
+    return version != nullptr ? std::string(version) : std::string();
+}
+
+}  // namespace
+
+std::string GnomeShellFocusWatcher::EnableCommand(const std::string& shellVersion) {
+    const std::string old = std::string("\"gnome-extensions enable ") + EXTENSION_UUID + "\"";
+    const std::string modern = std::string("\"gnome-extensions enable ") + EXTENSION_UUID_45 + "\"";
+    int major = 0;
+    for (const char c : shellVersion) {
+        if (c < '0' || c > '9' || major > 1000) break;
+        major = major * 10 + (c - '0');
+    }
+    if (major == 0) return old + " (GNOME 44 and older) or " + modern + " (GNOME 45 and later)";
+    return major >= 45 ? modern : old;
+}
+
 bool GnomeShellFocusWatcher::Start(std::string& error) {
     if (!m_bus.Open(m_busAddress, error)) return false;
     if (m_bus.NameOwner(BUS_NAME).empty()) {
-        error = std::string("the Kelvadeck focus extension of GNOME Shell is not running; switch it on with "
-                            "\"gnome-extensions enable ") +
-                EXTENSION_UUID + "\" (after installing the package, log out and in first)";
+        error = "the Kelvadeck focus extension of GNOME Shell is not running; switch it on with " +
+                EnableCommand(ShellVersion(m_bus.Get())) + " (after installing the package, log out and in first)";
         return false;
     }
     // The shell restarted (X11), the user switched the extension off, or logged out.

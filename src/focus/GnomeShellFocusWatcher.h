@@ -20,7 +20,14 @@ public:
     static constexpr const char* BUS_NAME = "org.example.kelvadeck.FocusWatch";
     static constexpr const char* OBJECT_PATH = "/org/example/kelvadeck/FocusWatch";
     static constexpr const char* INTERFACE = "org.example.kelvadeck.FocusWatch";
+    // The extension in the form of GNOME Shell 42-44 and in the ES-module form
+    // of 45 and later; the package installs both.
     static constexpr const char* EXTENSION_UUID = "kelvadeck-focus@kelvadeck.example.org";
+    static constexpr const char* EXTENSION_UUID_45 = "kelvadeck-focus-45@kelvadeck.example.org";
+
+    // How to switch on the extension that a shell of this version ("46.2";
+    // empty when unknown) loads.
+    static std::string EnableCommand(const std::string& shellVersion);
 
     // busAddress: empty for the user's session bus.
     explicit GnomeShellFocusWatcher(std::string busAddress = {});
