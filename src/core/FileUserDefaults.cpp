@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/AtomicFile.h"
+#include "base/XdgDirs.h"
 
 namespace kelvadeck {
 
@@ -75,6 +76,7 @@ std::optional<long> ParseInteger(const std::string& text) {
     return value;
 }
 
+#if defined(_WIN32) || defined(__APPLE__)
 std::filesystem::path FromEnv(const char* name) {
     const char* value = std::getenv(name);
     if (value == nullptr || *value == '\0') return {};
@@ -82,6 +84,7 @@ std::filesystem::path FromEnv(const char* name) {
     // The XDG rules ignore relative paths; so do we, for every variable.
     return path.is_absolute() ? path : std::filesystem::path();
 }
+#endif
 
 }  // namespace
 
@@ -98,11 +101,7 @@ std::filesystem::path FileUserDefaults::DefaultPath() {
     base = FromEnv("HOME");
     if (!base.empty()) base = base / "Library" / "Application Support";
 #else
-    base = FromEnv("XDG_CONFIG_HOME");
-    if (base.empty()) {
-        base = FromEnv("HOME");
-        if (!base.empty()) base /= ".config";
-    }
+    base = XdgDirs::ConfigHome();
 #endif
     if (base.empty()) return {};
     return base / kAppFolder / kFileName;
