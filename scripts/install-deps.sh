@@ -20,6 +20,7 @@ packages=(
   udev              # its pkg-config file names the folder for udev rules
   xvfb xauth
   dbus-daemon       # a private session bus for the focus watchers' tests
+  nodejs            # runs the GNOME Shell extension's test
 )
 for option in "$@"; do
   case "$option" in

@@ -1,14 +1,12 @@
-// Kelvadeck focus for GNOME Shell 45 and later, whose extensions are ES
-// modules (the shells before 45 load kelvadeck-focus@, the same extension in
-// the older form). GNOME Shell tells other programs nothing of the focus on
-// Wayland. This extension owns org.example.kelvadeck.FocusWatch on the session
-// bus and says which application has the focus: its id (the .desktop name)
-// and its WM_CLASS. Titles are left out: any program of the session may listen.
-import Gio from 'gi://Gio';
-import GLib from 'gi://GLib';
-import Shell from 'gi://Shell';
-import {Extension} from 'resource:///org/gnome/shell/extensions/extension.js';
-
+// The heart of the Kelvadeck focus extension, the same in both of its forms
+// (GNOME Shell 42-44, and the ES modules of 45 and later): each form's
+// extension.js.in puts its own imports of Gio, GLib and Shell before it and
+// its own entry point after it.
+//
+// GNOME Shell tells other programs nothing of the focus on Wayland. The
+// extension owns org.example.kelvadeck.FocusWatch on the session bus and says
+// which application has the focus: its id (the .desktop name) and its
+// WM_CLASS. Titles are left out: any program of the session may listen.
 const BUS_NAME = 'org.example.kelvadeck.FocusWatch';
 const OBJECT_PATH = '/org/example/kelvadeck/FocusWatch';
 const INTERFACE = `
@@ -56,16 +54,5 @@ class FocusWatch {
 
     Current() {
         return describeFocus();
-    }
-}
-
-export default class KelvadeckFocusExtension extends Extension {
-    enable() {
-        this._watch = new FocusWatch();
-    }
-
-    disable() {
-        this._watch?.destroy();
-        this._watch = null;
     }
 }
