@@ -21,6 +21,7 @@ packages=(
   xvfb xauth
   dbus-daemon       # a private session bus for the focus watchers' tests
   nodejs            # runs the GNOME Shell extension's test
+  fonts-ipafont-gothic  # Japanese glyphs: the interface's tests measure real text
 )
 for option in "$@"; do
   case "$option" in

@@ -1,5 +1,7 @@
 #include "screens/MacroPalette.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,6 +14,19 @@
 
 namespace kelvadeck {
 
+namespace {
+
+// A chip of the palette: at least this large (and no wider at least than
+// kChipMaxWidth), its name this far from its sides and from its top and bottom.
+constexpr int kChipMinWidth = 130;
+constexpr int kChipMaxWidth = 170;
+constexpr int kChipMinHeight = 30;
+constexpr int kChipSideMargin = 6;
+constexpr int kChipEndMargin = 2;
+constexpr int kChipBorder = 1;  // the frame's border in ApplyPaletteColours
+
+}  // namespace
+
 MacroPalette::MacroPalette(QWidget* stepList, QWidget* slotList, QWidget* parent)
     : QFrame(parent), m_stepList(stepList), m_slotList(slotList) {
     setObjectName(QStringLiteral("m_cvControlItem"));
@@ -23,10 +38,10 @@ MacroPalette::MacroPalette(QWidget* stepList, QWidget* slotList, QWidget* parent
         item->setObjectName(QStringLiteral("m_cvControlElem%1").arg(k + 1));
         item->setProperty("identifier", QString::fromLatin1(palette[k].identifier.data(), static_cast<int>(palette[k].identifier.size())));
         item->setCursor(Qt::OpenHandCursor);
-        item->setMinimumSize(130, 30);
+        item->setMinimumSize(kChipMinWidth, kChipMinHeight);
         item->installEventFilter(this);
         auto* itemLayout = new QHBoxLayout(item);
-        itemLayout->setContentsMargins(6, 2, 6, 2);
+        itemLayout->setContentsMargins(kChipSideMargin, kChipEndMargin, kChipSideMargin, kChipEndMargin);
         auto* label = new QLabel(item);
         label->setObjectName(QStringLiteral("m_lblControlTitle%1").arg(k + 1));
         label->setAttribute(Qt::WA_TransparentForMouseEvents, true);
@@ -45,10 +60,23 @@ MacroPalette::~MacroPalette() {
 
 void MacroPalette::InitControl(const StringTable& s) {
     const auto& palette = MacroStepKinds::Palette();
+    int widest = 0;
     for (size_t k = 0; k < palette.size(); ++k) {
         const QString title = QString::fromStdString(s.Get(palette[k].labelKey));
         m_lblControlTitle[k]->setText(title);
         m_cvControlElem[k]->setToolTip(title);
+        m_lblControlTitle[k]->ensurePolished();  // measured in the font it is drawn in
+        widest = std::max(widest, m_lblControlTitle[k]->fontMetrics().horizontalAdvance(title));
+    }
+    // The chips are as wide as the longest name needs, within bounds; a name
+    // that still wraps keeps every line (the layout would otherwise squeeze
+    // the chip to one line's height and cut the text top and bottom).
+    const int sides = 2 * (kChipSideMargin + kChipBorder);
+    const int chipWidth = std::clamp(widest + sides, kChipMinWidth, kChipMaxWidth);
+    const QRect room(0, 0, chipWidth - sides, QWIDGETSIZE_MAX);
+    for (size_t k = 0; k < palette.size(); ++k) {
+        const QRect text = m_lblControlTitle[k]->fontMetrics().boundingRect(room, Qt::TextWordWrap, m_lblControlTitle[k]->text());
+        m_cvControlElem[k]->setMinimumSize(chipWidth, std::max(kChipMinHeight, text.height() + 2 * (kChipEndMargin + kChipBorder)));
     }
     ApplyPaletteColours();
 }
@@ -57,12 +85,13 @@ void MacroPalette::ApplyPaletteColours() {
     const auto& palette = MacroStepKinds::Palette();
     for (size_t k = 0; k < palette.size(); ++k) {
         const QColor c = MacroStepTable::TintColour(palette[k].colour);
-        m_cvControlElem[k]->setStyleSheet(QStringLiteral("#%1 { background: rgba(%2,%3,%4,%5); border: 1px solid #c4c9d0; border-radius: 5px; }")
+        m_cvControlElem[k]->setStyleSheet(QStringLiteral("#%1 { background: rgba(%2,%3,%4,%5); border: %6px solid #c4c9d0; border-radius: 5px; }")
                                               .arg(m_cvControlElem[k]->objectName())
                                               .arg(c.red())
                                               .arg(c.green())
                                               .arg(c.blue())
-                                              .arg(c.alphaF()));
+                                              .arg(c.alphaF())
+                                              .arg(kChipBorder));
     }
 }
 

@@ -138,7 +138,30 @@ void TopVC::Rescale() {
     const int push = m_cvSwichFuncBox[C::BUTTON_11_ID]->height();
     m_cvSwichFuncBox[C::BUTTON_11_ID]->setStyleSheet(QStringLiteral("#m_cvSwichFuncBox11 { border-radius:%1px; }").arg(push / 2));
     m_btnSwitchFuncSelect[C::BUTTON_11_ID]->setStyleSheet(QStringLiteral("border-radius:%1px;").arg(push / 2));
+    FitCommands();
     update();
+}
+
+// The commands beneath the device scale with the picture, but their text does
+// not shrink below the application's font: a button never gets narrower than
+// its text (a long Japanese label would be cut at a small scale). One that
+// grows pushes the next along, and the job message beside them gives way.
+void TopVC::FitCommands() {
+    const int gap = static_cast<int>(std::lround(14 * m_scale));
+    int right = -1;
+    for (QPushButton* b : {m_btnSetting, m_btnEditMacro, m_btnEditDialMacro}) {
+        Place(b, b->property("canvasRect").toRect());
+        b->ensurePolished();  // its size with the style sheet's padding
+        QRect g = b->geometry();
+        if (right >= 0) g.moveLeft(std::max(g.left(), right + gap));
+        g.setWidth(std::max(g.width(), b->sizeHint().width()));
+        b->setGeometry(g);
+        right = g.right();
+    }
+    Place(m_lblJobMessage, m_lblJobMessage->property("canvasRect").toRect());
+    QRect message = m_lblJobMessage->geometry();
+    message.setLeft(std::max(message.left(), right + gap));
+    m_lblJobMessage->setGeometry(message);
 }
 
 void TopVC::BuildControls() {
@@ -272,6 +295,7 @@ void TopVC::InitControl() {
     m_btnEditMacro->setText(Q(s.Get("BTN_MACRO_EDITOR")));
     m_btnEditDialMacro->setText(Q(s.Get("BTN_DIAL_MACRO_EDITOR")));
     m_btnHelp->setText(Q(s.Get("BTN_HELP")));
+    FitCommands();
     m_lblUSBStatusTitle->setText(Q(s.Get("STATUS_MESSAGE_BOX_TEXT")));
     for (int m = 0; m < C::MODE_NUM; ++m) m_lblProfileName[m]->setText(Q(TopScreenText::ModeName(m, s)));
     ShowConnectionState();

@@ -95,6 +95,8 @@ private:
     void SetRoundColor(QFrame* f, const QColor& c);
     // The controls at the scale that fits the screen's room.
     void Rescale();
+    // The command buttons at least as wide as their text.
+    void FitCommands();
     void ShowConnectionState();
     void ConnectionChanged(bool connected);
     // Every tick: the device looked for while there is none, the settings

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
+#include <QLabel>
 #include <QLayout>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <cstdio>
 #include <functional>
 
@@ -74,6 +77,44 @@ TEST_F(EditorSizeTest, EveryStepDialogFitsASmallScreen) {
         ASSERT_NE(dialog, nullptr);
         dialog->SetCurrentMDS(MacroDataScript{}, true);
         ExpectFits(qPrintable(dialog->objectName()), dialog.get());
+    }
+}
+
+// At the smallest sizes, in each language, no text of the main screen's
+// commands or of the macro palette is cut: a button is as wide as its text,
+// and a palette name that wraps has the height of all its lines.
+TEST(EditorText, NothingIsCutAtTheSmallestSizeInAnyLanguage) {
+    for (const char* language : {"en", "ja"}) {
+        SCOPED_TRACE(language);
+        GuiRig::Setup setup;
+        setup.image = BuildKnownImage();
+        setup.language = language;
+        GuiRig rig(std::move(setup));
+        rig.Launch();
+        MainWindow& window = rig.Window();
+        window.resize(window.minimumSizeHint());
+        GuiRig::Settle(100);
+        int right = -1;
+        for (const char* name : {"m_btnSetting", "m_btnEditMacro", "m_btnEditDialMacro"}) {
+            auto* b = rig.Find<QPushButton>(QString::fromLatin1(name));
+            ASSERT_NE(b, nullptr) << name;
+            EXPECT_GE(b->width(), b->sizeHint().width()) << name << " " << b->text().toStdString();
+            EXPECT_GT(b->x(), right) << name << " overlaps the command before it";
+            right = b->geometry().right();
+        }
+
+        rig.Top().OpenMacroEditor();
+        QDialog* editor = rig.Top().CurrentScreen();
+        ASSERT_NE(editor, nullptr);
+        editor->resize(Smallest(editor));
+        GuiRig::Settle(100);
+        const QList<QLabel*> names = editor->findChildren<QLabel*>(QRegularExpression(QStringLiteral("^m_lblControlTitle")));
+        ASSERT_FALSE(names.isEmpty());
+        for (const QLabel* name : names) {
+            EXPECT_LE(name->heightForWidth(name->width()), name->height()) << name->text().toStdString();
+        }
+        editor->done(QDialog::Rejected);
+        GuiRig::Settle(50);
     }
 }
 

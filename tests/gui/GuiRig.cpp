@@ -40,6 +40,7 @@ GuiRig::GuiRig(Setup setup) : device(WithBlockingReads(setup.knobs)) {
         if (level >= Logger::Level::Info) logged.push_back(line);
     });
     config.countryCode = setup.countryCode;
+    config.language = setup.language;
     config.resourceDir = KELVADECK_BUILD_RESOURCE_DIR;
     config.emulated = !setup.asRealDevice;
     config.emulatorImage = "/tmp/test-emulator.mbf";

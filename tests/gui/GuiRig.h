@@ -31,6 +31,7 @@ public:
     struct Setup {
         EmulatorKnobs knobs;
         std::string countryCode = "US";
+        std::string language;  // of the interface: "" (English), "ja", ...
         // Flash contents at start; empty: erased.
         std::vector<uint8_t> image;
         bool plugged = true;
