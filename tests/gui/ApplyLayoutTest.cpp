@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <utility>
+
 #include "GuiRig.h"
 #include "KnownImage.h"
 #include "app/MainMenu.h"
@@ -49,7 +51,9 @@ TEST(ApplyLayout, TheChosenLayoutReplacesOneModeAndUndoBringsItBack) {
     EXPECT_NE(after[1], before[1]);
     EXPECT_EQ(after[2], before[2]);
     // What the device holds, read afresh, is what the screens show.
-    GuiRig check(GuiRig::Setup{.image = rig.Flash()});
+    GuiRig::Setup fromFlash;
+    fromFlash.image = rig.Flash();
+    GuiRig check(std::move(fromFlash));
     check.Launch();
     EXPECT_EQ(check.Dm().g_arPSI, after);
 

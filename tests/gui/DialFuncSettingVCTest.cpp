@@ -322,8 +322,12 @@ TEST_F(DialFixture, EscapeAsksBeforeDroppingEditsAndEnterApplies) {
         }
         ASSERT_TRUE(Closed());
         const uint8_t stored = FlashModel()->g_arPSI[mode].arDialFuncElemList[0].clsMacroL.Byte(C::DEVICE_DATA_SENSE_IDX);
-        if (choice == Choice::Discard) EXPECT_EQ(rig->Flash(), flashBefore);
-        if (choice == Choice::Save) EXPECT_EQ(stored, 5);
+        if (choice == Choice::Discard) {
+            EXPECT_EQ(rig->Flash(), flashBefore);
+        }
+        if (choice == Choice::Save) {
+            EXPECT_EQ(stored, 5);
+        }
         EXPECT_TRUE(rig->prompts.unexpected.empty());
     }
 }

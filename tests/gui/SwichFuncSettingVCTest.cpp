@@ -150,8 +150,12 @@ TEST_F(SwitchFixture, EscapeAsksBeforeDroppingEdits) {
         ASSERT_TRUE(Closed());
         const uint8_t mode = rig->Dm().g_pSSI.bMode;
         const uint8_t stored = FlashModel()->g_arPSI[mode].arSwitchFuncElemList[0].clsMacroSW.bKeyCode;
-        if (choice == Choice::Discard) EXPECT_EQ(rig->Flash(), flashBefore);
-        if (choice == Choice::Save) EXPECT_EQ(stored, 0x04);
+        if (choice == Choice::Discard) {
+            EXPECT_EQ(rig->Flash(), flashBefore);
+        }
+        if (choice == Choice::Save) {
+            EXPECT_EQ(stored, 0x04);
+        }
         EXPECT_TRUE(rig->prompts.unexpected.empty());
     }
 }
