@@ -16,8 +16,9 @@ namespace kelvadeck {
 
 namespace {
 
-// A chip of the palette: at least this large (and no wider at least than
-// kChipMaxWidth), its name this far from its sides and from its top and bottom.
+// A chip of the palette: as wide as its longest name needs between the least
+// and the most width, at least the least height, its name this far from its
+// sides and from its top and bottom.
 constexpr int kChipMinWidth = 130;
 constexpr int kChipMaxWidth = 170;
 constexpr int kChipMinHeight = 30;
