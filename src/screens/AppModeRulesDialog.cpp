@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "model/StringTable.h"
+#include "screens/ModeChoices.h"
 #include "screens/QtText.h"
 
 namespace kelvadeck {
@@ -20,7 +21,7 @@ namespace {
 
 QComboBox* ModeBox(const StringTable& s, int mode, QWidget* parent) {
     auto* box = new QComboBox(parent);
-    for (int m = 1; m <= AppModeRules::MODE_COUNT; ++m) box->addItem(Q(s.Get("APP_MODES_MODE")).arg(m), m);
+    AddModeChoices(*box, s);
     box->setCurrentIndex(mode - 1);
     return box;
 }
@@ -52,7 +53,7 @@ AppModeRulesDialog::AppModeRulesDialog(const StringTable& strings, const AppMode
     m_table->verticalHeader()->hide();
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
-    for (const AppModeRules::Rule& r : rules.rules) AddRow(Q(r.app), r.mode);
+    for (const AppModeRules::Rule& r : rules.rules) InsertRow(m_table->rowCount(), Q(r.app), r.mode);
     layout->addWidget(m_table, 1);
 
     auto* addRow = new QHBoxLayout;
@@ -91,7 +92,7 @@ AppModeRulesDialog::AppModeRulesDialog(const StringTable& strings, const AppMode
     m_fallback = new QComboBox(this);
     m_fallback->setObjectName(QStringLiteral("m_cmbFallback"));
     m_fallback->addItem(Q(s.Get("APP_MODES_STAY")), 0);
-    for (int m = 1; m <= AppModeRules::MODE_COUNT; ++m) m_fallback->addItem(Q(s.Get("APP_MODES_MODE")).arg(m), m);
+    AddModeChoices(*m_fallback, s);
     m_fallback->setCurrentIndex(rules.fallback.value_or(0));
     others->addWidget(m_fallback, 1);
     layout->addLayout(others);
@@ -127,8 +128,7 @@ AppModeRulesDialog::AppModeRulesDialog(const StringTable& strings, const AppMode
     resize(560, 420);
 }
 
-void AppModeRulesDialog::AddRow(const QString& app, int mode) {
-    const int row = m_table->rowCount();
+void AppModeRulesDialog::InsertRow(int row, const QString& app, int mode) {
     m_table->insertRow(row);
     m_table->setItem(row, 0, new QTableWidgetItem(app));
     m_table->setCellWidget(row, 1, ModeBox(m_strings, mode, m_table));
@@ -150,7 +150,7 @@ void AppModeRulesDialog::AddTyped() {
             return;
         }
     }
-    AddRow(app, 1);
+    InsertRow(m_table->rowCount(), app, 1);
     m_table->selectRow(m_table->rowCount() - 1);
     m_newApp->setCurrentText(QString());
 }
@@ -162,9 +162,7 @@ void AppModeRulesDialog::MoveSelected(int by) {
     const QString app = m_table->item(row, 0)->text();
     const int mode = static_cast<QComboBox*>(m_table->cellWidget(row, 1))->currentData().toInt();
     m_table->removeRow(row);
-    m_table->insertRow(to);
-    m_table->setItem(to, 0, new QTableWidgetItem(app));
-    m_table->setCellWidget(to, 1, ModeBox(m_strings, mode, m_table));
+    InsertRow(to, app, mode);
     m_table->selectRow(to);
 }
 

@@ -44,7 +44,7 @@ public:
     Presence EditedPresence() const;
 
 private:
-    void AddRow(const QString& app, int mode);
+    void InsertRow(int row, const QString& app, int mode);
     void AddTyped();
     void MoveSelected(int by);
     void Save();

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "model/StringTable.h"
+#include "screens/ModeChoices.h"
 #include "screens/QtText.h"
 
 namespace kelvadeck {
@@ -48,8 +49,8 @@ ApplyLayoutDialog::ApplyLayoutDialog(const StringTable& strings, const KeyCode& 
     modeRow->addWidget(new QLabel(Q(s.Get("LAYOUT_MODE")), this));
     m_mode = new QComboBox(this);
     m_mode->setObjectName(QStringLiteral("m_cmbLayoutMode"));
-    for (int m = 1; m <= 3; ++m) m_mode->addItem(Q(s.Get("APP_MODES_MODE")).arg(m), m);
-    m_mode->setCurrentIndex(std::clamp(mode, 1, 3) - 1);
+    AddModeChoices(*m_mode, s);
+    m_mode->setCurrentIndex(std::clamp(mode, 1, AppModeRules::MODE_COUNT) - 1);
     modeRow->addWidget(m_mode);
     modeRow->addStretch(1);
     layout->addLayout(modeRow);
