@@ -1,13 +1,10 @@
 #include "screens/EditMacroVC.h"
 
 #include <QComboBox>
-#include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableWidget>
@@ -24,9 +21,10 @@
 #include "screenlogic/TextTemplate.h"
 #include "screens/HelpLauncher.h"
 #include "screens/MacroPalette.h"
+#include "screens/MacroRecordPanel.h"
 #include "screens/MacroSlotTable.h"
 #include "screens/MacroStepTable.h"
-#include "screens/QtKeyEventAdapter.h"
+#include "screens/Named.h"
 #include "screens/QtText.h"
 #include "screens/StatusNote.h"
 #include "screens/UserPrompts.h"
@@ -37,21 +35,6 @@ namespace {
 
 using C = Constants;
 using Dialog = MacroStepKinds::Dialog;
-
-// Longest name a slot stores, in UTF-16 code units (as the line edit counts).
-constexpr int kNameMaxUnits = 126;
-
-// Qt's mouse buttons as the engine numbers them.
-int ButtonNumber(Qt::MouseButton b) {
-    switch (b) {
-        case Qt::LeftButton: return 0;
-        case Qt::RightButton: return 1;
-        case Qt::MiddleButton: return 2;
-        case Qt::BackButton: return 3;
-        case Qt::ForwardButton: return 4;
-        default: return 5;
-    }
-}
 
 }  // namespace
 
@@ -80,18 +63,15 @@ std::string EditMacroVC::T(const char* key) const { return m_ctx.Strings().Get(k
 void EditMacroVC::BuildControls() {
     auto* root = new QHBoxLayout(this);
     auto button = [this](const char* name) {
-        auto* b = new QPushButton(this);
-        b->setObjectName(QString::fromLatin1(name));
+        auto* b = Named<QPushButton>(this, name);
         b->setAutoDefault(false);
         return b;
     };
 
     // The device's slots.
     auto* left = new QVBoxLayout;
-    m_lblSelectMacroTitle = new QLabel(this);
-    m_lblSelectMacroTitle->setObjectName(QStringLiteral("m_lblSelectMacroTitle"));
-    m_tvSelectMacro = new MacroSlotTable(this);
-    m_tvSelectMacro->setObjectName(QStringLiteral("m_tvSelectMacro"));
+    m_lblSelectMacroTitle = Named<QLabel>(this, "m_lblSelectMacroTitle");
+    m_tvSelectMacro = Named<MacroSlotTable>(this, "m_tvSelectMacro");
     auto* slotButtons = new QHBoxLayout;
     m_btnRead = button("m_btnRead");
     m_btnWrite = button("m_btnWrite");
@@ -104,41 +84,32 @@ void EditMacroVC::BuildControls() {
 
     // The script being edited.
     auto* middle = new QVBoxLayout;
-    m_lblEditMacroTitle = new QLabel(this);
-    m_lblEditMacroTitle->setObjectName(QStringLiteral("m_lblEditMacroTitle"));
+    m_lblEditMacroTitle = Named<QLabel>(this, "m_lblEditMacroTitle");
     auto* fields = new QHBoxLayout;
-    m_lblNoTitle = new QLabel(this);
-    m_lblNoTitle->setObjectName(QStringLiteral("m_lblNoTitle"));
-    m_txtNo = new QLineEdit(this);
-    m_txtNo->setObjectName(QStringLiteral("m_txtNo"));
+    m_lblNoTitle = Named<QLabel>(this, "m_lblNoTitle");
+    m_txtNo = Named<QLineEdit>(this, "m_txtNo");
     // Shown, never typed in: it looks like text, not like a field.
     m_txtNo->setReadOnly(true);
     m_txtNo->setFrame(false);
     m_txtNo->setFocusPolicy(Qt::NoFocus);
     m_txtNo->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
     m_txtNo->setFixedWidth(40);
-    m_lblMacroNameTitle = new QLabel(this);
-    m_lblMacroNameTitle->setObjectName(QStringLiteral("m_lblMacroNameTitle"));
-    m_txtMacroName = new QLineEdit(this);
-    m_txtMacroName->setObjectName(QStringLiteral("m_txtMacroName"));
+    m_lblMacroNameTitle = Named<QLabel>(this, "m_lblMacroNameTitle");
+    m_txtMacroName = Named<QLineEdit>(this, "m_txtMacroName");
     // No more than a slot stores: a longer name cannot be typed.
     m_txtMacroName->setMaxLength(MacroSlotName::NAME_MAX_UNITS);
-    m_txtMacroName->setMaxLength(kNameMaxUnits);
     fields->addWidget(m_lblNoTitle);
     fields->addWidget(m_txtNo);
     fields->addWidget(m_lblMacroNameTitle);
     fields->addWidget(m_txtMacroName, 1);
     auto* playMode = new QHBoxLayout;
-    m_lblPlayMode = new QLabel(this);
-    m_lblPlayMode->setObjectName(QStringLiteral("m_lblPlayMode"));
-    m_cmbPlayMode = new QComboBox(this);
-    m_cmbPlayMode->setObjectName(QStringLiteral("m_cmbPlayMode"));
+    m_lblPlayMode = Named<QLabel>(this, "m_lblPlayMode");
+    m_cmbPlayMode = Named<QComboBox>(this, "m_cmbPlayMode");
     m_lblPlayMode->setBuddy(m_cmbPlayMode);
     playMode->addWidget(m_lblPlayMode);
     playMode->addWidget(m_cmbPlayMode);
     playMode->addStretch(1);
-    m_tvMacroContents = new MacroStepTable(this);
-    m_tvMacroContents->setObjectName(QStringLiteral("m_tvMacroContents"));
+    m_tvMacroContents = Named<MacroStepTable>(this, "m_tvMacroContents");
     m_tvMacroContents->onDragRows = [this](const std::vector<int>& rows) {
         if (rows.empty() || !MacroStepList::CanDragRow(clsMC, rows.front())) return false;
         m_dragRows = rows;
@@ -153,11 +124,9 @@ void EditMacroVC::BuildControls() {
         RenewTable();
         return moved;
     };
-    m_lblScriptSize = new QLabel(this);
-    m_lblScriptSize->setObjectName(QStringLiteral("m_lblScriptSize"));
+    m_lblScriptSize = Named<QLabel>(this, "m_lblScriptSize");
     m_lblScriptSize->setWordWrap(true);
-    m_lblOutcome = new StatusNote(this);
-    m_lblOutcome->setObjectName(QStringLiteral("m_lblOutcome"));
+    m_lblOutcome = Named<StatusNote>(this, "m_lblOutcome");
     m_lblOutcome->setWordWrap(true);
     middle->addWidget(m_lblEditMacroTitle);
     middle->addLayout(fields);
@@ -170,31 +139,17 @@ void EditMacroVC::BuildControls() {
     // Palette and commands. While recording, the recorded keys take the
     // palette's place, so that nothing else moves.
     auto* right = new QVBoxLayout;
-    m_boxCreateMacroArea = new QGroupBox(this);
-    m_boxCreateMacroArea->setObjectName(QStringLiteral("m_boxCreateMacroArea"));
+    m_boxCreateMacroArea = Named<QGroupBox>(this, "m_boxCreateMacroArea");
     auto* paletteLayout = new QVBoxLayout(m_boxCreateMacroArea);
     m_stkCreate = new QStackedWidget(m_boxCreateMacroArea);
     m_cvControlItem = new MacroPalette(m_tvMacroContents, m_tvSelectMacro, m_stkCreate);
     connect(m_cvControlItem, &MacroPalette::dropped, this, &EditMacroVC::AppendStep);
-    m_cvRecodePreview = new QFrame(m_stkCreate);
-    m_cvRecodePreview->setObjectName(QStringLiteral("m_cvRecodePreview"));
-    m_cvRecodePreview->setStyleSheet(QStringLiteral("#m_cvRecodePreview { background: rgba(0,0,0,230); border-radius: 8px; }"
-                                                    "#m_cvRecodePreview QLabel { color: white; }"));
-    m_cvRecodePreview->setFocusPolicy(Qt::StrongFocus);
-    m_cvRecodePreview->installEventFilter(this);
-    auto* previewLayout = new QVBoxLayout(m_cvRecodePreview);
-    m_lblKeyInputResult = new QLabel(m_cvRecodePreview);
-    m_lblKeyInputResult->setObjectName(QStringLiteral("m_lblKeyInputResult"));
-    m_lblKeyInputResult->setWordWrap(true);
-    // The newest keys stay in sight; the text never makes the panel grow.
-    m_lblKeyInputResult->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-    m_lblKeyInputResult->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    previewLayout->addWidget(m_lblKeyInputResult);
+    m_cvRecodePreview = new MacroRecordPanel(m_stkCreate);
+    connect(m_cvRecodePreview, &MacroRecordPanel::input, this, &EditMacroVC::Record);
     m_stkCreate->addWidget(m_cvControlItem);
     m_stkCreate->addWidget(m_cvRecodePreview);
     paletteLayout->addWidget(m_stkCreate);
-    m_boxControlArea = new QGroupBox(this);
-    m_boxControlArea->setObjectName(QStringLiteral("m_boxControlArea"));
+    m_boxControlArea = Named<QGroupBox>(this, "m_boxControlArea");
     auto* addRemove = new QHBoxLayout(m_boxControlArea);
     m_btnAdd = button("m_btnAdd");
     m_btnAdd->setText(QStringLiteral("+"));
@@ -203,25 +158,21 @@ void EditMacroVC::BuildControls() {
     addRemove->addWidget(m_btnAdd);
     addRemove->addWidget(m_btnRemove);
     addRemove->addStretch(1);
-    m_boxRecordingArea = new QGroupBox(this);
-    m_boxRecordingArea->setObjectName(QStringLiteral("m_boxRecordingArea"));
+    m_boxRecordingArea = Named<QGroupBox>(this, "m_boxRecordingArea");
     auto* recording = new QHBoxLayout(m_boxRecordingArea);
     m_btnRecording = button("m_btnRecording");
     m_btnClear = button("m_btnClear");
     recording->addWidget(m_btnRecording);
     recording->addWidget(m_btnClear);
-    m_boxFileManageArea = new QGroupBox(this);
-    m_boxFileManageArea->setObjectName(QStringLiteral("m_boxFileManageArea"));
+    m_boxFileManageArea = Named<QGroupBox>(this, "m_boxFileManageArea");
     auto* files = new QHBoxLayout(m_boxFileManageArea);
     m_btnImport = button("m_btnImport");
     m_btnExport = button("m_btnExport");
     files->addWidget(m_btnImport);
     files->addWidget(m_btnExport);
     auto* status = new QHBoxLayout;
-    m_lblUSBStatusTitle = new QLabel(this);
-    m_lblUSBStatusTitle->setObjectName(QStringLiteral("m_lblUSBStatusTitle"));
-    m_lblUSBStatus = new QLabel(this);
-    m_lblUSBStatus->setObjectName(QStringLiteral("m_lblUSBStatus"));
+    m_lblUSBStatusTitle = Named<QLabel>(this, "m_lblUSBStatusTitle");
+    m_lblUSBStatus = Named<QLabel>(this, "m_lblUSBStatus");
     status->addWidget(m_lblUSBStatusTitle);
     status->addWidget(m_lblUSBStatus, 1);
     auto* bottom = new QHBoxLayout;
@@ -286,7 +237,7 @@ void EditMacroVC::InitControl() {
     m_btnExport->setText(Q(T("MACRO_EDITOR_MACRO_DATA_SAVE")));
     m_btnCancel->setText(Q(T("BTN_CANCEL")));
     m_btnHelp->setText(Q(T("BTN_HELP")));
-    m_lblKeyInputResult->setText(Q(T("MACRO_EDITOR_KEY_INPUT_PREVIEW")));
+    m_cvRecodePreview->ShowHint(Q(T("MACRO_EDITOR_KEY_INPUT_PREVIEW")));
     m_lblUSBStatusTitle->setText(Q(T("STATUS_MESSAGE_BOX_TEXT")));
     m_cvControlItem->InitControl(m_ctx.Strings());
     ShowConnectionState();
@@ -350,8 +301,7 @@ void EditMacroVC::ClickClear() {
     MacroStepList::Clear(clsMC);
     m_txtNo->clear();
     m_txtMacroName->clear();
-    m_pInputStringPreview.clear();
-    m_lblKeyInputResult->clear();
+    m_cvRecodePreview->ShowHint(QString());
     m_recorder.Start();
     RenewTable();
 }
@@ -407,50 +357,23 @@ void EditMacroVC::AppendStep(int32_t kind) {
     RenewTable();
 }
 
-bool EditMacroVC::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_cvRecodePreview || !m_bRecording) return QDialog::eventFilter(watched, event);
-    switch (event->type()) {
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease: {
-            HostInputEvent e;
-            if (QtKeyEventAdapter::Translate(*static_cast<QKeyEvent*>(event), e)) KeyboardEvent(e);
-            return true;
-        }
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease: {
-            const auto* m = static_cast<QMouseEvent*>(event);
-            const bool down = event->type() == QEvent::MouseButtonPress;
-            MouseEvent(HostInputEvent::Mouse(down, ButtonNumber(m->button()), static_cast<double>(m->timestamp()) / 1000.0));
-            return true;
-        }
-        default: break;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 // ---------------------------------------------------------------------------
 // Recording
 
 void EditMacroVC::ClickRecording() {
     m_txtMacroName->clearFocus();
-    if (!m_bRecording) {
-        m_bRecording = true;
+    m_bRecording = !m_bRecording;
+    if (m_bRecording) {
         m_recorder.Start();
-        m_pInputStringPreview.clear();
-        m_lblKeyInputResult->clear();
-        m_lblKeyInputResult->setText(Q(T("DIAL_FUNC_SETTING_CATEGOLY_KEY")));
-        m_stkCreate->setCurrentWidget(m_cvRecodePreview);
-        m_btnRecording->setText(Q(T("MACRO_EDITOR_OPERATION_REC_STOP")));
-        m_tvSelectMacro->setSelectionMode(QAbstractItemView::NoSelection);
-        m_tvMacroContents->setSelectionMode(QAbstractItemView::NoSelection);
-        m_cvRecodePreview->setFocus(Qt::OtherFocusReason);
-    } else {
-        m_bRecording = false;
-        m_stkCreate->setCurrentWidget(m_cvControlItem);
-        m_btnRecording->setText(Q(T("MACRO_EDITOR_OPERATION_REC_START")));
-        m_tvSelectMacro->setSelectionMode(QAbstractItemView::SingleSelection);
-        m_tvMacroContents->setSelectionMode(QAbstractItemView::SingleSelection);
+        m_cvRecodePreview->ShowHint(Q(T("DIAL_FUNC_SETTING_CATEGOLY_KEY")));
     }
+    m_stkCreate->setCurrentWidget(m_bRecording ? static_cast<QWidget*>(m_cvRecodePreview) : m_cvControlItem);
+    m_btnRecording->setText(Q(T(m_bRecording ? "MACRO_EDITOR_OPERATION_REC_STOP" : "MACRO_EDITOR_OPERATION_REC_START")));
+    // Nothing is selected while recording.
+    const auto selection = m_bRecording ? QAbstractItemView::NoSelection : QAbstractItemView::SingleSelection;
+    m_tvSelectMacro->setSelectionMode(selection);
+    m_tvMacroContents->setSelectionMode(selection);
+    if (m_bRecording) m_cvRecodePreview->setFocus(Qt::OtherFocusReason);
 }
 
 void EditMacroVC::Record(const HostInputEvent& event) {
@@ -458,19 +381,12 @@ void EditMacroVC::Record(const HostInputEvent& event) {
     const size_t appended = m_recorder.Record(event, m_ctx.pDM->pKeyCode(), clsMC.arCurrentMacroScript);
     const bool isKey = event.type == HostInputEvent::Type::KeyDown || event.type == HostInputEvent::Type::KeyUp ||
                        event.type == HostInputEvent::Type::FlagsChanged;
-    if (appended > 0 && isKey) {
-        m_pInputStringPreview += "[" + clsMC.arCurrentMacroScript.back().strAnalyzeRet1.value_or("") + "]";
-        m_lblKeyInputResult->setText(Q(m_pInputStringPreview));
-    }
+    if (appended > 0 && isKey) m_cvRecodePreview->AddKey(clsMC.arCurrentMacroScript.back().strAnalyzeRet1.value_or(""));
     if (appended > 0) {
         RenewTable();
         m_tvMacroContents->scrollToBottom();
     }
 }
-
-void EditMacroVC::KeyboardEvent(const HostInputEvent& event) { Record(event); }
-
-void EditMacroVC::MouseEvent(const HostInputEvent& event) { Record(event); }
 
 // ---------------------------------------------------------------------------
 // Reading and writing slots
@@ -481,7 +397,7 @@ void EditMacroVC::AppendSlotSteps(int index) {
     // Read into an empty editor, the script is what the slot holds.
     const bool fresh = clsMC.arCurrentMacroScript.empty();
     MacroStepList::Append(clsMC, script->arCurrentMacroScript, script->bScriptMode);
-    if (fresh) m_baseline.Take(clsMC, m_txtMacroName->text().toStdU16String());
+    if (fresh) MarkSaved();
     RenewTable();
 }
 
@@ -540,7 +456,7 @@ void EditMacroVC::Write() {
     m_lblOutcome->Clear();
     m_focusBeforeWrite = focusWidget();
     m_nSelectMacroNo = a;
-    m_strWriteName = m_txtMacroName->text().toStdU16String();
+    m_strWriteName = EditedName();
     m_txtNo->setText(Q(MacroSlotName::NumberText(a)));
     m_ctx.Trace("@ClickWrite Current select macro = " + std::to_string(a));
     if (MacroSlotStore::SectorLoaded(*dm, a) || !MacroSlotStore::QueueSectorRead(*dm, a)) {
@@ -609,7 +525,7 @@ void EditMacroVC::ClickImport() {
     }
     const bool fresh = clsMC.arCurrentMacroScript.empty();
     MacroScriptFile::AppendTo(clsMC, imported);
-    if (fresh) m_baseline.Take(clsMC, m_txtMacroName->text().toStdU16String());
+    if (fresh) MarkSaved();
     RenewTable();
 }
 
@@ -627,7 +543,7 @@ void EditMacroVC::ClickExport() {
     const MacroScriptFile::Exported exported = MacroScriptFile::Export(clsMC, *path);
     switch (exported.error) {
         case MacroScriptFile::ExportError::None:
-            m_baseline.Take(clsMC, m_txtMacroName->text().toStdU16String());
+            MarkSaved();
             Tell(TextTemplate::Fill(T("MACRO_EXPORT_DONE_MSG"), {*path}));
             break;
         case MacroScriptFile::ExportError::TooLong:
@@ -649,7 +565,11 @@ void EditMacroVC::Tell(const std::string& text) {
     if (m_focusBeforeWrite) m_focusBeforeWrite->setFocus(Qt::OtherFocusReason);
 }
 
-bool EditMacroVC::IsUnsaved() const { return m_baseline.IsUnsaved(clsMC, m_txtMacroName->text().toStdU16String()); }
+std::u16string EditMacroVC::EditedName() const { return m_txtMacroName->text().toStdU16String(); }
+
+void EditMacroVC::MarkSaved() { m_baseline.Take(clsMC, EditedName()); }
+
+bool EditMacroVC::IsUnsaved() const { return m_baseline.IsUnsaved(clsMC, EditedName()); }
 
 void EditMacroVC::ClickCancel() {
     if (m_job->IsRunning()) return;

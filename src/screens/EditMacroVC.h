@@ -17,7 +17,6 @@
 #include "screens/ScreenJob.h"
 
 class QComboBox;
-class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -30,6 +29,7 @@ namespace kelvadeck {
 class StatusNote;
 
 class MacroPalette;
+class MacroRecordPanel;
 class MacroSlotTable;
 class MacroStepTable;
 
@@ -77,9 +77,8 @@ public:
     // or, for a kind with a dialog, once the dialog adds it.
     void AppendStep(int32_t kind);
     void SetPlayMode(int mode);
-    // Recorded input while recording is on.
-    void KeyboardEvent(const HostInputEvent& event);
-    void MouseEvent(const HostInputEvent& event);
+    // A key or mouse button of the user's, recorded while recording is on.
+    void Record(const HostInputEvent& event);
 
     void RenewTable();
     void RenewMacroList();
@@ -94,7 +93,6 @@ public:
 
 protected:
     void reject() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
@@ -106,12 +104,15 @@ private:
     void AppendSlotSteps(int index);
     void Write();
     void WriteScriptToFlash();
+    // The name as typed in the name field.
+    std::u16string EditedName() const;
+    // The steps and name as they are now are in a safe place (a slot, a file).
+    void MarkSaved();
     bool IsUnsaved() const;
     void Close();
     // A short note on what a write or an export did.
     void Tell(const std::string& text);
     void UpdateRemoveButton();
-    void Record(const HostInputEvent& event);
     std::string T(const char* key) const;
 
     ScreenContext& m_ctx;
@@ -120,7 +121,6 @@ private:
     ScreenJob* m_job = nullptr;
     bool m_bBlocked = false;
     bool m_bRecording = false;
-    std::string m_pInputStringPreview;
     // The slot (list index) and name of the Read or Write under way.
     int m_nSelectMacroNo = -1;
     std::u16string m_strWriteName;
@@ -157,8 +157,7 @@ private:
     QGroupBox* m_boxRecordingArea = nullptr;
     QPushButton* m_btnRecording = nullptr;
     QPushButton* m_btnClear = nullptr;
-    QFrame* m_cvRecodePreview = nullptr;
-    QLabel* m_lblKeyInputResult = nullptr;
+    MacroRecordPanel* m_cvRecodePreview = nullptr;
     QGroupBox* m_boxFileManageArea = nullptr;
     QPushButton* m_btnImport = nullptr;
     QPushButton* m_btnExport = nullptr;

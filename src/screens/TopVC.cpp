@@ -219,7 +219,6 @@ void TopVC::BuildControls() {
         SetPointSize(m_lblKeyCombination[k], 14);
         m_lblSwitchFuncName[k] = Label<ElidedLabel>(box, QStringLiteral("m_lblSwitchFuncName%1").arg(n), QRect(8, 24, D::KEY_WIDTH - 16, D::KEY_HEIGHT - 34));
         m_lblSwitchFuncName[k]->setProperty("role", "onDevice");
-        m_lblSwitchFuncName[k]->setWordWrap(true);
         m_lblSwitchFuncName[k]->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
         m_btnSwitchFuncSelect[k] =
             OverlayButton(box, QStringLiteral("m_btnSwitchFuncSelect%1").arg(n), k, QRect(QPoint(), D::KeyRect(k).size()));
@@ -241,7 +240,6 @@ void TopVC::BuildControls() {
         m_cvSwichFuncBox[k] = box;
         m_lblSwitchFuncName[k] = Label<ElidedLabel>(box, QStringLiteral("m_lblSwitchFuncName11"), QRect(14, 22, D::PUSH_DIAMETER - 28, D::PUSH_DIAMETER - 44));
         m_lblSwitchFuncName[k]->setProperty("role", "onDevice");
-        m_lblSwitchFuncName[k]->setWordWrap(true);
         m_lblSwitchFuncName[k]->setAlignment(Qt::AlignCenter);
         m_btnSwitchFuncSelect[k] =
             OverlayButton(box, QStringLiteral("m_btnSwitchFuncSelect11"), k, QRect(0, 0, D::PUSH_DIAMETER, D::PUSH_DIAMETER));
@@ -261,7 +259,6 @@ void TopVC::BuildControls() {
         Place(m_cvDialFuncColor[f], QRect(10, (D::FUNC_BOX.height() - D::SWATCH) / 2, D::SWATCH, D::SWATCH));
         m_lblDialFuncName[f] = Label<ElidedLabel>(box, QStringLiteral("m_lblDialFuncName%1").arg(n), QRect(42, 4, D::FUNC_BOX.width() - 48, D::FUNC_BOX.height() - 8));
         m_lblDialFuncName[f]->setProperty("role", "onDevice");
-        m_lblDialFuncName[f]->setWordWrap(true);
         m_btnDialFuncSelect[f] = OverlayButton(box, QStringLiteral("m_btnDialFuncSelect%1").arg(n), f, QRect(QPoint(), D::FUNC_BOX));
         m_btnDialFuncColorSelect[f] = OverlayButton(box, QStringLiteral("m_btnDialFuncColorSelect%1").arg(n), LedColorTarget::FunctionTag(f),
                                                     QRect(4, (D::FUNC_BOX.height() - 34) / 2, 34, 34));

@@ -498,9 +498,9 @@ TEST_F(EditorFixture, RecordingAPressAPauseAndAReleaseMakesThreeSteps) {
     EXPECT_TRUE(Find<QFrame>("m_cvRecodePreview")->isVisibleTo(screen));
     EXPECT_FALSE(Find<QFrame>("m_cvControlItem")->isVisibleTo(screen));
     EXPECT_EQ(Find<QPushButton>("m_btnRecording")->text(), QStringLiteral("Stop recording"));
-    screen->KeyboardEvent(HostInputEvent::Key(HostInputEvent::Type::KeyDown, 0x00, 0, 100.0));
-    screen->KeyboardEvent(HostInputEvent::Key(HostInputEvent::Type::KeyUp, 0x00, 0, 100.25));
-    screen->MouseEvent(HostInputEvent::Mouse(true, 0, 101.0));
+    screen->Record(HostInputEvent::Key(HostInputEvent::Type::KeyDown, 0x00, 0, 100.0));
+    screen->Record(HostInputEvent::Key(HostInputEvent::Type::KeyUp, 0x00, 0, 100.25));
+    screen->Record(HostInputEvent::Mouse(true, 0, 101.0));
     const auto& steps = screen->Script().arCurrentMacroScript;
     ASSERT_EQ(steps.size(), 5u);
     EXPECT_EQ(steps[0].bScriptID, C::SCRIPT_COMMAND_KEY_PRESS);
@@ -519,7 +519,7 @@ TEST_F(EditorFixture, RecordingAPressAPauseAndAReleaseMakesThreeSteps) {
     EXPECT_TRUE(Find<QFrame>("m_cvControlItem")->isVisibleTo(screen));
     // Not recording: events add nothing.
     const size_t count = steps.size();
-    screen->KeyboardEvent(HostInputEvent::Key(HostInputEvent::Type::KeyDown, 0x01, 0, 200.0));
+    screen->Record(HostInputEvent::Key(HostInputEvent::Type::KeyDown, 0x01, 0, 200.0));
     EXPECT_EQ(steps.size(), count);
 }
 
